@@ -1,0 +1,71 @@
+#pragma once
+// One logged-in FTP control connection. Every operation blocks (calling the session's wait hook
+// while it waits) and returns a Status/Result; nothing throws. Names are raw bytes, sent exactly
+// as given; a name holding CR, LF or NUL is refused before anything is sent.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Entry.h"
+#include "Result.h"
+#include "Session.h"
+
+namespace ftp {
+
+enum class TransferType : int { Unknown = 0, Ascii = 1, Binary = 2 };  // Unknown sends as binary
+
+class Connection;
+
+// A listing that has been read: entries in server order, "." and ".." already dropped.
+class Find {
+public:
+    explicit Find(std::vector<Entry> entries) : entries_(std::move(entries)) {}
+    // Next entry, or nullptr at the end.
+    const Entry* next() { return pos_ < entries_.size() ? &entries_[pos_++] : nullptr; }
+    const std::vector<Entry>& entries() const { return entries_; }
+
+private:
+    std::vector<Entry> entries_;
+    std::size_t pos_ = 0;
+};
+
+// A remote file open for writing (STOR in progress). Writes are buffered and sent in large chunks.
+// close() flushes, closes the data connection and reads the completion reply: a 4xx/5xx there is
+// a failure. Destroying an unclosed file aborts the transfer and leaves the control connection
+// usable (or cleanly closed).
+class RemoteFile {
+public:
+    virtual ~RemoteFile() = default;
+    virtual Status write(const void* data, std::size_t size) = 0;
+    virtual Status close() = 0;
+    virtual std::uint64_t bytesWritten() const = 0;  // bytes accepted from the caller so far
+};
+
+class Connection {
+public:
+    // Connects, reads the greeting, logs in (USER/PASS; 332 ACCT is a failure), sends FEAT (and
+    // OPTS UTF8 ON when offered). port 0 means 21. host may be a name or an IPv4/IPv6 literal.
+    static Result<std::unique_ptr<Connection>> open(Session& session, const std::string& host,
+                                                    std::uint16_t port, const std::string& user,
+                                                    const std::string& password);
+    virtual ~Connection() = default;  // sends QUIT (bounded wait) and closes
+
+    virtual Result<std::string> currentDirectory() = 0;              // PWD, quoting undone
+    virtual Status changeDirectory(const std::string& path) = 0;     // CWD
+    virtual Status createDirectory(const std::string& name) = 0;     // MKD
+    virtual Status removeDirectory(const std::string& name) = 0;     // RMD
+    virtual Status deleteFile(const std::string& name) = 0;          // DELE
+    virtual Status rename(const std::string& from, const std::string& to) = 0;  // RNFR/RNTO
+    // Lists the current directory (MLSD when FEAT offers it, else LIST). The pattern "*.*"
+    // means every entry. An empty folder answered with 450/550 is an empty listing.
+    virtual Result<std::unique_ptr<Find>> findFiles(const std::string& pattern = "*.*") = 0;
+    // TYPE A/I, then passive data connection and STOR. Only one file or find may be open at a
+    // time on a connection; other operations fail with InvalidArgument while a file is open.
+    virtual Result<std::unique_ptr<RemoteFile>> openFileForWrite(const std::string& name,
+                                                                 TransferType type) = 0;
+    virtual const Reply& lastReply() const = 0;  // for diagnostics only
+};
+
+}  // namespace ftp

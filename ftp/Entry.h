@@ -1,0 +1,19 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace ftp {
+
+// Attribute values of a listing entry, as the window's listing reads them: a directory is
+// exactly kDirectory and nothing else ever is.
+inline constexpr std::uint32_t kDirectory = 16;
+inline constexpr std::uint32_t kNormalFile = 128;
+
+struct Entry {
+    std::string name;   // raw bytes exactly as the server sent them
+    std::uint32_t attributes = kNormalFile;
+    std::uint64_t size = 0;
+    bool isDirectory() const { return attributes == kDirectory; }
+};
+
+}  // namespace ftp

@@ -1,0 +1,67 @@
+#pragma once
+// Errors are values at the engine's edge: every operation returns a Status or a Result<T>
+// carrying the reason and, where the server answered, its reply for diagnostics.
+
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace ftp {
+
+struct Reply {
+    int code = 0;          // three-digit reply code, 0 when none was received
+    std::string text;      // whole reply text, lines joined by '\n', CR/LF stripped
+    bool positive() const { return code >= 100 && code < 400; }
+};
+
+enum class ErrorKind {
+    InvalidArgument,  // refused before anything was sent (CR, LF or NUL in a name, bad state)
+    Resolve,          // host name could not be resolved
+    Connect,          // TCP connection (control or data) could not be made
+    Timeout,          // a wait on the network ran out
+    Closed,           // the server closed the connection
+    Protocol,         // a reply or listing the engine could not make sense of
+    Refused,          // the server answered with a 4xx/5xx (or other unexpected) code
+    LocalIO,          // a local file could not be read
+    Cancelled,        // the caller's wait hook asked to stop
+};
+
+struct Error {
+    ErrorKind kind = ErrorKind::Protocol;
+    std::string message;  // short English description for logs and the command-line tool
+    Reply reply;          // the server's reply when there was one
+};
+
+class Status {
+public:
+    Status() = default;  // success
+    Status(Error e) : error_(std::move(e)), failed_(true) {}
+    static Status ok() { return {}; }
+    explicit operator bool() const { return !failed_; }
+    bool failed() const { return failed_; }
+    const Error& error() const { return error_; }
+
+private:
+    Error error_;
+    bool failed_ = false;
+};
+
+template <class T>
+class Result {
+public:
+    Result(T value) : v_(std::move(value)) {}
+    Result(Error e) : v_(std::move(e)) {}
+    explicit operator bool() const { return v_.index() == 0; }
+    bool failed() const { return v_.index() != 0; }
+    T& value() & { return std::get<0>(v_); }
+    T&& value() && { return std::get<0>(std::move(v_)); }
+    const T& value() const& { return std::get<0>(v_); }
+    T* operator->() { return &std::get<0>(v_); }
+    const Error& error() const { return std::get<1>(v_); }
+    Status status() const { return failed() ? Status(error()) : Status(); }
+
+private:
+    std::variant<T, Error> v_;
+};
+
+}  // namespace ftp

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the demo need, only when missing.
+# Usage: scripts/install-deps.sh [build|test|run|bench|fuzz]...
+set -euo pipefail
+
+build_pkgs=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-comic-neue)
+test_pkgs=(python3 python3-pyftpdlib vsftpd desktop-file-utils xvfb xauth)
+run_pkgs=(python3 python3-pyftpdlib)
+bench_pkgs=(curl vsftpd time)
+fuzz_pkgs=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
+
+wanted=()
+[ $# -eq 0 ] && set -- build test
+for what in "$@"; do
+  case "$what" in
+    build) wanted+=("${build_pkgs[@]}") ;;
+    test)  wanted+=("${build_pkgs[@]}" "${test_pkgs[@]}") ;;
+    run)   wanted+=("${build_pkgs[@]}" "${run_pkgs[@]}") ;;
+    bench) wanted+=("${build_pkgs[@]}" "${bench_pkgs[@]}") ;;
+    fuzz)  wanted+=("${fuzz_pkgs[@]}") ;;
+    *) echo "install-deps: unknown group '$what'" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for p in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    case " ${missing[*]-} " in *" $p "*) ;; *) missing+=("$p") ;; esac
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -q
+# vsftpd's post-install tries to start a system service; we only run it from our own config.
+"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
