@@ -1,0 +1,64 @@
+#!/usr/bin/python3
+"""A local FTP server on loopback, for the demo and the tests (pyftpdlib).
+
+Prints "PORT <n>" on its first line of standard output once it listens, then serves until it is
+killed or its standard input closes (so it never outlives the process that started it).
+"""
+import argparse
+import logging
+import os
+import sys
+import threading
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--root", required=True)
+    ap.add_argument("--port", type=int, default=0)
+    ap.add_argument("--host", default="127.0.0.1")
+    ap.add_argument("--user", default="demo")
+    ap.add_argument("--password", default="demo")
+    ap.add_argument("--watch-stdin", action="store_true",
+                    help="exit when standard input reaches end of file")
+    ap.add_argument("--no-mlsd", action="store_true", help="hide MLST/MLSD from FEAT")
+    ap.add_argument("--encoding", default="utf8",
+                    help="how names are decoded; 'latin1' lets any byte through")
+    args = ap.parse_args()
+
+    logging.basicConfig(level=logging.WARNING)
+    os.makedirs(args.root, exist_ok=True)
+    auth = DummyAuthorizer()
+    auth.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+
+    class Handler(FTPHandler):
+        pass
+
+    Handler.authorizer = auth
+    Handler.encoding = args.encoding
+    Handler.passive_ports = None
+    if args.no_mlsd:
+        Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items()
+                              if k not in ("MLSD", "MLST")}
+
+    server = FTPServer((args.host, args.port), Handler)
+    server.max_cons = 64
+    port = server.socket.getsockname()[1]
+    print("PORT %d" % port, flush=True)
+
+    if args.watch_stdin:
+        def watch():
+            try:
+                while sys.stdin.buffer.read(4096):
+                    pass
+            finally:
+                os._exit(0)
+        threading.Thread(target=watch, daemon=True).start()
+    server.serve_forever(timeout=0.2, handle_exit=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,105 @@
+#include "FtpServerProcess.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace testsupport {
+
+TempDir::TempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "pelicano-test-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // Give back write permission that a test may have removed, so the tree can be deleted.
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    }
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string sourceDir() { return PELICANO_SOURCE_DIR; }
+
+FtpServerProcess::FtpServerProcess(FtpServerOptions options) : options_(std::move(options)) {
+    int in[2], out[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, in[0], 0);
+    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+
+    std::string script = sourceDir() + "/scripts/ftp_server.py";
+    std::vector<std::string> args = {"/usr/bin/python3", script, "--root", root_.path(),
+                                     "--user", options_.user, "--password", options_.password,
+                                     "--encoding", options_.encoding, "--watch-stdin"};
+    if (!options_.mlsd) args.push_back("--no-mlsd");
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int rc = posix_spawn(&pid_, argv[0], &fa, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&fa);
+    close(in[0]);
+    close(out[1]);
+    stdinFd_ = in[1];
+    if (rc != 0) {
+        close(out[0]);
+        pid_ = -1;
+        return;
+    }
+    // Read "PORT n\n" with a deadline, so a broken interpreter fails the test instead of hanging.
+    std::string line;
+    pollfd p{out[0], POLLIN, 0};
+    while (line.find('\n') == std::string::npos && poll(&p, 1, 10000) > 0) {
+        char buf[128];
+        ssize_t n = read(out[0], buf, sizeof buf);
+        if (n <= 0) break;
+        line.append(buf, static_cast<size_t>(n));
+    }
+    close(out[0]);
+    unsigned port = 0;
+    if (std::sscanf(line.c_str(), "PORT %u", &port) == 1) port_ = static_cast<unsigned short>(port);
+}
+
+FtpServerProcess::~FtpServerProcess() {
+    if (stdinFd_ >= 0) close(stdinFd_);
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+    }
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool exists(const std::string& path) { return std::filesystem::exists(path); }
+
+}  // namespace testsupport
