@@ -1,0 +1,60 @@
+#include "Dialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+Dialogs* g_replacement = nullptr;
+
+QWidget* activeParent() {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w) w = QApplication::activeWindow();
+    return w;
+}
+}  // namespace
+
+Dialogs& Dialogs::instance() {
+    static QtDialogs real;
+    return g_replacement ? *g_replacement : static_cast<Dialogs&>(real);
+}
+
+void Dialogs::install(Dialogs* replacement) { g_replacement = replacement; }
+
+int QtDialogs::MsgBox(const QString& text, int style, const QString& title) {
+    QMessageBox box(activeParent());
+    box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
+    box.setText(text);
+    // Every text of the program is Spanish, so the buttons are too, whatever the system language.
+    if (style == Question) {
+        box.setIcon(QMessageBox::Question);
+        QPushButton* yes = box.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? Yes : No;
+    }
+    box.setIcon(style == Critical ? QMessageBox::Critical : QMessageBox::Warning);
+    QPushButton* ok = box.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return Ok;
+}
+
+QString QtDialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
+    QInputDialog dlg(activeParent());
+    dlg.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
+    dlg.setLabelText(prompt);
+    dlg.setTextValue(defaultText);
+    dlg.setOkButtonText(QStringLiteral("Aceptar"));
+    dlg.setCancelButtonText(QStringLiteral("Cancelar"));
+    if (dlg.exec() != QDialog::Accepted) return QString();
+    return dlg.textValue();
+}
+
+void QtDialogs::openUrl(QWidget*, const QString& url) { QDesktopServices::openUrl(QUrl(url)); }

@@ -1,0 +1,39 @@
+#pragma once
+// Every message box, input box and web address the program opens goes through here, so tests can
+// install a recorder that checks what would be shown and answers as scripted.
+
+#include <QString>
+
+class QWidget;
+
+class Dialogs {
+public:
+    // Message-box styles and answers, numbered as the program's documents number them.
+    enum Style { Critical = 16, Question = 36, Exclamation = 48 };
+    enum Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+    virtual ~Dialogs() = default;
+
+    // A modal box. An empty title shows the application title "Pelicano". Returns an Answer.
+    virtual int MsgBox(const QString& text, int style, const QString& title = QString()) = 0;
+    // A modal text input box with OK and Cancel. Cancel yields the empty string.
+    virtual QString InputBox(const QString& prompt, const QString& title,
+                             const QString& defaultText = QString()) = 0;
+    // Opens a web address in the user's browser; failures are silent.
+    virtual void openUrl(QWidget* owner, const QString& url) = 0;
+
+    // The service in use: the real one unless a test installed another.
+    static Dialogs& instance();
+    // Installs a replacement (not owned); nullptr goes back to the real one.
+    static void install(Dialogs* replacement);
+
+    static QString applicationTitle() { return QStringLiteral("Pelicano"); }
+};
+
+// The real service: QMessageBox / QInputDialog with Spanish buttons, QDesktopServices.
+class QtDialogs : public Dialogs {
+public:
+    int MsgBox(const QString& text, int style, const QString& title = QString()) override;
+    QString InputBox(const QString& prompt, const QString& title, const QString& defaultText = QString()) override;
+    void openUrl(QWidget* owner, const QString& url) override;
+};

@@ -1,0 +1,59 @@
+#pragma once
+// The program-wide session variables every window shares: the FTP session and connection
+// handles, the port for the next connection and the transfer type for uploads.
+
+#include <cstdint>
+#include <memory>
+
+#include "EventYield.h"
+#include "ftp/Connection.h"
+#include "ftp/Session.h"
+
+class SessionState {
+public:
+    static constexpr const char* kAgent = "Deduradi Rovazozo";
+
+    std::unique_ptr<ftp::Session> hSesion;        // empty = 0, nothing open
+    std::unique_ptr<ftp::Connection> hConexion;   // empty = 0, not connected
+    std::uint16_t Puerto = 0;                     // 0 = the FTP default port
+    std::int32_t TipoTransferencia = 0;           // 1 ASCII, 2 binary, other = let the engine decide
+
+    // Opens a new session whose waits let the windows repaint.
+    void openSession();
+    // Each closes only what is open and leaves the handle empty.
+    void closeConnection();
+    void closeSession();
+
+    // While an FTP operation is in flight the window must not start another one, nor close
+    // the handles under it. Scopes nest.
+    class Operation {
+    public:
+        explicit Operation(SessionState& s) : s_(s) { ++s_.operations_; }
+        ~Operation() { --s_.operations_; }
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+
+    private:
+        SessionState& s_;
+    };
+    bool busy() const { return operations_ > 0; }
+
+    // During an upload the user must reach the upload window's Cancel while the engine waits.
+    class AllowInputWhileWaiting {
+    public:
+        explicit AllowInputWhileWaiting(SessionState& s) : s_(s), old_(s.waitInput_) {
+            s_.waitInput_ = EventYield::Input::Allowed;
+        }
+        ~AllowInputWhileWaiting() { s_.waitInput_ = old_; }
+        AllowInputWhileWaiting(const AllowInputWhileWaiting&) = delete;
+        AllowInputWhileWaiting& operator=(const AllowInputWhileWaiting&) = delete;
+
+    private:
+        SessionState& s_;
+        EventYield::Input old_;
+    };
+
+private:
+    int operations_ = 0;
+    EventYield::Input waitInput_ = EventYield::Input::Excluded;
+};

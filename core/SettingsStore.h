@@ -1,0 +1,35 @@
+#pragma once
+// The per-user settings store: application -> section -> key -> string, names compared without
+// regard to case. One INI file; every save is written to disk at once.
+
+#include <QString>
+#include <memory>
+
+class QSettings;
+
+class SettingsStore {
+public:
+    // The file under the user's configuration folder ($XDG_CONFIG_HOME/pelicano/pelicano.ini).
+    static QString defaultPath();
+
+    explicit SettingsStore(const QString& filePath = defaultPath());
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    // The stored value, or defaultValue when none is stored or the file cannot be read.
+    QString Leer(const QString& application, const QString& section, const QString& key,
+                 const QString& defaultValue = QString()) const;
+    // Stores the value, replacing any previous one, and writes the file at once.
+    // Returns false when the file could not be written (no caller reports it to the user).
+    bool Guardar(const QString& application, const QString& section, const QString& key,
+                 const QString& value);
+
+    const QString& filePath() const { return path_; }
+
+private:
+    static QString keyPath(const QString& application, const QString& section, const QString& key);
+
+    QString path_;
+    std::unique_ptr<QSettings> settings_;
+};

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test suite (the real FTP servers included).
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh build test
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)"
+cd build
+ctest --output-on-failure --timeout 900 -j"$(nproc)"

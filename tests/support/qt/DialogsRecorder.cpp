@@ -1,0 +1,24 @@
+#include "DialogsRecorder.h"
+
+DialogsRecorder::DialogsRecorder() { Dialogs::install(this); }
+DialogsRecorder::~DialogsRecorder() { Dialogs::install(nullptr); }
+
+int DialogsRecorder::MsgBox(const QString& text, int style, const QString& title) {
+    shown_.append({Shown::Box, text, style, title});
+    if (!boxAnswers_.isEmpty()) return boxAnswers_.takeFirst();
+    return style == Question ? No : Ok;
+}
+
+QString DialogsRecorder::InputBox(const QString& prompt, const QString& title, const QString&) {
+    shown_.append({Shown::Input, prompt, 0, title});
+    return inputAnswers_.isEmpty() ? QString() : inputAnswers_.takeFirst();
+}
+
+void DialogsRecorder::openUrl(QWidget*, const QString& url) { urls_.append(url); }
+
+QList<DialogsRecorder::Shown> DialogsRecorder::boxes() const {
+    QList<Shown> out;
+    for (const auto& s : shown_)
+        if (s.kind == Shown::Box) out.append(s);
+    return out;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Stands in for the real message boxes, input boxes and browser in widget tests: records what
+// would have been shown and answers as the test scripted. Installed for its lifetime.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "core/Dialogs.h"
+
+class DialogsRecorder : public Dialogs {
+public:
+    struct Shown {
+        enum Kind { Box, Input } kind;
+        QString text;   // box text or input prompt
+        int style;      // 0 for input boxes
+        QString title;  // as passed (empty = application title)
+    };
+
+    DialogsRecorder();
+    ~DialogsRecorder() override;
+
+    // Answers for the next boxes (Dialogs::Yes, No, Ok) and input boxes, in order. Without a
+    // scripted answer a box answers Ok (No for questions) and an input box answers Cancel ("").
+    void answerBoxes(QList<int> answers) { boxAnswers_ += answers; }
+    void answerInputs(QStringList texts) { inputAnswers_ += texts; }
+
+    int MsgBox(const QString& text, int style, const QString& title = QString()) override;
+    QString InputBox(const QString& prompt, const QString& title, const QString& defaultText = QString()) override;
+    void openUrl(QWidget* owner, const QString& url) override;
+
+    const QList<Shown>& shown() const { return shown_; }
+    QList<Shown> boxes() const;           // message boxes only
+    const QStringList& openedUrls() const { return urls_; }
+    void clear() { shown_.clear(); urls_.clear(); }
+
+private:
+    QList<Shown> shown_;
+    QList<int> boxAnswers_;
+    QStringList inputAnswers_;
+    QStringList urls_;
+};
