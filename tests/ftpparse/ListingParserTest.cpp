@@ -149,4 +149,80 @@ TEST(Listing, HostileNamesNeverComeBack) {
     EXPECT_EQ(m[0].name, "fine");
 }
 
+// Captured from the two servers the tests run (pyftpdlib with Latin-1 names, vsftpd 3.0.3).
+TEST(Listing, WhatOurTestServersSend) {
+    const std::string pyftpdlib =
+        "-rw-r--r--   1 root     root            2 Dec 07 04:23  leading blank\r\n"
+        "-rw-r--r--   1 root     root            6 Dec 07 04:23 a.txt\r\n"
+        "-rw-r--r--   1 root     root            5 Dec 07 04:23 caf\xc3\xa9.txt\r\n"
+        "drwxr-xr-x   2 root     root         4096 Dec 07 04:23 dir with space\r\n"
+        "lrwxrwxrwx   1 root     root            5 Dec 07 04:23 link -> a.txt\r\n"
+        "-rw-r--r--   1 root     root            0 May 06  2019 old.txt\r\n"
+        "prw-r--r--   1 root     root            0 Dec 07 04:23 pipe\r\n";
+    const std::string vsftpd =
+        "-rw-r--r--    1 0        0               2 Dec 07 04:23  leading blank\r\n"
+        "-rw-r--r--    1 0        0               6 Dec 07 04:23 a.txt\r\n"
+        "-rw-r--r--    1 0        0               5 Dec 07 04:23 caf\xc3\xa9.txt\r\n"
+        "drwxr-xr-x    2 0        0            4096 Dec 07 04:23 dir with space\r\n"
+        "lrwxrwxrwx    1 0        0               5 Dec 07 04:23 link -> a.txt\r\n"
+        "-rw-r--r--    1 0        0               0 May 06  2019 old.txt\r\n"
+        "prw-r--r--    1 0        0               0 Dec 07 04:23 pipe\r\n";
+    const std::vector<std::string> names = {" leading blank", "a.txt", "caf\xc3\xa9.txt", "dir with space",
+                                            "link", "old.txt", "pipe"};
+    for (const std::string& data : {pyftpdlib, vsftpd}) {
+        const auto entries = ftp::parseListing(data);
+        ASSERT_EQ(entries.size(), names.size());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            EXPECT_EQ(entries[i].name, names[i]);
+            EXPECT_EQ(entries[i].isDirectory(), names[i] == "dir with space") << names[i];
+        }
+        EXPECT_EQ(entries[1].size, 6u);
+    }
+    // vsftpd lists a device file with a plain 0 where ls shows "major, minor".
+    const auto device = ftp::parseListLine("crw-r--r--    1 0        0               0 Dec 07 04:23 nulldev");
+    ASSERT_TRUE(device);
+    EXPECT_FALSE(device->isDirectory());
+    // A Latin-1 byte is kept as it came, undecoded.
+    const auto latin1 = ftp::parseListLine("-rw-r--r--    1 0        0               2 Dec 07 04:23 lat\xe9.txt");
+    ASSERT_TRUE(latin1);
+    EXPECT_EQ(latin1->name, "lat\xe9.txt");
+
+    const std::string mlsd =
+        "modify=20261207042327;perm=radfwMT;size=5;type=file;unique=fe00ga722e7; caf\xc3\xa9.txt\r\n"
+        "modify=20261207042327;perm=eldfmMTcp;size=4096;type=dir;unique=fe00ga722e0; dir with space\r\n"
+        "modify=20261207042327;perm=radfwMT;size=2;type=file;unique=fe00ga722e3;  leading blank\r\n"
+        "modify=20261207042327;perm=radfwMT;size=6;type=file;unique=fe00ga722e1; link\r\n";
+    const auto m = ftp::parseMlsdListing(mlsd);
+    ASSERT_EQ(m.size(), 4u);
+    EXPECT_EQ(m[0].name, "caf\xc3\xa9.txt");
+    EXPECT_EQ(m[0].size, 5u);
+    EXPECT_TRUE(m[1].isDirectory());
+    EXPECT_EQ(m[2].name, " leading blank");
+}
+
+TEST(MlsdLine, Rfc3659Examples) {
+    expectRows(
+        {
+            {"Type=cdir;Modify=19981107085215;Perm=el; tmp", std::nullopt},
+            {"Type=cdir;Modify=19981107085215;Perm=el; /tmp", std::nullopt},
+            {"Type=pdir;Modify=19990112030508;Perm=el; ..", std::nullopt},
+            {"Type=file;Size=25730;Modify=19940728095854;Perm=; capmux.tar.z", "capmux.tar.z", false, 25730},
+            {"Type=file;Size=1830;Modify=19940916055648;Perm=r; hatch.c", "hatch.c", false, 1830},
+            {"Type=dir;Modify=19990112030508;Perm=flcdmpe; incoming", "incoming", true, 0},
+            {"Type=OS.unix=chr-13/29;Modify=19970908190722;Perm=; tty0", "tty0", false, 0},
+        },
+        ftp::parseMlsdLine);
+}
+
+TEST(Listing, HundredThousandEntries) {
+    std::string data;
+    for (int i = 0; i < 100000; ++i) {
+        data += "-rw-r--r--   1 owner group " + std::to_string(i) + " Jan 15 12:34 f" + std::to_string(i) + "\r\n";
+    }
+    const auto entries = ftp::parseListing(data);
+    ASSERT_EQ(entries.size(), 100000u);
+    EXPECT_EQ(entries.back().name, "f99999");
+    EXPECT_EQ(entries.back().size, 99999u);
+}
+
 }  // namespace

@@ -157,4 +157,41 @@ TEST(ReplyAssembler, ManyContinuationLinesAndTheLineCap) {
     EXPECT_FALSE(capped.hasReply());
 }
 
+// A vsftpd conversation as captured, fed in chunks of every size from 1 to 40 bytes.
+TEST(ReplyAssembler, CapturedConversationInAnyChunking) {
+    const std::string wire =
+        "220 (vsFTPd 3.0.3)\r\n"
+        "211-Features:\r\n EPRT\r\n EPSV\r\n MDTM\r\n PASV\r\n REST STREAM\r\n SIZE\r\n TVFS\r\n211 End\r\n"
+        "211-FTP server status:\r\n     Connected to 127.0.0.1\r\n     TYPE: ASCII\r\n"
+        "     vsFTPd 3.0.3 - secure, fast, stable\r\n211 End of status\r\n"
+        "214-The following commands are recognized.\r\n ABOR ACCT ALLO APPE CDUP CWD  DELE EPRT\r\n"
+        " XPWD XRMD\r\n214 Help OK.\r\n"
+        "229 Entering Extended Passive Mode (|||40039|)\r\n";
+    for (std::size_t chunk = 1; chunk <= 40; ++chunk) {
+        ReplyAssembler a;
+        for (std::size_t pos = 0; pos < wire.size(); pos += chunk) {
+            ASSERT_TRUE(a.feed(std::string_view(wire).substr(pos, chunk))) << a.error();
+        }
+        const auto replies = drain(a);
+        ASSERT_EQ(replies.size(), 5u) << "chunk " << chunk;
+        EXPECT_EQ(replies[0].code, 220);
+        EXPECT_EQ(replies[1].text, "211-Features:\n EPRT\n EPSV\n MDTM\n PASV\n REST STREAM\n SIZE\n TVFS\n211 End");
+        EXPECT_EQ(replies[2].code, 211);
+        EXPECT_EQ(replies[3].code, 214);
+        EXPECT_EQ(replies[4].code, 229);
+    }
+}
+
+TEST(ReplyAssembler, EndlessLineIsCutOffAtTheDefaultCap) {
+    ReplyAssembler a;
+    const std::string chunk(64 * 1024, 'a');
+    std::size_t fed = 0;
+    while (a.feed(chunk)) {
+        fed += chunk.size();
+        ASSERT_LT(fed, 10u * 1024 * 1024) << "10 MB without LF were accepted";
+    }
+    EXPECT_LE(fed, ReplyAssembler::kDefaultMaxLineBytes);
+    EXPECT_FALSE(a.midReply());  // nothing kept once failed
+}
+
 }  // namespace

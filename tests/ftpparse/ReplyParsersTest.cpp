@@ -16,6 +16,8 @@ struct PwdRow {
 TEST(PwdReply, QuotedPathsAndRejections) {
     const std::vector<PwdRow> rows = {
         {"257 \"/\" is current directory.", "/"},
+        {"257 \"/tmp/ftpcap/root\" is the current directory", "/tmp/ftpcap/root"},  // vsftpd
+        {"257 \"/a\"\"b\" is the current directory.", "/a\"b"},                     // pyftpdlib
         {"257 \"/home/demo\"", "/home/demo"},
         {"257 \"/\"\"hello\"\"\"", "/\"hello\""},                      // doubled quotes undone
         {"257 there is rubbish all over \"/this/is/the/path\"", "/this/is/the/path"},
@@ -46,7 +48,8 @@ struct PasvRow {
 
 TEST(PasvReply, SixNumbersWhereverTheyAre) {
     const std::vector<PasvRow> rows = {
-        {"227 Entering Passive Mode (127,0,0,1,4,5)", "127.0.0.1", 4 * 256 + 5},
+        {"227 Entering Passive Mode (127,0,0,1,156,113).", "127.0.0.1", 156 * 256 + 113},  // vsftpd
+        {"227 Entering passive mode (127,0,0,1,150,137).", "127.0.0.1", 150 * 256 + 137},  // pyftpdlib
         {"227 Entering Passive Mode (192,168,1,2,195,149).", "192.168.1.2", 195 * 256 + 149},
         {"227 Entering passive mode. 10,0,0,7,200,1", "10.0.0.7", 200 * 256 + 1},
         {"227 =127,0,0,1,0,21", "127.0.0.1", 21},
@@ -73,6 +76,7 @@ TEST(PasvReply, SixNumbersWhereverTheyAre) {
 TEST(EpsvReply, DelimitedPortAndRejections) {
     const std::vector<std::pair<std::string, std::optional<std::uint16_t>>> rows = {
         {"229 Entering Extended Passive Mode (|||6446|)", 6446},
+        {"229 Entering extended passive mode (|||35171|).", 35171},  // pyftpdlib
         {"229 Entering Extended Passive Mode (!!!1!)", 1},
         {"229 (###65535#)", 65535},
         {"229 note (x) then (|||21|)", 21},
