@@ -1,0 +1,49 @@
+#pragma once
+// The control connection: sends command lines and assembles the replies that answer them.
+// It remembers whether the server hung up (end of stream, reset, or a 421), which is what lets
+// the connection log in again and repeat the command.
+
+#include <chrono>
+#include <string>
+
+#include "ReplyAssembler.h"
+#include "Result.h"
+#include "Socket.h"
+
+namespace ftp {
+
+class ControlChannel {
+public:
+    ControlChannel(const Waiter& waiter, const Timeouts& timeouts) : waiter_(waiter), timeouts_(timeouts) {}
+
+    Status connect(const std::vector<SocketAddress>& addresses);
+    bool isOpen() const { return socket_.isOpen(); }
+    // True once the server closed the connection or announced it would (421).
+    bool serverHungUp() const { return hungUp_; }
+    void close();
+    const SocketAddress& peer() const { return peer_; }
+
+    // Sends "command\r\n". Drops stale replies first, so they are never taken as the answer.
+    Status send(const std::string& command);
+    // The next reply. Preliminary 1xx replies are returned too; callers that want the final
+    // answer use finalReply(). `timeout` overrides the session's reply timeout when set.
+    Result<Reply> reply(std::chrono::milliseconds timeout = std::chrono::milliseconds::zero());
+    Result<Reply> finalReply(std::chrono::milliseconds timeout = std::chrono::milliseconds::zero());
+    // send() then finalReply().
+    Result<Reply> command(const std::string& command);
+    const Reply& lastReply() const { return last_; }
+
+private:
+    void dropStaleReplies();
+    Error fail(ErrorKind kind, const std::string& message);
+
+    const Waiter& waiter_;
+    const Timeouts& timeouts_;
+    Socket socket_;
+    SocketAddress peer_;
+    ReplyAssembler assembler_;
+    Reply last_;
+    bool hungUp_ = false;
+};
+
+}  // namespace ftp

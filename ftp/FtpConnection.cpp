@@ -1,0 +1,347 @@
+#include "FtpConnection.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fnmatch.h>
+
+#include "ListingParser.h"
+#include "ReplyParsers.h"
+#include "Upload.h"
+
+namespace ftp {
+
+namespace {
+
+constexpr std::size_t kMaxListingBytes = 256u * 1024 * 1024;
+constexpr std::chrono::milliseconds kQuitWait{1000};
+
+Error invalid(const std::string& message) { return Error{ErrorKind::InvalidArgument, message, {}}; }
+
+Error refused(const std::string& what, const Reply& r) {
+    return Error{ErrorKind::Refused, what + ": " + std::to_string(r.code) + " " + r.text, r};
+}
+
+bool isCode(const Reply& r, int hundreds) { return r.code / 100 == hundreds; }
+
+// A listed name we could never act on safely: not a single path segment, or holding controls.
+bool isUsableName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return name.find_first_of(std::string("/\r\n\0", 4)) == std::string::npos;
+}
+
+}  // namespace
+
+bool isSafeArgument(const std::string& arg) {
+    return arg.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
+}
+
+// Marks an operation in flight, so a wait hook that re-enters the connection is refused.
+class FtpConnection::Busy {
+public:
+    explicit Busy(FtpConnection& c) : c_(c) { c_.busy_ = true; }
+    ~Busy() { c_.busy_ = false; }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    FtpConnection& c_;
+};
+
+FtpConnection::FtpConnection(const Session& session, Credentials credentials)
+    : timeouts_(session.timeouts()),
+      hook_(session.waitHook()),
+      waiter_(hook_),
+      credentials_(std::move(credentials)),
+      control_(waiter_, timeouts_) {}
+
+FtpConnection::~FtpConnection() {
+    if (upload_) upload_->detach();
+    upload_ = nullptr;
+    if (control_.isOpen() && control_.send("QUIT")) (void)control_.finalReply(std::min(kQuitWait, timeouts_.reply));
+    control_.close();
+}
+
+void FtpConnection::uploadFinished(Upload* upload) {
+    if (upload_ == upload) upload_ = nullptr;
+}
+
+Status FtpConnection::login() {
+    auto addresses = resolve(credentials_.host, credentials_.port);
+    if (addresses.failed()) return addresses.error();
+    if (Status s = control_.connect(addresses.value()); s.failed()) return s;
+    type_ = 0;
+    if (Status s = readGreeting(); s.failed()) return s;
+    if (control_.lastReply().code != 230) {  // a pre-authenticated greeting needs no USER
+        if (Status s = logIn(); s.failed()) return s;
+    }
+    readFeatures();
+    if (!control_.isOpen()) return Error{ErrorKind::Closed, "server closed the connection", control_.lastReply()};
+    return Status::ok();
+}
+
+Status FtpConnection::readGreeting() {
+    for (;;) {
+        // "120 ready in n minutes" is only a promise; the real greeting follows.
+        auto r = control_.reply(timeouts_.connect);
+        if (r.failed()) return r.error();
+        if (isCode(r.value(), 1)) continue;
+        if (isCode(r.value(), 2)) return Status::ok();
+        control_.close();
+        return refused("server refused the connection", r.value());
+    }
+}
+
+Status FtpConnection::logIn() {
+    auto r = control_.command("USER " + credentials_.user);
+    if (r.failed()) return r.error();
+    if (isCode(r.value(), 2)) return Status::ok();  // no password needed
+    if (r.value().code != 331) {
+        control_.close();
+        return refused("login refused", r.value());
+    }
+    r = control_.command("PASS " + credentials_.password);
+    if (r.failed()) return r.error();
+    if (isCode(r.value(), 2)) return Status::ok();
+    // 332 asks for an account, which we never have; anything else is a refusal.
+    control_.close();
+    return refused(r.value().code == 332 ? "login needs an account" : "login refused", r.value());
+}
+
+void FtpConnection::readFeatures() {
+    mlsd_ = utf8_ = false;
+    auto r = control_.command("FEAT");
+    if (r.failed() || r.value().code != 211) return;  // no FEAT: plain LIST and no UTF8
+    const std::string& text = r.value().text;
+    std::size_t start = text.find('\n');
+    while (start != std::string::npos) {
+        std::size_t end = text.find('\n', start + 1);
+        std::string line = text.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
+        start = end;
+        auto b = line.find_first_not_of(' ');
+        if (b == std::string::npos) continue;
+        std::string name = line.substr(b, line.find_first_of(" ;", b) - b);
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+        if (name == "MLST" || name == "MLSD") mlsd_ = true;
+        if (name == "UTF8") utf8_ = true;
+    }
+    // Names stay bytes either way; the answer (200, 202 or an error) changes nothing for us.
+    if (utf8_) (void)control_.command("OPTS UTF8 ON");
+}
+
+Status FtpConnection::relogin() {
+    control_.close();
+    if (Status s = login(); s.failed()) return s;
+    if (directory_) {
+        auto r = control_.command("CWD " + *directory_);
+        if (r.failed()) return r.error();
+        if (!isCode(r.value(), 2)) return refused("cannot return to " + *directory_, r.value());
+    }
+    return Status::ok();
+}
+
+Status FtpConnection::ensureLoggedIn() { return control_.isOpen() ? Status::ok() : relogin(); }
+
+Status FtpConnection::checkUsable() {
+    if (busy_) return invalid("another operation is in progress on this connection");
+    if (upload_) return invalid("a file is open for writing on this connection");
+    return Status::ok();
+}
+
+template <class F>
+auto FtpConnection::withRelogin(F&& fn) -> decltype(fn()) {
+    if (Status s = ensureLoggedIn(); s.failed()) return s.error();
+    auto r = fn();
+    // The server hung up on an idle connection: log in again and repeat the command once.
+    if (r.failed() && control_.serverHungUp() && r.error().kind != ErrorKind::Cancelled) {
+        Error first = r.error();
+        if (relogin().failed()) return first;
+        r = fn();
+    }
+    return r;
+}
+
+Result<std::string> FtpConnection::pwd() {
+    auto r = control_.command("PWD");
+    if (r.failed()) return r.error();
+    if (r.value().code != 257) return refused("PWD", r.value());
+    auto path = parsePwdReply(r.value().text);
+    if (!path) return Error{ErrorKind::Protocol, "unreadable PWD reply", r.value()};
+    directory_ = *path;
+    return *path;
+}
+
+Result<std::string> FtpConnection::currentDirectory() {
+    if (Status s = checkUsable(); s.failed()) return s.error();
+    Busy busy(*this);
+    return withRelogin([&] { return pwd(); });
+}
+
+Status FtpConnection::simple(const std::string& verb, const std::string& arg, const char* what) {
+    if (!isSafeArgument(arg)) return invalid(std::string(what) + ": name holds CR, LF or NUL");
+    if (arg.empty()) return invalid(std::string(what) + ": empty name");
+    if (Status s = checkUsable(); s.failed()) return s;
+    Busy busy(*this);
+    return withRelogin([&]() -> Status {
+        auto r = control_.command(verb + " " + arg);
+        if (r.failed()) return r.error();
+        if (!isCode(r.value(), 2)) return refused(what, r.value());
+        return Status::ok();
+    });
+}
+
+Status FtpConnection::changeDirectory(const std::string& path) {
+    Status s = simple("CWD", path, "change directory");
+    if (s.failed()) return s;
+    // Remember where we are, so a fresh login after an idle timeout can come back here.
+    Busy busy(*this);
+    if (pwd().failed()) directory_ = path.front() == '/' ? std::optional<std::string>(path) : std::nullopt;
+    return s;
+}
+
+Status FtpConnection::createDirectory(const std::string& name) { return simple("MKD", name, "create directory"); }
+Status FtpConnection::removeDirectory(const std::string& name) { return simple("RMD", name, "remove directory"); }
+Status FtpConnection::deleteFile(const std::string& name) { return simple("DELE", name, "delete"); }
+
+Status FtpConnection::rename(const std::string& from, const std::string& to) {
+    if (!isSafeArgument(from) || !isSafeArgument(to)) return invalid("rename: name holds CR, LF or NUL");
+    if (from.empty() || to.empty()) return invalid("rename: empty name");
+    if (Status s = checkUsable(); s.failed()) return s;
+    Busy busy(*this);
+    return withRelogin([&]() -> Status {
+        auto r = control_.command("RNFR " + from);
+        if (r.failed()) return r.error();
+        if (r.value().code != 350) return refused("rename", r.value());
+        r = control_.command("RNTO " + to);
+        if (r.failed()) return r.error();
+        if (!isCode(r.value(), 2)) return refused("rename", r.value());
+        return Status::ok();
+    });
+}
+
+Result<Socket> FtpConnection::connectData(std::uint16_t port) {
+    // Always the control connection's peer: an advertised address could aim us at a third host.
+    SocketAddress a = control_.peer();
+    a.setPort(port);
+    return Socket::connect({a}, waiter_, timeouts_.connect);
+}
+
+Result<Socket> FtpConnection::openPassive() {
+    if (!pasvOnly_) {
+        auto r = control_.command("EPSV");
+        if (r.failed()) return r.error();
+        if (r.value().code == 229) {
+            auto port = parseEpsvReply(r.value().text);
+            if (!port) return Error{ErrorKind::Protocol, "unreadable EPSV reply", r.value()};
+            auto s = connectData(*port);
+            if (s || s.error().kind == ErrorKind::Cancelled) return s;
+        }
+        pasvOnly_ = true;  // refused or unreachable: PASV for the rest of this connection
+    }
+    if (control_.peer().family() != AF_INET)
+        return Error{ErrorKind::Refused, "server refuses extended passive mode on IPv6", control_.lastReply()};
+    auto r = control_.command("PASV");
+    if (r.failed()) return r.error();
+    if (r.value().code != 227) return refused("server refuses passive mode", r.value());
+    auto address = parsePasvReply(r.value().text);
+    if (!address) return Error{ErrorKind::Protocol, "unreadable PASV reply", r.value()};
+    return connectData(address->port);
+}
+
+Status FtpConnection::setType(char type) {
+    if (type_ == type) return Status::ok();
+    auto r = control_.command(std::string("TYPE ") + type);
+    if (r.failed()) return r.error();
+    if (!isCode(r.value(), 2)) return refused("TYPE", r.value());
+    type_ = type;
+    return Status::ok();
+}
+
+Result<std::string> FtpConnection::readListing(const std::string& command) {
+    auto data = openPassive();
+    if (data.failed()) return data.error();
+    if (Status s = control_.send(command); s.failed()) return s.error();
+    for (;;) {
+        auto r = control_.reply();
+        if (r.failed()) return r.error();
+        if (isCode(r.value(), 1)) break;
+        if (isCode(r.value(), 2)) continue;  // a stray early reply: still wait for the 1xx
+        if (r.value().code == 450 || r.value().code == 550) return std::string();  // empty folder
+        return refused(command, r.value());
+    }
+    std::string payload;
+    char buf[65536];
+    for (;;) {
+        auto n = data.value().receive(buf, sizeof buf, waiter_, timeouts_.data);
+        if (n.failed()) {
+            data.value().abortiveClose();
+            if (n.error().kind == ErrorKind::Cancelled) control_.close();  // its replies are still due
+            return n.error();
+        }
+        if (n.value() == 0) break;
+        if (payload.size() + n.value() > kMaxListingBytes) {
+            data.value().abortiveClose();
+            control_.close();
+            return Error{ErrorKind::Protocol, "listing too large", {}};
+        }
+        payload.append(buf, n.value());
+    }
+    data.value().close();
+    auto r = control_.finalReply();
+    if (r.failed()) return r.error();
+    if (!isCode(r.value(), 2)) return refused(command, r.value());
+    return payload;
+}
+
+Result<std::unique_ptr<Find>> FtpConnection::findFiles(const std::string& pattern) {
+    if (!isSafeArgument(pattern)) return invalid("list: pattern holds CR, LF or NUL");
+    if (Status s = checkUsable(); s.failed()) return s.error();
+    Busy busy(*this);
+    auto payload = withRelogin([&] { return readListing(mlsd_ ? "MLSD" : "LIST"); });
+    if (payload.failed()) return payload.error();
+    std::vector<Entry> all = mlsd_ ? parseMlsdListing(payload.value()) : parseListing(payload.value());
+    const bool everything = pattern.empty() || pattern == "*.*" || pattern == "*";
+    std::vector<Entry> kept;
+    kept.reserve(all.size());
+    for (auto& e : all) {
+        if (!isUsableName(e.name)) continue;
+        if (!everything && fnmatch(pattern.c_str(), e.name.c_str(), FNM_PERIOD) != 0) continue;
+        kept.push_back(std::move(e));
+    }
+    return std::make_unique<Find>(std::move(kept));
+}
+
+Result<std::unique_ptr<RemoteFile>> FtpConnection::openFileForWrite(const std::string& name, TransferType type) {
+    if (!isSafeArgument(name)) return invalid("upload: name holds CR, LF or NUL");
+    if (name.empty()) return invalid("upload: empty name");
+    if (Status s = checkUsable(); s.failed()) return s.error();
+    Busy busy(*this);
+    const bool ascii = type == TransferType::Ascii;
+    auto data = withRelogin([&]() -> Result<Socket> {
+        if (Status s = setType(ascii ? 'A' : 'I'); s.failed()) return s.error();
+        auto d = openPassive();
+        if (d.failed()) return d;
+        if (Status s = control_.send("STOR " + name); s.failed()) return s.error();
+        for (;;) {
+            auto r = control_.reply();
+            if (r.failed()) return r.error();
+            if (isCode(r.value(), 1)) return d;
+            if (isCode(r.value(), 2)) continue;  // a stray early reply: still wait for the 1xx
+            return refused("upload " + name, r.value());
+        }
+    });
+    if (data.failed()) return data.error();
+    auto upload = std::make_unique<Upload>(*this, std::move(data).value(), ascii);
+    upload_ = upload.get();
+    return std::unique_ptr<RemoteFile>(std::move(upload));
+}
+
+Result<std::unique_ptr<Connection>> Connection::open(Session& session, const std::string& host, std::uint16_t port,
+                                                     const std::string& user, const std::string& password) {
+    if (!isSafeArgument(user) || !isSafeArgument(password) || !isSafeArgument(host))
+        return invalid("user, password or host holds CR, LF or NUL");
+    auto c = std::make_unique<FtpConnection>(session, Credentials{host, port == 0 ? std::uint16_t(21) : port, user, password});
+    if (Status s = c->login(); s.failed()) return s.error();
+    return std::unique_ptr<Connection>(std::move(c));
+}
+
+}  // namespace ftp

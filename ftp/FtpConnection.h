@@ -1,0 +1,85 @@
+#pragma once
+// The engine's Connection: one control connection, logged in, plus the passive data connections
+// its listings and uploads open. When the server drops an idle control connection it logs in
+// again, returns to the directory it was in and repeats the command once.
+
+#include <optional>
+#include <string>
+
+#include "Connection.h"
+#include "ControlChannel.h"
+#include "Socket.h"
+
+namespace ftp {
+
+class Upload;
+
+struct Credentials {
+    std::string host;
+    std::uint16_t port = 21;
+    std::string user;
+    std::string password;
+};
+
+class FtpConnection final : public Connection {
+public:
+    // Session values are copied: the connection may outlive the session object.
+    FtpConnection(const Session& session, Credentials credentials);
+    ~FtpConnection() override;
+
+    Status login();  // connect, greeting, USER/PASS, FEAT
+
+    Result<std::string> currentDirectory() override;
+    Status changeDirectory(const std::string& path) override;
+    Status createDirectory(const std::string& name) override;
+    Status removeDirectory(const std::string& name) override;
+    Status deleteFile(const std::string& name) override;
+    Status rename(const std::string& from, const std::string& to) override;
+    Result<std::unique_ptr<Find>> findFiles(const std::string& pattern) override;
+    Result<std::unique_ptr<RemoteFile>> openFileForWrite(const std::string& name, TransferType type) override;
+    const Reply& lastReply() const override { return control_.lastReply(); }
+
+    bool usesMlsd() const { return mlsd_; }
+    bool usesPasvOnly() const { return pasvOnly_; }
+
+    // For the upload: the data connection's inactivity limit and the shared waiter.
+    const Timeouts& timeouts() const { return timeouts_; }
+    const Waiter& waiter() const { return waiter_; }
+    ControlChannel& control() { return control_; }
+    void uploadFinished(Upload* upload);
+
+private:
+    class Busy;
+    Status readGreeting();
+    Status logIn();
+    void readFeatures();
+    Status relogin();
+    Status ensureLoggedIn();
+    Status checkUsable();
+    Status simple(const std::string& verb, const std::string& arg, const char* what);
+    Status setType(char type);
+    Result<Socket> openPassive();
+    Result<Socket> connectData(std::uint16_t port);
+    Result<std::string> readListing(const std::string& command);
+    Result<std::string> pwd();
+    template <class F>
+    auto withRelogin(F&& fn) -> decltype(fn());
+
+    Timeouts timeouts_;
+    WaitHook hook_;
+    Waiter waiter_;
+    Credentials credentials_;
+    ControlChannel control_;
+    std::optional<std::string> directory_;  // where a fresh login must return to
+    char type_ = 0;                          // TYPE last set on this login, 0 = none yet
+    bool mlsd_ = false;
+    bool utf8_ = false;
+    bool pasvOnly_ = false;  // EPSV refused or unreachable once: PASV from then on
+    bool busy_ = false;      // an operation is running (the wait hook may re-enter)
+    Upload* upload_ = nullptr;
+};
+
+// CR, LF or NUL in an argument would let it smuggle a second command.
+bool isSafeArgument(const std::string& arg);
+
+}  // namespace ftp

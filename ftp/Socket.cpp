@@ -1,0 +1,194 @@
+#include "Socket.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace ftp {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Error sysError(ErrorKind kind, const std::string& what, int err) {
+    return Error{kind, what + ": " + std::strerror(err), {}};
+}
+
+bool isDisconnect(int err) {
+    return err == ECONNRESET || err == EPIPE || err == ENOTCONN || err == ECONNABORTED;
+}
+
+}  // namespace
+
+Status Waiter::wait(int fd, short events, std::chrono::milliseconds timeout, const char* what) const {
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() < 0) left = std::chrono::milliseconds(0);
+        const auto slice = std::min(left, kSlice);
+        pollfd p{fd, events, 0};
+        int n = ::poll(&p, 1, static_cast<int>(slice.count()));
+        if (n > 0) return Status::ok();
+        if (n < 0 && errno != EINTR) return Error{ErrorKind::Connect, std::string(what) + ": poll failed", {}};
+        if (hook_ && !hook_()) return Error{ErrorKind::Cancelled, std::string(what) + ": cancelled", {}};
+        if (Clock::now() >= deadline) return Error{ErrorKind::Timeout, std::string(what) + ": timed out", {}};
+    }
+}
+
+void SocketAddress::setPort(std::uint16_t port) {
+    if (family() == AF_INET) reinterpret_cast<sockaddr_in*>(&storage)->sin_port = htons(port);
+    if (family() == AF_INET6) reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port = htons(port);
+}
+
+std::string SocketAddress::text() const {
+    char host[NI_MAXHOST] = {};
+    if (getnameinfo(reinterpret_cast<const sockaddr*>(&storage), length, host, sizeof host, nullptr, 0,
+                    NI_NUMERICHOST) != 0)
+        return "?";
+    return host;
+}
+
+Result<std::vector<SocketAddress>> resolve(const std::string& hostIn, std::uint16_t port) {
+    std::string host = hostIn;
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    if (host.empty() || host.find('\0') != std::string::npos)
+        return Error{ErrorKind::InvalidArgument, "empty or invalid host name", {}};
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_ADDRCONFIG;
+    addrinfo* list = nullptr;
+    const std::string service = std::to_string(port);
+    int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
+    if (rc == EAI_NONAME || rc == EAI_ADDRFAMILY || rc == EAI_NODATA || (rc == 0 && !list)) {
+        // AI_ADDRCONFIG hides loopback-only families on hosts without other interfaces.
+        hints.ai_flags = 0;
+        rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
+    }
+    if (rc != 0) return Error{ErrorKind::Resolve, "cannot resolve " + host + ": " + gai_strerror(rc), {}};
+    std::vector<SocketAddress> out;
+    for (addrinfo* a = list; a; a = a->ai_next) {
+        SocketAddress s;
+        std::memcpy(&s.storage, a->ai_addr, a->ai_addrlen);
+        s.length = a->ai_addrlen;
+        out.push_back(s);
+    }
+    freeaddrinfo(list);
+    return out;
+}
+
+Socket& Socket::operator=(Socket&& o) noexcept {
+    if (this != &o) {
+        close();
+        fd_ = o.fd_;
+        o.fd_ = -1;
+    }
+    return *this;
+}
+
+Result<Socket> Socket::connect(const std::vector<SocketAddress>& addresses, const Waiter& waiter,
+                               std::chrono::milliseconds timeout) {
+    Error last{ErrorKind::Connect, "no address to connect to", {}};
+    for (const auto& a : addresses) {
+        Socket s(::socket(a.family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        if (!s.isOpen()) {
+            last = sysError(ErrorKind::Connect, "socket", errno);
+            continue;
+        }
+        if (::connect(s.fd_, reinterpret_cast<const sockaddr*>(&a.storage), a.length) == 0) return s;
+        if (errno != EINPROGRESS) {
+            last = sysError(ErrorKind::Connect, "connect to " + a.text(), errno);
+            continue;
+        }
+        Status w = waiter.wait(s.fd_, POLLOUT, timeout, "connect");
+        if (w.failed()) {
+            last = w.error();
+            if (last.kind == ErrorKind::Cancelled) return last;
+            continue;
+        }
+        int err = 0;
+        socklen_t len = sizeof err;
+        getsockopt(s.fd_, SOL_SOCKET, SO_ERROR, &err, &len);
+        if (err == 0) return s;
+        last = sysError(ErrorKind::Connect, "connect to " + a.text(), err);
+    }
+    return last;
+}
+
+Status Socket::sendAll(const char* data, std::size_t size, const Waiter& waiter,
+                       std::chrono::milliseconds timeout) {
+    while (size > 0) {
+        ssize_t n = ::send(fd_, data, size, MSG_NOSIGNAL);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (Status w = waiter.wait(fd_, POLLOUT, timeout, "send"); w.failed()) return w;
+            continue;
+        }
+        int err = n < 0 ? errno : EPIPE;
+        return sysError(isDisconnect(err) ? ErrorKind::Closed : ErrorKind::Connect, "send", err);
+    }
+    return Status::ok();
+}
+
+Result<std::size_t> Socket::receive(char* buffer, std::size_t capacity, const Waiter& waiter,
+                                    std::chrono::milliseconds timeout) {
+    for (;;) {
+        ssize_t n = ::recv(fd_, buffer, capacity, 0);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            if (Status w = waiter.wait(fd_, POLLIN, timeout, "receive"); w.failed()) return w.error();
+            continue;
+        }
+        return sysError(isDisconnect(errno) ? ErrorKind::Closed : ErrorKind::Connect, "receive", errno);
+    }
+}
+
+long Socket::receiveNow(char* buffer, std::size_t capacity) {
+    ssize_t n;
+    do {
+        n = ::recv(fd_, buffer, capacity, MSG_DONTWAIT);
+    } while (n < 0 && errno == EINTR);
+    return static_cast<long>(n);
+}
+
+Result<SocketAddress> Socket::peer() const {
+    SocketAddress a;
+    a.length = sizeof a.storage;
+    if (getpeername(fd_, reinterpret_cast<sockaddr*>(&a.storage), &a.length) != 0)
+        return sysError(ErrorKind::Connect, "getpeername", errno);
+    return a;
+}
+
+void Socket::setControlOptions() {
+    int one = 1;
+    setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    setsockopt(fd_, SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
+}
+
+void Socket::abortiveClose() {
+    if (fd_ < 0) return;
+    linger l{1, 0};
+    setsockopt(fd_, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+    close();
+}
+
+void Socket::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+}  // namespace ftp

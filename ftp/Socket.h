@@ -1,0 +1,75 @@
+#pragma once
+// A TCP socket owned by value, non-blocking underneath, with blocking-looking calls that wait
+// in short slices so the session's wait hook keeps running and every wait has a deadline.
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <sys/socket.h>
+
+#include "Result.h"
+#include "Session.h"
+
+namespace ftp {
+
+// Waits on one descriptor in slices of at most ~15 ms, calling the hook between slices.
+class Waiter {
+public:
+    static constexpr std::chrono::milliseconds kSlice{15};
+    explicit Waiter(const WaitHook& hook) : hook_(hook) {}
+    // Ok once fd is ready for `events` (or has an error or hang-up to report); Timeout or
+    // Cancelled otherwise. `what` names the wait in the error message.
+    Status wait(int fd, short events, std::chrono::milliseconds timeout, const char* what) const;
+
+private:
+    const WaitHook& hook_;
+};
+
+struct SocketAddress {
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+    int family() const { return storage.ss_family; }
+    void setPort(std::uint16_t port);
+    std::string text() const;  // numeric host, for messages
+};
+
+// Resolves host (name or literal; "[v6]" accepted) for TCP on port.
+Result<std::vector<SocketAddress>> resolve(const std::string& host, std::uint16_t port);
+
+class Socket {
+public:
+    Socket() = default;
+    ~Socket() { close(); }
+    Socket(Socket&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+    Socket& operator=(Socket&& o) noexcept;
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+
+    // Tries each address in turn until one connects within the timeout.
+    static Result<Socket> connect(const std::vector<SocketAddress>& addresses, const Waiter& waiter,
+                                  std::chrono::milliseconds timeout);
+
+    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    // Sends everything; `timeout` bounds each stretch without progress.
+    Status sendAll(const char* data, std::size_t size, const Waiter& waiter,
+                   std::chrono::milliseconds timeout);
+    // Receives up to `capacity` bytes; 0 means the peer closed its side.
+    Result<std::size_t> receive(char* buffer, std::size_t capacity, const Waiter& waiter,
+                                std::chrono::milliseconds timeout);
+    // Receives only what is already there, never waits. -1 with errno EAGAIN when nothing is.
+    long receiveNow(char* buffer, std::size_t capacity);
+    Result<SocketAddress> peer() const;
+    void setControlOptions();  // no Nagle delay for commands, keep-alive for long uploads
+    // Closes with a reset instead of an orderly end, so the peer sees an aborted transfer.
+    void abortiveClose();
+    void close();
+
+private:
+    explicit Socket(int fd) : fd_(fd) {}
+    int fd_ = -1;
+};
+
+}  // namespace ftp

@@ -1,0 +1,47 @@
+#pragma once
+// A STOR in progress. Small writes are gathered into one large buffer so a file sent in
+// 100-byte blocks costs a send per 256 KiB, not one per block.
+
+#include <optional>
+#include <string>
+
+#include "Connection.h"
+#include "Socket.h"
+
+namespace ftp {
+
+class FtpConnection;
+
+class Upload final : public RemoteFile {
+public:
+    static constexpr std::size_t kBufferSize = 256 * 1024;
+
+    Upload(FtpConnection& connection, Socket data, bool ascii);
+    ~Upload() override;
+    Upload(const Upload&) = delete;
+    Upload& operator=(const Upload&) = delete;
+
+    Status write(const void* data, std::size_t size) override;
+    Status close() override;
+    std::uint64_t bytesWritten() const override { return written_; }
+
+    // The connection is going away: abort the transfer and forget it.
+    void detach();
+
+private:
+    Status flush();
+    Status sendBytes(const char* data, std::size_t size);
+    Status failTransfer(Error error);
+    void abort();
+    void finish();
+
+    FtpConnection* connection_;
+    Socket data_;
+    bool ascii_;
+    bool lastWasCr_ = false;  // so a CRLF split across two writes is not doubled
+    std::string buffer_;
+    std::uint64_t written_ = 0;
+    std::optional<Status> outcome_;  // set once the transfer is over, returned from then on
+};
+
+}  // namespace ftp
