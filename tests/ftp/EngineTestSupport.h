@@ -8,10 +8,10 @@
 
 namespace enginetest {
 
-inline ftp::Session quickSession() {
-    return ftp::Session("Deduradi Rovazozo", ftp::Timeouts{std::chrono::milliseconds(3000),
-                                                           std::chrono::milliseconds(3000),
-                                                           std::chrono::milliseconds(3000)});
+// Real servers may pause a few seconds (pyftpdlib delays a refused login by 3 s).
+inline ftp::Session quickSession(int ms = 8000) {
+    const std::chrono::milliseconds t(ms);
+    return ftp::Session("Deduradi Rovazozo", ftp::Timeouts{t, t, t});
 }
 
 // Sends `bytes` the way the upload window does: 100-byte blocks, then the remainder.
