@@ -1,0 +1,22 @@
+#include "SelectionSummary.h"
+
+#include <QFileInfo>
+
+#include "LocalPaths.h"
+
+SelectionTotals summarizeSelection(const QString& folder, const QStringList& names) {
+    SelectionTotals t;
+    for (const QString& name : names) {
+        const QFileInfo info(localpath::join(folder, name));
+        if (!info.exists() || info.isDir()) continue;
+        ++t.count;
+        t.bytes += info.size();
+    }
+    return t;
+}
+
+QString summaryCaption(const SelectionTotals& totals) {
+    const QString head = QStringLiteral("Seleccionados : (") + QString::number(totals.count) + QStringLiteral(") ");
+    if (totals.bytes > 1024) return head + QString::number(totals.bytes / 1024) + QStringLiteral(" kb");
+    return head + QString::number(totals.bytes) + QStringLiteral(" bytes");
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The arithmetic of the upload loop: 100-byte blocks, the remainder sent last, the percentage
+// after each full block and the bar's width. All sizes are 64-bit.
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace uploadmath {
+
+constexpr std::uint64_t kBlock = 100;
+
+struct Plan {
+    std::uint64_t fullBlocks;
+    std::uint64_t remainder;  // 0 to 99; written last, even when 0
+};
+
+constexpr Plan plan(std::uint64_t size) { return {size / kBlock, size % kBlock}; }
+
+// (sent * 100) div size, 0 to 100, without overflow for any 64-bit size.
+constexpr int percentage(std::uint64_t sent, std::uint64_t size) {
+    if (size == 0) return 0;
+    sent = std::min(sent, size);
+    if (sent <= std::numeric_limits<std::uint64_t>::max() / 100) return int(sent * 100 / size);
+    return int(sent / (size / 100));
+}
+
+// The bar spans the whole interior at 100 %.
+constexpr int barWidth(int percent, int interiorWidth) {
+    return interiorWidth * std::clamp(percent, 0, 100) / 100;
+}
+
+}  // namespace uploadmath
