@@ -1,0 +1,283 @@
+// The remote view against an in-memory connection: listing rules, the scroll bar set-up, menus,
+// keyboard and assistive-technology access.
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "FakeConnection.h"
+#include "RemoteViewHarness.h"
+
+namespace {
+
+class ListingFake : public ::testing::Test {
+protected:
+    RemoteViewHarness h;
+    FakeConnection* fake = nullptr;
+
+    void SetUp() override {
+        auto conn = std::make_unique<FakeConnection>();
+        fake = conn.get();
+        h.session.hConexion = std::move(conn);
+    }
+    void folders(int n, const std::string& dir = "/") {
+        for (int i = 0; i < n; ++i) {
+            fake->dirs[dir].push_back(FakeConnection::folder("d" + std::to_string(i)));
+            fake->dirs[(dir == "/" ? "/" : dir + "/") + "d" + std::to_string(i)];
+        }
+    }
+};
+
+TEST_F(ListingFake, FirstEntryAFileThenFoldersAndAnAttribute17EntryIsAFile) {
+    fake->dirs["/"] = {FakeConnection::file("a.txt", 1000), FakeConnection::folder("uno"),
+                       FakeConnection::file("ro", 25, 17), FakeConnection::folder("dos")};
+    h.view->EnumFiles();
+    EXPECT_EQ(h.folders(), (QStringList{QStringLiteral("uno"), QStringLiteral("dos")}));
+    EXPECT_EQ(h.files(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("ro")}));
+    EXPECT_EQ(h.view->Lblserv()->text(), QStringLiteral("2 archivos(1 kb)"));  // 1025 bytes
+    EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/"));
+    EXPECT_EQ(h.column()->PicFolderToolTip(0), QStringLiteral("uno"));
+    EXPECT_TRUE(h.dialogs.shown().isEmpty());
+}
+
+TEST_F(ListingFake, EmptyFolderFailedListingAndNoConnectionLeaveTheSummaryEmpty) {
+    fake->dirs["/"] = {FakeConnection::file("x", 1)};
+    h.view->EnumFiles();
+    ASSERT_FALSE(h.view->Lblserv()->text().isEmpty());
+
+    fake->dirs["/"].clear();
+    h.view->EnumFiles();
+    EXPECT_TRUE(h.view->Lblserv()->text().isEmpty());
+    EXPECT_EQ(h.view->List1()->count(), 0);
+    EXPECT_EQ(h.view->CantCarpetas(), 0);
+
+    fake->dirs["/"] = {FakeConnection::folder("a")};
+    fake->failListing = true;
+    h.view->EnumFiles();
+    EXPECT_EQ(h.view->CantCarpetas(), 0);
+    EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/"));
+
+    h.session.hConexion.reset();
+    h.view->EnumFiles();
+    EXPECT_TRUE(h.view->Lbdir()->text().isEmpty());
+    EXPECT_TRUE(h.view->Lblserv()->text().isEmpty());
+    EXPECT_TRUE(h.dialogs.shown().isEmpty());
+}
+
+TEST_F(ListingFake, OnlyFoldersGiveZeroFiles) {
+    folders(2);
+    h.view->EnumFiles();
+    EXPECT_EQ(h.view->Lblserv()->text(), QStringLiteral("0 archivos(0 bytes)"));
+}
+
+TEST_F(ListingFake, ScrollBarSetUpFromFourFoldersAndKeptWithFewer) {
+    QScrollBar* bar = h.view->VScroll1();
+    folders(3);
+    h.view->EnumFiles();
+    EXPECT_FALSE(bar->isEnabled());
+
+    folders(1);  // four now
+    h.view->EnumFiles();
+    EXPECT_TRUE(bar->isEnabled());
+    EXPECT_EQ(h.view->scrollMaximum(), -3);
+    EXPECT_EQ(bar->minimum(), 0);
+    EXPECT_EQ(bar->maximum(), 0);  // nothing to scroll
+
+    folders(6);  // ten
+    h.view->EnumFiles();
+    EXPECT_EQ(bar->maximum(), 279);
+    bar->setValue(10);
+    EXPECT_EQ(h.column()->model().iconTop(0), -10);
+    EXPECT_EQ(h.column()->model().captionTop(1), 69);
+
+    // Fewer folders: the surplus cells are gone, the column starts at the top, the bar stays.
+    fake->dirs["/"].resize(2);
+    h.view->EnumFiles();
+    EXPECT_EQ(h.view->CantCarpetas(), 2);
+    EXPECT_EQ(h.column()->model().iconTop(0), 0);
+    EXPECT_EQ(bar->value(), 10);
+    EXPECT_EQ(bar->maximum(), 279);
+    bar->setValue(20);
+    EXPECT_EQ(h.column()->model().iconTop(1), 47 - 20);
+}
+
+TEST_F(ListingFake, EnterAndGoUpKeepTheStack) {
+    folders(2);
+    folders(1, "/d1");
+    h.view->EnumFiles();
+    h.view->connectedLook();
+    EXPECT_FALSE(h.view->Cmdup()->isEnabled());
+
+    h.view->PicFolder_DblClick(1);
+    EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/d1"));
+    EXPECT_EQ(h.view->NivelDir(), 1);
+    EXPECT_EQ(h.view->PilaDirs(1), "/d1");
+    EXPECT_TRUE(h.view->Cmdup()->isEnabled());
+    h.view->PicFolder_DblClick(0);
+    EXPECT_EQ(h.view->PilaDirs(2), "/d1/d0");
+
+    QTest::mouseClick(h.view->Cmdup(), Qt::LeftButton);
+    EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/d1"));
+    QTest::mouseClick(h.view->Cmdup(), Qt::LeftButton);
+    EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/"));
+    EXPECT_FALSE(h.view->Cmdup()->isEnabled());
+    EXPECT_TRUE(h.dialogs.shown().isEmpty());
+}
+
+TEST_F(ListingFake, RefusedDirectoryChangesShowTheirBoxes) {
+    folders(1);
+    h.view->EnumFiles();
+    h.view->connectedLook();
+    h.view->PicFolder_DblClick(0);
+    ASSERT_EQ(h.view->NivelDir(), 1);
+
+    fake->refuse.insert("CWD d0");  // never reached: the folder below is entered by name
+    fake->dirs.erase("/");          // the parent was removed meanwhile
+    h.view->Cmdup_Click();
+    ASSERT_EQ(h.dialogs.boxes().size(), 1);
+    EXPECT_EQ(h.dialogs.boxes()[0].text, QStringLiteral("No se puede cambiar de directorio"));
+    EXPECT_EQ(h.dialogs.boxes()[0].style, 16);
+    EXPECT_EQ(h.dialogs.boxes()[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/d0"));  // the old listing stays
+    EXPECT_EQ(h.view->NivelDir(), 0);
+    EXPECT_FALSE(h.view->Cmdup()->isEnabled());
+
+    h.dialogs.clear();
+    fake->dirs["/d0"] = {FakeConnection::folder("gone")};
+    h.view->EnumFiles();
+    h.view->PicFolder_DblClick(0);
+    ASSERT_EQ(h.dialogs.boxes().size(), 1);
+    EXPECT_EQ(h.dialogs.boxes()[0].text, QStringLiteral("Error al cambiar directorio"));
+    EXPECT_EQ(h.view->NivelDir(), 0);
+}
+
+TEST_F(ListingFake, MenuStatesAfterEachRightClick) {
+    fake->dirs["/"] = {FakeConnection::folder("carpeta"), FakeConnection::file("a", 1), FakeConnection::file("b", 1)};
+    h.view->EnumFiles();
+
+    // Disconnected: the panel offers nothing.
+    h.session.hConexion.reset();
+    h.view->Picfondo_MouseUp(Qt::RightButton, {});
+    EXPECT_TRUE(h.popups.empty());
+    auto conn = std::make_unique<FakeConnection>(*fake);
+    fake = conn.get();
+    h.session.hConexion = std::move(conn);
+
+    h.view->List1_MouseUp(Qt::RightButton, {});
+    ASSERT_EQ(h.popups.size(), 1u);
+    EXPECT_FALSE(h.popups[0][0].enabled);
+    EXPECT_FALSE(h.popups[0][1].enabled);
+    EXPECT_EQ(h.popups[0][0].text, QStringLiteral("Eliminar"));
+
+    h.select({QStringLiteral("a"), QStringLiteral("b")});
+    h.view->List1_MouseUp(Qt::RightButton, {});
+    EXPECT_EQ(h.popups[1][0].text, QStringLiteral("Eliminar archivos seleccionados (2)"));
+    EXPECT_TRUE(h.popups[1][0].enabled);
+    EXPECT_FALSE(h.popups[1][1].enabled);  // left as the previous pop-up set it
+
+    h.select({QStringLiteral("b")});
+    h.view->List1_MouseUp(Qt::RightButton, {});
+    EXPECT_EQ(h.popups[2][0].text, QStringLiteral("Eliminar b"));
+    EXPECT_TRUE(h.popups[2][1].enabled);
+
+    h.view->PicFolder_MouseUp(0, Qt::RightButton, {});
+    ASSERT_EQ(h.popups.size(), 4u);
+    EXPECT_FALSE(h.popups[3][0].visible);  // "Crear carpeta..."
+    EXPECT_TRUE(h.popups[3][1].visible);
+    EXPECT_TRUE(h.popups[3][1].enabled);
+    EXPECT_EQ(h.view->eliminarcarpetaTag(), "carpeta");
+    // Dismissed: the menu bar's "Carpetas" shows only "Eliminar", disabled.
+    EXPECT_FALSE(h.view->Crearcarpeta()->isVisible());
+    EXPECT_TRUE(h.view->eliminarcarpeta()->isVisible());
+    EXPECT_FALSE(h.view->eliminarcarpeta()->isEnabled());
+
+    h.view->Picfondo_MouseUp(Qt::RightButton, {});
+    EXPECT_TRUE(h.popups[4][0].visible && h.popups[4][0].enabled);
+    EXPECT_FALSE(h.popups[4][1].visible);
+    h.view->Picfondo_MouseUp(Qt::LeftButton, {});
+    EXPECT_EQ(h.popups.size(), 5u);
+}
+
+TEST_F(ListingFake, MouseOnTheColumnReachesIconsNotCaptions) {
+    folders(5);
+    h.view->EnumFiles();
+    h.view->connectedLook();
+    h.window.show();
+    QWidget* col = h.column();
+    QTest::mouseClick(col, Qt::RightButton, {}, QPoint(20, 47 + 10));  // icon 1
+    ASSERT_EQ(h.popups.size(), 1u);
+    EXPECT_EQ(h.view->eliminarcarpetaTag(), "d1");
+    QTest::mouseClick(col, Qt::RightButton, {}, QPoint(20, 47 + 38));  // caption 1: nothing
+    EXPECT_EQ(h.popups.size(), 1u);
+    QTest::mouseClick(col, Qt::RightButton, {}, QPoint(2, 10));  // left of icon 0: background
+    ASSERT_EQ(h.popups.size(), 2u);
+    EXPECT_TRUE(h.popups[1][0].visible);
+
+    QTest::mouseDClick(col, Qt::LeftButton, {}, QPoint(20, 94 + 5));  // icon 2
+    EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/d2"));
+    h.window.close();
+}
+
+TEST_F(ListingFake, KeyboardAndAssistiveTechnologyReachEveryCell) {
+    folders(12);
+    h.view->EnumFiles();
+    h.view->connectedLook();
+    h.window.show();
+    remote::FolderColumn* col = h.column();
+    col->setFocus();
+
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(col);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Carpetas del servidor"));
+    ASSERT_EQ(list->childCount(), 12);
+    QAccessibleInterface* cell = list->child(11);
+    EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("d11"));
+    EXPECT_EQ(list->indexOfChild(cell), 11);
+    EXPECT_EQ(cell->role(), QAccessible::ListItem);
+
+    // The keyboard walks down and the column follows.
+    QTest::keyClick(col, Qt::Key_End);
+    EXPECT_EQ(col->currentCell(), 11);
+    EXPECT_EQ(h.view->VScroll1()->value(), 47 * 12 - 193);
+    QTest::keyClick(col, Qt::Key_Up);
+    // The menu key reaches a widget as a keyboard context-menu event.
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QApplication::sendEvent(col, &menuKey);
+    ASSERT_EQ(h.popups.size(), 1u);
+    EXPECT_EQ(h.view->eliminarcarpetaTag(), "d10");
+
+    // "Show menu" and "press" from assistive technology act like the mouse.
+    cell->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    EXPECT_EQ(h.view->eliminarcarpetaTag(), "d11");
+    list->child(3)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/d3"));
+    EXPECT_EQ(list->childCount(), 0);
+
+    h.view->disconnectedLook();
+    EXPECT_EQ(list->childCount(), 0);
+    h.window.close();
+}
+
+TEST_F(ListingFake, LooksSwitchColoursAndCreateFolderItem) {
+    folders(2);
+    h.view->EnumFiles();
+    h.view->connectedLook();
+    EXPECT_EQ(h.view->List1()->palette().color(QPalette::Base), QColor(255, 255, 0));
+    EXPECT_TRUE(h.view->Crearcarpeta()->isVisible());
+    EXPECT_TRUE(h.view->Crearcarpeta()->isEnabled());
+    h.view->disconnectedLook();
+    EXPECT_EQ(h.view->List1()->palette().color(QPalette::Base), QColor(255, 255, 255));
+    EXPECT_FALSE(h.view->Crearcarpeta()->isVisible());
+    EXPECT_EQ(h.column()->model().visibleRange().second, 0);
+    EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/"));  // kept until the next listing
+}
+
+}  // namespace
