@@ -18,7 +18,7 @@ constexpr std::chrono::milliseconds kQuitWait{1000};
 Error invalid(const std::string& message) { return Error{ErrorKind::InvalidArgument, message, {}}; }
 
 Error refused(const std::string& what, const Reply& r) {
-    return Error{ErrorKind::Refused, what + ": " + std::to_string(r.code) + " " + r.text, r};
+    return Error{ErrorKind::Refused, what + ": " + r.text, r};  // the text starts with the code
 }
 
 bool isCode(const Reply& r, int hundreds) { return r.code / 100 == hundreds; }

@@ -1,0 +1,142 @@
+#include "CommandLine.h"
+
+#include <charconv>
+#include <cstdio>
+#include <map>
+
+const char* const kUsage =
+    "usage: pelicano-ftp [-P PORT] [-u USER] [--password-stdin] [--cd DIR] [-t ascii|binary] HOST COMMAND [ARG...]\n"
+    "  commands: pwd | ls | mkdir DIR | rmdir DIR | rm NAME... | mv OLD NEW | put FILE...\n"
+    "  the password comes from PELICANO_PASSWORD or, with --password-stdin, the first line of input\n";
+
+namespace {
+
+// Minimum and maximum argument counts of each command (-1 = no maximum).
+const std::map<std::string, std::pair<int, int>> kCommands = {
+    {"pwd", {0, 0}}, {"ls", {0, 0}},  {"mkdir", {1, 1}}, {"rmdir", {1, 1}},
+    {"rm", {1, -1}}, {"mv", {2, 2}}, {"put", {1, -1}},
+};
+
+std::optional<std::uint16_t> parsePort(const std::string& text) {
+    unsigned value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > 65535) return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+}  // namespace
+
+std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argv, std::string& error) {
+    CommandLine cl;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        const std::string& a = argv[i];
+        auto value = [&](const char* option) -> std::optional<std::string> {
+            if (i + 1 >= argv.size()) {
+                error = std::string(option) + " needs a value";
+                return std::nullopt;
+            }
+            return argv[++i];
+        };
+        if (!positional.empty() && positional.size() >= 2) {
+            positional.push_back(a);  // after the command, everything is an argument
+        } else if (a == "-h" || a == "--help") {
+            cl.help = true;
+            return cl;
+        } else if (a == "-P") {
+            auto v = value("-P");
+            if (!v) return std::nullopt;
+            auto port = parsePort(*v);
+            if (!port) {
+                error = "bad port: " + *v;
+                return std::nullopt;
+            }
+            cl.port = *port;
+        } else if (a == "-u") {
+            auto v = value("-u");
+            if (!v) return std::nullopt;
+            cl.user = *v;
+        } else if (a == "--password-stdin") {
+            cl.passwordFromStdin = true;
+        } else if (a == "--cd") {
+            auto v = value("--cd");
+            if (!v) return std::nullopt;
+            cl.directory = *v;
+        } else if (a == "-t") {
+            auto v = value("-t");
+            if (!v) return std::nullopt;
+            if (*v == "ascii") cl.type = ftp::TransferType::Ascii;
+            else if (*v == "binary") cl.type = ftp::TransferType::Binary;
+            else {
+                error = "bad transfer type: " + *v;
+                return std::nullopt;
+            }
+        } else if (a.size() > 1 && a[0] == '-' && positional.size() < 2) {
+            error = "unknown option: " + a;
+            return std::nullopt;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (positional.size() < 2) {
+        error = "a host and a command are needed";
+        return std::nullopt;
+    }
+    cl.host = positional[0];
+    cl.command = positional[1];
+    cl.args.assign(positional.begin() + 2, positional.end());
+    auto it = kCommands.find(cl.command);
+    if (it == kCommands.end()) {
+        error = "unknown command: " + cl.command;
+        return std::nullopt;
+    }
+    const int n = static_cast<int>(cl.args.size());
+    if (n < it->second.first || (it->second.second >= 0 && n > it->second.second)) {
+        error = "wrong number of arguments for " + cl.command;
+        return std::nullopt;
+    }
+    return cl;
+}
+
+namespace {
+
+// Length of the valid UTF-8 sequence at s[i], or 0.
+std::size_t utf8Length(const std::string& s, std::size_t i) {
+    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = b(i);
+    std::size_t len;
+    std::uint32_t cp;
+    if (c < 0x80) return 1;
+    if (c >= 0xc2 && c <= 0xdf) len = 2, cp = c & 0x1f;
+    else if (c >= 0xe0 && c <= 0xef) len = 3, cp = c & 0x0f;
+    else if (c >= 0xf0 && c <= 0xf4) len = 4, cp = c & 0x07;
+    else return 0;
+    if (i + len > s.size()) return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        if ((b(i + k) & 0xc0) != 0x80) return 0;
+        cp = (cp << 6) | (b(i + k) & 0x3f);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not valid UTF-8.
+    if ((len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff))
+        return 0;
+    return len;
+}
+
+}  // namespace
+
+std::string printableName(const std::string& raw) {
+    std::string out;
+    for (std::size_t i = 0; i < raw.size();) {
+        std::size_t len = utf8Length(raw, i);
+        if (len == 0) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(raw[i]));
+            out += hex;
+            ++i;
+        } else {
+            out.append(raw, i, len);
+            i += len;
+        }
+    }
+    return out;
+}

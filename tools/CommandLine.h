@@ -1,0 +1,28 @@
+#pragma once
+// The arguments of pelicano-ftp, parsed without touching the network.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ftp/Connection.h"
+
+struct CommandLine {
+    std::uint16_t port = 0;
+    std::string user = "anonymous";
+    bool passwordFromStdin = false;
+    std::string directory;  // --cd
+    ftp::TransferType type = ftp::TransferType::Binary;
+    std::string host;
+    std::string command;
+    std::vector<std::string> args;
+    bool help = false;
+};
+
+// nullopt with `error` set when the arguments make no sense.
+std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argv, std::string& error);
+extern const char* const kUsage;
+
+// A name as bytes for a terminal: valid UTF-8 stays, any other byte becomes \xNN.
+std::string printableName(const std::string& raw);
