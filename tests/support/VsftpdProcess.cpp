@@ -1,0 +1,119 @@
+#include "VsftpdProcess.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace testsupport {
+
+namespace {
+
+constexpr const char* kVsftpd = "/usr/sbin/vsftpd";
+
+unsigned short freePort() {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    unsigned short port = 0;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&a), len) == 0 && getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+        port = ntohs(a.sin_port);
+    close(fd);
+    return port;
+}
+
+bool accepts(unsigned short port) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(fd);
+    return ok;
+}
+
+void replaceAll(std::string& s, const std::string& from, const std::string& to) {
+    for (auto at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) s.replace(at, from.size(), to);
+}
+
+}  // namespace
+
+VsftpdProcess::VsftpdProcess() : root_(dir_.file("root")) {
+    if (access(kVsftpd, X_OK) != 0) {
+        whyNot_ = "vsftpd is not installed (scripts/install-deps.sh test installs it)";
+        return;
+    }
+    std::filesystem::create_directories(root_);
+    std::filesystem::create_directories(dir_.file("empty"));
+    for (int attempt = 0; attempt < 5 && !running(); ++attempt) tryStart(freePort());
+    if (!running() && whyNot_.empty()) whyNot_ = "vsftpd did not start";
+}
+
+VsftpdProcess::~VsftpdProcess() { stop(); }
+
+void VsftpdProcess::stop() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+    }
+    pid_ = -1;
+}
+
+bool VsftpdProcess::tryStart(unsigned short port) {
+    std::ifstream in(sourceDir() + "/scripts/vsftpd/vsftpd.conf.in");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string conf = text.str();
+    replaceAll(conf, "@ROOT@", root_);
+    replaceAll(conf, "@EMPTY@", dir_.file("empty"));
+    replaceAll(conf, "@PORT@", std::to_string(port));
+    writeFile(dir_.file("vsftpd.conf"), conf);
+
+    std::string confPath = dir_.file("vsftpd.conf");
+    std::string log = dir_.file("vsftpd.log");
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&fa, 1, 2);
+    char* argv[] = {const_cast<char*>(kVsftpd), confPath.data(), nullptr};
+    int rc = posix_spawn(&pid_, kVsftpd, &fa, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&fa);
+    if (rc != 0) {
+        pid_ = -1;
+        whyNot_ = "cannot start vsftpd";
+        return false;
+    }
+    for (int i = 0; i < 100; ++i) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {  // exited: port taken or config refused
+            pid_ = -1;
+            whyNot_ = "vsftpd exited: " + readFile(log);
+            return false;
+        }
+        if (accepts(port)) {
+            port_ = port;
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    stop();
+    whyNot_ = "vsftpd did not listen in time";
+    return false;
+}
+
+}  // namespace testsupport
