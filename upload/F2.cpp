@@ -77,7 +77,6 @@ void F2::open() {
         move(r.topLeft());
     }
     show();
-    raise();
     activateWindow();
     command1_->setFocus();
     timer1_->start();
@@ -95,6 +94,7 @@ void F2::Form_Load() {
 }
 
 void F2::resetBar() {
+    percent_ = -1;  // so the first block of the next file always updates Label7 and the bar
     const QRect inside = picFondo_->contentsRect();
     picX_->setGeometry(inside.left(), inside.top(), 0, inside.height());
 }

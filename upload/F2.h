@@ -26,6 +26,7 @@ public:
     void resetBar();
     // Label7 takes the percentage and the bar follows it; nothing is touched when it is unchanged.
     void setPercent(int percent);
+    // The last percentage shown for the current file; -1 before its first full block.
     int percent() const { return percent_; }
     int phase() const { return phase_; }
 

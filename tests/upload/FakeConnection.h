@@ -1,0 +1,70 @@
+#pragma once
+// A connection that records what the upload sends, for cases a real server cannot stage (the
+// exact sequence of writes, a 5 GiB file, a failed completion reply).
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ftp/Connection.h"
+
+struct RemoteLog {
+    struct File {
+        std::string name;
+        ftp::TransferType type;
+        std::vector<std::size_t> writes;  // only kept while keepWrites is set
+        std::uint64_t bytes = 0;
+        bool closed = false;
+    };
+    std::vector<File> files;
+    bool keepWrites = true;
+    std::string refuseOpen;   // openFileForWrite of this name fails
+    std::string refuseClose;  // close() of this name reports a failed completion reply
+};
+
+class FakeRemoteFile : public ftp::RemoteFile {
+public:
+    FakeRemoteFile(RemoteLog& log, std::size_t index) : log_(log), index_(index) {}
+    ftp::Status write(const void*, std::size_t size) override {
+        RemoteLog::File& f = log_.files[index_];
+        if (log_.keepWrites) f.writes.push_back(size);
+        f.bytes += size;
+        return {};
+    }
+    ftp::Status close() override {
+        RemoteLog::File& f = log_.files[index_];
+        f.closed = true;
+        if (f.name == log_.refuseClose) return ftp::Error{ftp::ErrorKind::Refused, "552", {552, "Disco lleno"}};
+        return {};
+    }
+    std::uint64_t bytesWritten() const override { return log_.files[index_].bytes; }
+
+private:
+    RemoteLog& log_;
+    std::size_t index_;
+};
+
+class FakeConnection : public ftp::Connection {
+public:
+    explicit FakeConnection(RemoteLog& log) : log_(log) {}
+    ftp::Result<std::string> currentDirectory() override { return std::string("/"); }
+    ftp::Status changeDirectory(const std::string&) override { return {}; }
+    ftp::Status createDirectory(const std::string&) override { return {}; }
+    ftp::Status removeDirectory(const std::string&) override { return {}; }
+    ftp::Status deleteFile(const std::string&) override { return {}; }
+    ftp::Status rename(const std::string&, const std::string&) override { return {}; }
+    ftp::Result<std::unique_ptr<ftp::Find>> findFiles(const std::string&) override {
+        return std::make_unique<ftp::Find>(std::vector<ftp::Entry>{});
+    }
+    ftp::Result<std::unique_ptr<ftp::RemoteFile>> openFileForWrite(const std::string& name,
+                                                                   ftp::TransferType type) override {
+        if (name == log_.refuseOpen) return ftp::Error{ftp::ErrorKind::Refused, "550", {550, "No"}};
+        log_.files.push_back({name, type, {}, 0, false});
+        return std::unique_ptr<ftp::RemoteFile>(std::make_unique<FakeRemoteFile>(log_, log_.files.size() - 1));
+    }
+    const ftp::Reply& lastReply() const override { return reply_; }
+
+private:
+    RemoteLog& log_;
+    ftp::Reply reply_;
+};

@@ -1,0 +1,78 @@
+#include "LocalFileReader.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+LocalFileReader::~LocalFileReader() { close(); }
+
+bool LocalFileReader::open(const QString& path) {
+    close();
+    path_ = path;
+    error_.clear();
+    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        fail(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        fail(errno);
+        close();
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        fail(EISDIR);
+        close();
+        return false;
+    }
+    size_ = std::uint64_t(st.st_size);
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    buffer_.resize(kReadSize * 2);
+    begin_ = end_ = 0;
+    return true;
+}
+
+void LocalFileReader::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+const char* LocalFileReader::next(std::size_t n) {
+    if (end_ - begin_ < n && !fill(n)) return nullptr;
+    const char* block = buffer_.data() + begin_;
+    begin_ += n;
+    return block;
+}
+
+bool LocalFileReader::fill(std::size_t n) {
+    if (fd_ < 0) {
+        fail(EBADF);
+        return false;
+    }
+    // Keep the unread tail, then read until at least n bytes wait.
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+    while (end_ < n) {
+        const ssize_t got = ::read(fd_, buffer_.data() + end_, kReadSize);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            fail(errno);
+            return false;
+        }
+        if (got == 0) {
+            error_ = path_ + QStringLiteral(": el archivo terminó antes de lo esperado");
+            return false;
+        }
+        end_ += std::size_t(got);
+    }
+    return true;
+}
+
+void LocalFileReader::fail(int error) {
+    error_ = path_ + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+}

@@ -1,0 +1,156 @@
+#include "UploadController.h"
+
+#include <QListWidget>
+#include <QWidget>
+
+#include "F2.h"
+#include "LocalFileReader.h"
+#include "UploadInputGuard.h"
+#include "UploadMath.h"
+#include "core/Dialogs.h"
+#include "core/EventYield.h"
+#include "core/SessionState.h"
+#include "local/LocalBrowser.h"
+#include "local/LocalPaths.h"
+
+namespace {
+ftp::TransferType transferType(std::int32_t tipo) {
+    switch (tipo) {
+    case 1: return ftp::TransferType::Ascii;
+    case 2: return ftp::TransferType::Binary;
+    default: return ftp::TransferType::Unknown;
+    }
+}
+
+void stopBox(const QString& text, const QString& title = QString()) {
+    Dialogs::instance().MsgBox(text, Dialogs::Critical, title);
+}
+}  // namespace
+
+UploadController::UploadController(QWidget* F1, LocalBrowser& local, SessionState& session,
+                                   std::function<void()> EnumFiles, QObject* parent)
+    : QObject(parent), F1_(F1), local_(local), session_(session), EnumFiles_(std::move(EnumFiles)) {}
+
+UploadController::~UploadController() {
+    // Owned by the main window when there is one.
+    if (f2_ && !f2_->parent()) delete f2_.data();
+}
+
+F2& UploadController::window() {
+    if (!f2_) f2_ = new F2(F1_);
+    return *f2_;
+}
+
+void UploadController::requestCancel() {
+    if (running_ && f2_) f2_->close();
+}
+
+void UploadController::CmdSubir_Click() {
+    if (running_) return;
+    QListWidget* files = local_.File1();
+    bool any = false;
+    for (int i = 0; i < files->count() && !any; ++i) any = files->item(i)->isSelected();
+    if (!any) {
+        stopBox(QStringLiteral("No has seleccionado ningún archivo para subir"), QStringLiteral("Error"));
+        return;
+    }
+
+    running_ = true;
+    closeMainWindowAfter_ = false;
+    {
+        SessionState::Operation operation(session_);
+        SessionState::AllowInputWhileWaiting allowCancel(session_);
+        UploadInputGuard guard(F1_, &window(), [this] {
+            closeMainWindowAfter_ = true;
+            requestCancel();
+        });
+        Subilos2();
+    }
+    running_ = false;
+
+    // A close asked for during the upload is replayed now; listing a folder nobody will see
+    // would only delay it.
+    if (!closeMainWindowAfter_ && EnumFiles_) EnumFiles_();
+    local_.clearSelectionAndSummary();
+    emit finished();
+    if (closeMainWindowAfter_ && F1_) QMetaObject::invokeMethod(F1_, &QWidget::close, Qt::QueuedConnection);
+}
+
+void UploadController::Subilos2() {
+    F2& w = window();
+    w.open();
+    const int count = local_.File1()->count();
+    for (int i = 0; i < count; ++i) {
+        EventYield::maybe(EventYield::Input::Allowed);
+        if (w.closed()) break;
+        QListWidget* files = local_.File1();
+        if (i >= files->count() || !files->item(i)->isSelected()) continue;
+        if (!sendItem(i)) break;
+    }
+    w.finish();
+}
+
+bool UploadController::sendItem(int index) {
+    F2& w = window();
+    const QString name = local_.File1()->item(index)->text();
+    w.resetBar();
+
+    // The local file first: one that cannot be read must not create or truncate a remote file.
+    LocalFileReader local;
+    if (!local.open(localpath::join(local_.folder(), name))) {
+        stopBox(local.errorText(), QStringLiteral("Error"));
+        return false;
+    }
+    if (!session_.hConexion) {
+        stopBox(QStringLiteral("Error al tener acceso al archivo ") + name);
+        return false;
+    }
+    auto opened = session_.hConexion->openFileForWrite(name.toUtf8().toStdString(),
+                                                       transferType(session_.TipoTransferencia));
+    if (!opened) {
+        stopBox(QStringLiteral("Error al tener acceso al archivo ") + name);
+        return false;
+    }
+    // Leaving this function any other way than by close() aborts the transfer; the blocks
+    // already sent stay on the server.
+    std::unique_ptr<ftp::RemoteFile> remote = std::move(opened).value();
+
+    const std::uint64_t size = local.size();
+    const uploadmath::Plan plan = uploadmath::plan(size);
+    std::uint64_t sent = 0;
+    for (std::uint64_t j = 0; j < plan.fullBlocks; ++j) {
+        const char* block = local.next(uploadmath::kBlock);
+        if (!block) {
+            stopBox(local.errorText(), QStringLiteral("Error"));
+            return false;
+        }
+        if (!remote->write(block, uploadmath::kBlock)) {
+            stopBox(QStringLiteral("Error al escribir el archivo ") + name);
+            return false;
+        }
+        EventYield::maybe(EventYield::Input::Allowed);
+        if (w.closed()) return false;
+        sent += uploadmath::kBlock;
+        const int percent = uploadmath::percentage(sent, size);
+        if (percent != w.percent()) {
+            w.setPercent(percent);
+            emit progress(index, percent);
+        }
+    }
+    const char* rest = local.next(std::size_t(plan.remainder));
+    if (!rest) {
+        stopBox(local.errorText(), QStringLiteral("Error"));
+        return false;
+    }
+    if (!remote->write(rest, std::size_t(plan.remainder))) {
+        stopBox(QStringLiteral("Error al escribir el archivo ") + name);
+        return false;
+    }
+    local.close();
+    // The server's completion reply decides whether the file arrived.
+    if (!remote->close()) {
+        stopBox(QStringLiteral("Error al escribir el archivo ") + name);
+        return false;
+    }
+    return true;
+}
