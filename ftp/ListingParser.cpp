@@ -52,8 +52,13 @@ std::optional<std::uint64_t> parseSize(std::string_view s) {
     return value;
 }
 
+// Only one line end: a CR that is part of the name must stay and get the entry refused,
+// not be trimmed into the name of some other file.
 std::string_view stripLineEnd(std::string_view line) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
+    if (!line.empty() && line.back() == '\n') {
+        line.remove_suffix(1);
+    }
+    if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
     }
     return line;
@@ -168,6 +173,27 @@ bool isZone(std::string_view s) {
     return s.size() == 5 && (s[0] == '+' || s[0] == '-') && allDigits(s.substr(1));
 }
 
+// "01-15-23", "15.01.2023", "2023/01/15": three numeric groups, one separator.
+bool isDosDate(std::string_view s) {
+    int groups = 0;
+    std::size_t digits = 0;
+    char separator = 0;
+    for (char c : s) {
+        if (isDigit(c)) {
+            ++digits;
+            continue;
+        }
+        if ((c != '-' && c != '/' && c != '.') || digits == 0 || digits > 4 ||
+            (separator != 0 && c != separator)) {
+            return false;
+        }
+        separator = c;
+        ++groups;
+        digits = 0;
+    }
+    return groups == 2 && digits >= 2 && digits <= 4;
+}
+
 // Length in fields of a date starting at field i, or 0 when none starts there.
 std::size_t dateLength(const Fields& fs, std::size_t i) {
     const auto at = [&](std::size_t k) { return i + k < fs.count ? fs.f[i + k] : std::string_view(); };
@@ -179,6 +205,9 @@ std::size_t dateLength(const Fields& fs, std::size_t i) {
     }
     if (isIsoDate(at(0)) && isClock(at(1))) {
         return isZone(at(2)) ? 3 : 2;
+    }
+    if (isDosDate(at(0)) && isClock(at(1))) {
+        return 2;
     }
     return 0;
 }
@@ -241,26 +270,6 @@ std::optional<Entry> parseUnixLine(std::string_view line) {
 }
 
 // ---- DOS / IIS: "01-15-23  12:34PM       <DIR>          name" ----
-
-bool isDosDate(std::string_view s) {
-    int groups = 0;
-    std::size_t digits = 0;
-    char separator = 0;
-    for (char c : s) {
-        if (isDigit(c)) {
-            ++digits;
-            continue;
-        }
-        if ((c != '-' && c != '/' && c != '.') || digits == 0 || digits > 4 ||
-            (separator != 0 && c != separator)) {
-            return false;
-        }
-        separator = c;
-        ++groups;
-        digits = 0;
-    }
-    return groups == 2 && digits >= 2 && digits <= 4;
-}
 
 bool isDosTime(std::string_view s) {
     if (s.size() > 2) {

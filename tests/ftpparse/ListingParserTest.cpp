@@ -40,6 +40,7 @@ TEST(ListLine, UnixLsLong) {
             {"-rw-r--r-- 1 u g 7 2023-01-15 12:34:56.123456789 +0100 full-iso.txt", "full-iso.txt",
              false, 7},
             {"-rw-r--r-- 1 u g 7 15 Jan 12:34 day-first.txt", "day-first.txt", false, 7},
+            {"-rw-r--r-- 1 u g 7 01-15-23 12:34 numeric.txt", "numeric.txt", false, 7},
             {"-rw-r--r--   1 owner    group          12 Jan 15 12:34 two words.txt", "two words.txt",
              false, 12},
             {"-rw-r--r--   1 owner    group          12 Jan 15 12:34  leading blank", " leading blank",
@@ -134,8 +135,9 @@ TEST(Listing, SplitsOnCrlfOrLfAndSkipsWhatItCannotRead) {
 }
 
 TEST(Listing, HostileNamesNeverComeBack) {
-    // A CR inside a name (the line ends only at LF) or a NUL would reach later commands.
+    // A CR inside a name (even one right before the line end) or a NUL would reach later commands.
     const std::string list = std::string("-rw-r--r-- 1 u g 1 Jan 1 2020 evil\rDELE x\n") +
+                             "-rw-r--r-- 1 u g 1 Jan 1 2020 other\r\r\n" +
                              std::string("-rw-r--r-- 1 u g 1 Jan 1 2020 nul\0name\n", 39) +
                              "-rw-r--r-- 1 u g 1 Jan 1 2020 ../../etc\n"
                              "-rw-r--r-- 1 u g 1 Jan 1 2020 ok\n";
@@ -143,7 +145,8 @@ TEST(Listing, HostileNamesNeverComeBack) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "ok");
 
-    const std::string mlsd = std::string("type=file; evil\rDELE x\n") + "type=file; fine\r\n";
+    const std::string mlsd = std::string("type=file; evil\rDELE x\n") + "type=file; other\r\r\n" +
+                             "type=file; fine\r\n";
     const auto m = ftp::parseMlsdListing(mlsd);
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(m[0].name, "fine");
