@@ -39,6 +39,12 @@ def main():
 
     Handler.authorizer = auth
     Handler.encoding = args.encoding
+    if args.encoding != "utf8":
+        # pyftpdlib decodes names as UTF-8 whatever `encoding` says; with surrogateescape the
+        # bytes that are not UTF-8 reach the disk, the listings and the replies unchanged.
+        Handler.unicode_errors = "surrogateescape"
+        Handler.push = lambda self, s: super(FTPHandler, self).push(
+            s.encode("utf8", "surrogateescape"))
     Handler.passive_ports = None
     if args.no_mlsd:
         Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items()
