@@ -1,0 +1,137 @@
+#include "F1.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+
+#include "Artwork.h"
+#include "core/HostSlots.h"
+#include "core/Look.h"
+#include "core/NumberText.h"
+#include "core/SessionState.h"
+#include "core/SettingsStore.h"
+
+namespace {
+const QString kApp = QStringLiteral("Pelicano");
+}
+
+F1::F1(SettingsStore& store, SessionState& session, QWidget* parent)
+    : QMainWindow(parent), store_(store), session_(session), connector_(&ftp::Connection::open) {
+    setObjectName(QStringLiteral("F1"));
+    setWindowTitle(QStringLiteral("Pelicano (Desconectado)"));
+    setWindowIcon(QIcon(artwork::appIcon(QSize(32, 32))));
+    // A fixed single border: title bar and close box, no maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(look::programFont(8.25));
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(client);
+    c_ = buildF1Controls(client);
+    m_ = buildF1Menus(menuBar());
+    composeParts();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);  // the user cannot resize the window
+
+    connect(c_.cmdconectar, &QPushButton::clicked, this, &F1::cmdconectar_Click);
+    connect(c_.cmddesconecto, &QPushButton::clicked, this, &F1::cmddesconecto_Click);
+    connect(c_.lsthost, &QComboBox::activated, this, &F1::lsthost_Click);
+    connect(m_.configuracion, &QAction::triggered, this, &F1::configuracion_Click);
+    connect(m_.acerca, &QAction::triggered, this, &F1::acerca_Click);
+
+    // Enter anywhere in the window presses the default button, as a dialog's would.
+    for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), this);
+        connect(enter, &QShortcut::activated, this, &F1::pressDefaultButton);
+    }
+
+    pendingClose_.setInterval(25);
+    connect(&pendingClose_, &QTimer::timeout, this, [this] {
+        if (operationInFlight()) return;
+        pendingClose_.stop();
+        close();
+    });
+}
+
+F1::~F1() = default;
+
+void F1::composeParts() {}
+
+void F1::placeCentred() {
+    adjustSize();
+    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+void F1::pressDefaultButton() {
+    // A focused button takes Enter for itself; otherwise the connect button does, while enabled.
+    if (auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        focused && focused->window() == this && focused != c_.cmdconectar) {
+        if (focused->isEnabled()) focused->click();
+        return;
+    }
+    if (c_.cmdconectar->isEnabled()) c_.cmdconectar->click();
+}
+
+void F1::Form_Load() {
+    if (loaded_) return;
+    loaded_ = true;
+    placeCentred();
+    show();  // visible during the remaining steps
+
+    if (auto port = numbertext::portFromSetting(
+            store_.Leer(kApp, QStringLiteral("Configuracion"), QStringLiteral("puerto"), QStringLiteral("21"))))
+        session_.Puerto = *port;
+
+    if (auto type = numbertext::transferTypeFromSetting(
+            store_.Leer(kApp, QStringLiteral("Conf"), QStringLiteral("Transferencia"), QStringLiteral("2"))))
+        session_.TipoTransferencia = *type;
+
+    c_.lsthost->setEditText(QString());
+    const QStringList hosts = hostslots::load(store_);
+    for (const QString& h : hosts) {
+        c_.lsthost->addItem(h);
+        c_.lsthost->setEditText(h);
+    }
+    c_.lsthost->setFocus();
+    if (!hosts.isEmpty()) {
+        c_.lsthost->setCurrentIndex(0);
+        c_.lsthost->setEditText(hosts.first());
+        lsthost_Click(0);
+    }
+}
+
+bool F1::operationInFlight() const { return session_.busy(); }
+
+void F1::closeEvent(QCloseEvent* event) {
+    if (operationInFlight()) {
+        // Handles in use by a running handler must outlive it: close once it has returned.
+        pendingClose_.start();
+        event->ignore();
+        return;
+    }
+    Form_QueryUnload();
+    event->accept();
+}
+
+void F1::Form_QueryUnload() {
+    session_.closeConnection();
+    session_.closeSession();
+}
+
+void F1::configuracion_Click() {}
+
+void F1::acerca_Click() {}
+
+void F1::EnumFiles() {}
+
+void F1::showRemoteConnectedLook() {}
+
+void F1::showRemoteDisconnectedLook() {}

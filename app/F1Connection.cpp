@@ -1,0 +1,114 @@
+// The connection fields of the main window: connect, disconnect, and choosing a stored host.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QLabel>
+
+#include "F1.h"
+#include "core/BusyCursor.h"
+#include "core/Dialogs.h"
+#include "core/HostSlots.h"
+#include "core/SessionState.h"
+#include "core/SettingsStore.h"
+
+namespace {
+
+// Overwrites a copy of the password before its memory is given back.
+void wipe(std::string& s) {
+    volatile char* p = s.data();
+    for (std::size_t i = 0; i < s.size(); ++i) p[i] = 0;
+    s.clear();
+}
+
+}  // namespace
+
+bool F1::checkFields() {
+    // Only an exactly empty text fails: blanks count as content.
+    const struct {
+        QString text;
+        QWidget* field;
+        const char* message;
+    } fields[] = {
+        {c_.lsthost->currentText(), c_.lsthost, "Complete el campo Host"},
+        {c_.Txtusuario->text(), c_.Txtusuario, "Complete el campo Usuario"},
+        {c_.Txtlogin->text(), c_.Txtlogin, "Complete el campo Login"},
+    };
+    for (const auto& f : fields) {
+        if (!f.text.isEmpty()) continue;
+        Dialogs::instance().MsgBox(QString::fromUtf8(f.message), Dialogs::Exclamation,
+                                   QStringLiteral("Campo  requerido"));
+        f.field->setFocus();
+        return false;
+    }
+    return true;
+}
+
+void F1::cmdconectar_Click() {
+    if (connected_ || session_.busy()) return;
+    if (!checkFields()) return;
+
+    session_.closeConnection();  // a connection is never left behind by a failed attempt
+    session_.openSession();
+    {
+        BusyCursor busy;
+        SessionState::Operation op(session_);
+        std::string password = c_.Txtlogin->text().toStdString();
+        auto result = connector_(*session_.hSesion, c_.lsthost->currentText().toStdString(), session_.Puerto,
+                                 c_.Txtusuario->text().toStdString(), password);
+        wipe(password);
+        if (result) session_.hConexion = std::move(result).value();
+    }
+
+    if (!session_.hConexion) {
+        Dialogs::instance().MsgBox(
+            QStringLiteral("No se ha podido realizar la conexión con el servidor, asegurese que el usuario "
+                           "y el login sean los correctos"),
+            Dialogs::Critical, QStringLiteral("Error"));
+        c_.Txtlogin->setFocus();
+        session_.closeSession();
+        return;
+    }
+
+    connected_ = true;
+    c_.ImgVerde->show();
+    c_.Imgrojo->hide();
+    c_.cmdconectar->setEnabled(false);
+    EnumFiles();
+    c_.CmdSubir->setEnabled(true);
+    setWindowTitle(QStringLiteral("Pelicano (Conectado)"));
+    c_.lsthost->setEnabled(false);
+    c_.Txtusuario->setEnabled(false);
+    c_.Txtlogin->setEnabled(false);
+    c_.cmddesconecto->show();
+    showRemoteConnectedLook();
+    recordHost();
+}
+
+void F1::recordHost() { hostslots::record(store_, c_.lsthost->currentText(), c_.Txtusuario->text()); }
+
+void F1::cmddesconecto_Click() {
+    if (session_.busy()) return;
+    session_.closeConnection();
+    session_.closeSession();
+    connected_ = false;
+
+    c_.CmdSubir->setEnabled(false);
+    c_.Txtlogin->setEnabled(true);
+    c_.lsthost->setEnabled(true);
+    c_.Txtusuario->setEnabled(true);
+    c_.Txtlogin->clear();
+    c_.Txtlogin->setFocus();
+    c_.cmddesconecto->hide();
+    c_.cmdconectar->setEnabled(true);
+    c_.ImgVerde->hide();
+    c_.Imgrojo->show();
+    setWindowTitle(QStringLiteral("Pelicano (Desconectado)"));
+    showRemoteDisconnectedLook();
+}
+
+void F1::lsthost_Click(int position) {
+    if (position < 0) return;
+    c_.Txtusuario->setText(hostslots::userAt(store_, position));
+    if (!c_.Txtusuario->text().isEmpty()) c_.Txtlogin->setFocus();
+}

@@ -1,0 +1,251 @@
+#include <QFile>
+#include <QTest>
+
+#include "F1Fixture.h"
+#include "FakeConnection.h"
+
+namespace {
+
+const QString kFailure = QStringLiteral(
+    "No se ha podido realizar la conexión con el servidor, asegurese que el usuario y el login sean los correctos");
+
+// Records what the window handed to the engine and answers with a fake connection or a failure.
+struct ScriptedConnector {
+    bool succeed = true;
+    int calls = 0;
+    std::string host, user, password;
+    std::uint16_t port = 0;
+    bool hadSession = false;
+    bool* destroyed = nullptr;
+    std::function<void()> during;  // runs while "connecting", as a nested event would
+
+    F1::Connector fn() {
+        return [this](ftp::Session&, const std::string& h, std::uint16_t p, const std::string& u,
+                      const std::string& pw) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
+            ++calls;
+            host = h, port = p, user = u, password = pw;
+            if (during) during();
+            if (!succeed) return ftp::Error{ftp::ErrorKind::Refused, "530 Login incorrect", {}};
+            return std::unique_ptr<ftp::Connection>(std::make_unique<FakeConnection>(destroyed));
+        };
+    }
+};
+
+class ConnectTest : public F1Fixture {
+protected:
+    ScriptedConnector server;
+    bool destroyed = false;
+
+    void fill(const QString& host, const QString& user, const QString& password) {
+        c().lsthost->setEditText(host);
+        c().Txtusuario->setText(user);
+        c().Txtlogin->setText(password);
+    }
+    void loadWithServer() {
+        load();
+        server.destroyed = &destroyed;
+        w->setConnector(server.fn());
+    }
+    void expectDisconnectedLook() {
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("Pelicano (Desconectado)"));
+        EXPECT_TRUE(c().Imgrojo->isVisible());
+        EXPECT_FALSE(c().ImgVerde->isVisible());
+        EXPECT_TRUE(c().cmdconectar->isEnabled());
+        EXPECT_FALSE(c().cmddesconecto->isVisible());
+        EXPECT_FALSE(c().CmdSubir->isEnabled());
+        EXPECT_TRUE(c().lsthost->isEnabled() && c().Txtusuario->isEnabled() && c().Txtlogin->isEnabled());
+    }
+};
+
+struct Fields {
+    const char* host;
+    const char* user;
+    const char* password;
+    const char* message;  // nullptr: the checks pass
+    const char* focus;
+};
+
+class FieldCheckTest : public ConnectTest, public ::testing::WithParamInterface<Fields> {};
+
+TEST_P(FieldCheckTest, OnlyAnExactlyEmptyFieldStopsTheConnect) {
+    loadWithServer();
+    server.succeed = false;
+    const Fields& f = GetParam();
+    fill(QString::fromUtf8(f.host), QString::fromUtf8(f.user), QString::fromUtf8(f.password));
+    w->cmdconectar_Click();
+    ASSERT_FALSE(dialogs.boxes().isEmpty());
+    const auto box = dialogs.boxes().first();
+    if (!f.message) {
+        EXPECT_EQ(server.calls, 1);
+        EXPECT_EQ(box.text, kFailure);
+        EXPECT_EQ(server.host, f.host);  // handed on unchanged, blanks and all
+        return;
+    }
+    EXPECT_EQ(dialogs.boxes().size(), 1);
+    EXPECT_EQ(box.text, QString::fromUtf8(f.message));
+    EXPECT_EQ(box.title, QStringLiteral("Campo  requerido"));
+    EXPECT_EQ(box.style, Dialogs::Exclamation);
+    EXPECT_EQ(server.calls, 0);
+    EXPECT_FALSE(session.hSesion);
+    ASSERT_NE(focused(), nullptr);
+    QWidget* expected = w->findChild<QWidget*>(QString::fromUtf8(f.focus));
+    EXPECT_TRUE(focused() == expected || focused()->parentWidget() == expected) << f.focus;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FieldCheckTest,
+    ::testing::Values(Fields{"", "", "", "Complete el campo Host", "lsthost"},
+                      Fields{"", "ana", "pw", "Complete el campo Host", "lsthost"},
+                      Fields{"h.test", "", "pw", "Complete el campo Usuario", "Txtusuario"},
+                      Fields{"h.test", "ana", "", "Complete el campo Login", "Txtlogin"},
+                      Fields{"   ", "ana", "", "Complete el campo Login", "Txtlogin"},
+                      Fields{"   ", " ", " ", nullptr, nullptr}));
+
+TEST_F(ConnectTest, FailedConnectKeepsTheTextsAndClosesTheSession) {
+    put("Pelicano", "Configuracion", "puerto", QStringLiteral("2121"));
+    loadWithServer();
+    server.succeed = false;
+    fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("secreto"));
+    w->cmdconectar_Click();
+
+    ASSERT_EQ(dialogs.boxes().size(), 1);
+    EXPECT_EQ(dialogs.boxes()[0].text, kFailure);
+    EXPECT_EQ(dialogs.boxes()[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(dialogs.boxes()[0].style, Dialogs::Critical);
+    EXPECT_EQ(server.port, 2121);
+    EXPECT_EQ(server.user, "ana");
+    EXPECT_EQ(server.password, "secreto");
+    EXPECT_EQ(focused(), c().Txtlogin);
+    EXPECT_EQ(c().lsthost->currentText(), QStringLiteral("h.test"));
+    EXPECT_EQ(c().Txtusuario->text(), QStringLiteral("ana"));
+    EXPECT_EQ(c().Txtlogin->text(), QStringLiteral("secreto"));
+    EXPECT_FALSE(session.hSesion);
+    EXPECT_FALSE(session.hConexion);
+    EXPECT_TRUE(get("PELICANO", "lista", "1").isEmpty());
+    expectDisconnectedLook();
+    EXPECT_FALSE(QApplication::overrideCursor());
+
+    // A later attempt opens a new session and succeeds.
+    server.succeed = true;
+    w->cmdconectar_Click();
+    EXPECT_EQ(server.calls, 2);
+    EXPECT_TRUE(w->connected());
+    EXPECT_TRUE(session.hSesion && session.hConexion);
+}
+
+TEST_F(ConnectTest, ConnectShowsTheConnectedLookAndRecordsTheHost) {
+    loadWithServer();
+    fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("secreto"));
+    w->cmdconectar_Click();
+
+    EXPECT_TRUE(dialogs.boxes().isEmpty());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Pelicano (Conectado)"));
+    EXPECT_FALSE(c().Imgrojo->isVisible());
+    EXPECT_TRUE(c().ImgVerde->isVisible());
+    EXPECT_FALSE(c().cmdconectar->isEnabled());
+    EXPECT_TRUE(c().cmddesconecto->isVisible());
+    EXPECT_TRUE(c().CmdSubir->isEnabled());
+    EXPECT_FALSE(c().lsthost->isEnabled() || c().Txtusuario->isEnabled() || c().Txtlogin->isEnabled());
+    EXPECT_EQ(c().Txtlogin->text(), QStringLiteral("secreto"));  // still shown, as stars
+    EXPECT_FALSE(QApplication::overrideCursor());
+    EXPECT_EQ(get("PELICANO", "lista", "1"), QStringLiteral("h.test"));
+    EXPECT_EQ(get("PELICANO", "usuario", "1"), QStringLiteral("ana"));
+
+    QFile ini(store->filePath());
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(ini.readAll().contains("secreto"));
+}
+
+TEST_F(ConnectTest, KnownHostWithAnotherUserKeepsTheStoredUser) {
+    storeHost(1, QStringLiteral("h.test"), QStringLiteral("ana"));
+    loadWithServer();
+    c().Txtusuario->setText(QStringLiteral("beto"));
+    c().Txtlogin->setText(QStringLiteral("pw"));
+    w->cmdconectar_Click();
+    EXPECT_TRUE(w->connected());
+    EXPECT_EQ(server.user, "beto");
+    EXPECT_EQ(get("PELICANO", "usuario", "1"), QStringLiteral("ana"));
+    EXPECT_TRUE(get("PELICANO", "lista", "2").isEmpty());
+}
+
+TEST_F(ConnectTest, DisconnectEmptiesOnlyThePassword) {
+    loadWithServer();
+    fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("secreto"));
+    w->cmdconectar_Click();
+    ASSERT_TRUE(w->connected());
+    w->cmddesconecto_Click();
+
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(session.hConexion);
+    EXPECT_FALSE(session.hSesion);
+    expectDisconnectedLook();
+    EXPECT_EQ(c().lsthost->currentText(), QStringLiteral("h.test"));
+    EXPECT_EQ(c().Txtusuario->text(), QStringLiteral("ana"));
+    EXPECT_EQ(c().Txtlogin->text(), QString());
+    EXPECT_EQ(focused(), c().Txtlogin);
+
+    // Only a new password is needed to connect again.
+    c().Txtlogin->setText(QStringLiteral("otra"));
+    w->cmdconectar_Click();
+    EXPECT_TRUE(w->connected());
+    EXPECT_EQ(server.password, "otra");
+}
+
+TEST_F(ConnectTest, EnterInAFieldPressesConnect) {
+    loadWithServer();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("pw"));
+    c().Txtlogin->setFocus();
+    QTest::keyClick(c().Txtlogin, Qt::Key_Return);
+    EXPECT_EQ(server.calls, 1);
+    EXPECT_TRUE(w->connected());
+    // While connected the connect button is disabled, so Enter does nothing more.
+    QTest::keyClick(w.get(), Qt::Key_Return);
+    EXPECT_EQ(server.calls, 1);
+}
+
+TEST_F(ConnectTest, ChoosingAHostWithoutStoredUserEmptiesTheUserField) {
+    storeHost(1, QStringLiteral("a.test"), QStringLiteral("ana"));
+    storeHost(2, QStringLiteral("b.test"), QString());
+    loadWithServer();
+    c().lsthost->setFocus();
+    c().lsthost->setCurrentIndex(1);
+    emit c().lsthost->activated(1);
+    EXPECT_EQ(c().lsthost->currentText(), QStringLiteral("b.test"));
+    EXPECT_EQ(c().Txtusuario->text(), QString());
+    EXPECT_EQ(focused(), c().lsthost);
+
+    c().lsthost->setCurrentIndex(0);
+    emit c().lsthost->activated(0);
+    EXPECT_EQ(c().Txtusuario->text(), QStringLiteral("ana"));
+    EXPECT_EQ(focused(), c().Txtlogin);
+}
+
+TEST_F(ConnectTest, ClosingWhileConnectedClosesBothHandles) {
+    loadWithServer();
+    fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("pw"));
+    w->cmdconectar_Click();
+    ASSERT_TRUE(w->connected());
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(session.hConexion);
+    EXPECT_FALSE(session.hSesion);
+}
+
+TEST_F(ConnectTest, CloseAskedDuringTheConnectWaitsForItToFinish) {
+    loadWithServer();
+    fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("pw"));
+    server.during = [this] {
+        EXPECT_FALSE(w->close());  // refused for now: the engine is still using the session
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_TRUE(session.hSesion);
+    };
+    w->cmdconectar_Click();
+    EXPECT_TRUE(w->connected());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !w->isVisible(); }, 2000));
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(session.hSesion);
+}
+
+}  // namespace

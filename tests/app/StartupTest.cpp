@@ -1,0 +1,196 @@
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include "F1Fixture.h"
+#include "core/Look.h"
+
+namespace {
+
+using StartupTest = F1Fixture;
+
+TEST_F(StartupTest, EmptyStoreGivesDefaultsAndAnEmptyHostList) {
+    load();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(session.Puerto, 21);
+    EXPECT_EQ(session.TipoTransferencia, 2);
+    EXPECT_EQ(c().lsthost->count(), 0);
+    EXPECT_EQ(c().lsthost->currentText(), QString());
+    EXPECT_EQ(c().Txtusuario->text(), QString());
+    EXPECT_EQ(focused(), c().lsthost);
+    EXPECT_TRUE(dialogs.shown().isEmpty());  // start-up never shows a box
+}
+
+TEST_F(StartupTest, StoredHostsAreListedInSlotOrderAndTheFirstIsChosen) {
+    storeHost(1, QStringLiteral("ftp.uno.test"), QStringLiteral("ana"));
+    storeHost(2, QStringLiteral("ftp.dos.test"), QStringLiteral("beto"));
+    storeHost(3, QStringLiteral("Ftp.Uno.test"), QStringLiteral("carla"));
+    load();
+    EXPECT_EQ(hostItems(), (QStringList{QStringLiteral("ftp.uno.test"), QStringLiteral("ftp.dos.test"),
+                                        QStringLiteral("Ftp.Uno.test")}));
+    EXPECT_EQ(c().lsthost->currentText(), QStringLiteral("ftp.uno.test"));
+    EXPECT_EQ(c().Txtusuario->text(), QStringLiteral("ana"));
+    EXPECT_EQ(focused(), c().Txtlogin);
+}
+
+TEST_F(StartupTest, AHoleInTheSlotsEndsTheList) {
+    storeHost(1, QStringLiteral("a.test"), QStringLiteral("u1"));
+    storeHost(2, QStringLiteral("b.test"), QStringLiteral("u2"));
+    storeHost(4, QStringLiteral("d.test"), QStringLiteral("u4"));
+    load();
+    EXPECT_EQ(hostItems(), (QStringList{QStringLiteral("a.test"), QStringLiteral("b.test")}));
+}
+
+TEST_F(StartupTest, FirstHostWithoutUserLeavesFocusInTheHostBox) {
+    storeHost(1, QStringLiteral("a.test"), QString());
+    load();
+    EXPECT_EQ(c().lsthost->currentText(), QStringLiteral("a.test"));
+    EXPECT_EQ(c().Txtusuario->text(), QString());
+    EXPECT_EQ(focused(), c().lsthost);
+}
+
+struct StoredNumbers {
+    const char* port;
+    int expectedPort;
+    const char* type;
+    int expectedType;
+};
+
+class StoredNumbersTest : public F1Fixture, public ::testing::WithParamInterface<StoredNumbers> {};
+
+TEST_P(StoredNumbersTest, ConvertOrFallBackToZero) {
+    put("Pelicano", "Configuracion", "puerto", QString::fromUtf8(GetParam().port));
+    put("Pelicano", "Conf", "Transferencia", QString::fromUtf8(GetParam().type));
+    load();
+    EXPECT_EQ(session.Puerto, GetParam().expectedPort);
+    EXPECT_EQ(session.TipoTransferencia, GetParam().expectedType);
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, StoredNumbersTest,
+                         ::testing::Values(StoredNumbers{"2121", 2121, "1", 1},
+                                           StoredNumbers{"21.6", 22, "2", 2},
+                                           StoredNumbers{"abc", 0, "binario", 0},
+                                           StoredNumbers{"70000", 0, "0", 0},
+                                           StoredNumbers{"-21", 0, "", 0},
+                                           StoredNumbers{"", 0, "1e1", 10}));
+
+struct Placed {
+    const char* name;
+    int index;  // Label1's member, -1 for the others
+    int left, top, width, height;
+};
+
+class LayoutTest : public F1Fixture, public ::testing::WithParamInterface<Placed> {};
+
+TEST_P(LayoutTest, ControlSitsAtItsDesignPosition) {
+    load();
+    const Placed& p = GetParam();
+    QWidget* found = nullptr;
+    for (QWidget* child : w->centralWidget()->findChildren<QWidget*>(QString::fromUtf8(p.name))) {
+        if (p.index < 0 || child->property("index").toInt() == p.index) found = child;
+    }
+    ASSERT_NE(found, nullptr) << p.name;
+    EXPECT_EQ(found->parentWidget(), w->centralWidget()) << p.name;
+    EXPECT_EQ(found->geometry(), look::twipsRect(p.left, p.top, p.width, p.height)) << p.name;
+    // Nothing sticks out of the client area.
+    EXPECT_TRUE(w->centralWidget()->rect().contains(found->geometry())) << p.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DesignTable, LayoutTest,
+    ::testing::Values(Placed{"Label1", 0, 120, 120, 585, 345}, Placed{"lsthost", -1, 1200, 120, 3255, 345},
+                      Placed{"Label1", 1, 120, 600, 915, 345}, Placed{"Txtusuario", -1, 1200, 600, 3255, 375},
+                      Placed{"Label1", 2, 120, 1080, 645, 345}, Placed{"Txtlogin", -1, 1200, 1080, 3255, 375},
+                      Placed{"cmdconectar", -1, 4680, 360, 2055, 975},
+                      Placed{"cmddesconecto", -1, 6960, 600, 1335, 495},
+                      Placed{"Imgpc", -1, 1800, 1560, 750, 750}, Placed{"CmdSubir", -1, 3240, 1680, 2295, 615},
+                      Placed{"Imgservidor", -1, 6240, 1560, 750, 750},
+                      Placed{"Imgrojo", -1, 7080, 1680, 600, 600}, Placed{"ImgVerde", -1, 7080, 1680, 600, 600},
+                      Placed{"Frame1", -1, 240, 2280, 4095, 4215}, Placed{"Frame2", -1, 4440, 2280, 4215, 4215},
+                      Placed{"Label1", 3, 2640, 6600, 4350, 495}, Placed{"Image1", -1, 8040, 6600, 480, 480}));
+
+TEST_F(StartupTest, WindowHasAFixedClientAreaAndNoMaximiseButton) {
+    load();
+    EXPECT_EQ(w->centralWidget()->size(), QSize(588, 477));
+    EXPECT_EQ(w->minimumSize(), w->maximumSize());
+    EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Pelicano (Desconectado)"));
+}
+
+TEST_F(StartupTest, DisconnectedLookAndDesignProperties) {
+    load();
+    EXPECT_TRUE(c().Imgrojo->isVisible());
+    EXPECT_FALSE(c().ImgVerde->isVisible());
+    EXPECT_TRUE(c().cmdconectar->isEnabled());
+    EXPECT_TRUE(c().cmdconectar->isDefault());
+    EXPECT_TRUE(c().cmdconectar->text().isEmpty());
+    EXPECT_FALSE(c().cmddesconecto->isVisible());
+    EXPECT_FALSE(c().CmdSubir->isEnabled());
+    EXPECT_EQ(c().Txtlogin->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(c().Txtlogin->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, c().Txtlogin),
+              int(u'*'));
+
+    EXPECT_EQ(c().cmdconectar->toolTip(), QStringLiteral("Conectar al servidor"));
+    EXPECT_EQ(c().cmdconectar->accessibleName(), QStringLiteral("Conectar al servidor"));
+    EXPECT_EQ(c().CmdSubir->accessibleName(), QStringLiteral("Sube los archivos seleccionados al sevidor"));
+    EXPECT_EQ(c().cmddesconecto->text(), QStringLiteral("Desconectar"));
+    EXPECT_EQ(c().cmddesconecto->toolTip(), QStringLiteral("Desconectar del servidor"));
+    EXPECT_EQ(c().Imgpc->toolTip(), QStringLiteral("Pc local"));
+    EXPECT_EQ(c().Imgservidor->toolTip(), QStringLiteral("Servidor remoto"));
+    EXPECT_EQ(c().Imgrojo->toolTip(), QStringLiteral("Desconectado"));
+    EXPECT_EQ(c().ImgVerde->toolTip(), QStringLiteral("Conectado"));
+
+    EXPECT_EQ(c().Frame1->title(), QStringLiteral("Mi Pc"));
+    EXPECT_EQ(c().Frame2->title(), QStringLiteral("Servidor"));
+    for (QGroupBox* f : {c().Frame1, c().Frame2}) {
+        f->ensurePolished();
+        EXPECT_TRUE(f->font().bold());
+        EXPECT_DOUBLE_EQ(f->font().pointSizeF(), 11.25);
+        EXPECT_EQ(f->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    }
+    EXPECT_EQ(c().Label1[0]->text(), QStringLiteral("Host:"));
+    EXPECT_EQ(c().Label1[1]->text(), QStringLiteral("Usuario:"));
+    EXPECT_EQ(c().Label1[2]->text(), QStringLiteral("Login:"));
+    for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(c().Label1[i]->font().pointSizeF(), 12) << i;
+    EXPECT_EQ(c().Label1[0]->buddy(), c().lsthost);
+    EXPECT_EQ(c().Label1[1]->buddy(), c().Txtusuario);
+    EXPECT_EQ(c().Label1[2]->buddy(), c().Txtlogin);
+    EXPECT_DOUBLE_EQ(c().Txtusuario->font().pointSizeF(), 9.75);
+    EXPECT_DOUBLE_EQ(c().Txtlogin->font().pointSizeF(), 9.75);
+    EXPECT_DOUBLE_EQ(c().cmddesconecto->font().pointSizeF(), 9.75);
+}
+
+TEST_F(StartupTest, MenuBarStartsWithMenuAndItsTwoItems) {
+    load();
+    const QList<QAction*> top = w->menuBar()->actions();
+    ASSERT_FALSE(top.isEmpty());
+    EXPECT_EQ(top.first()->text(), QStringLiteral("Menú"));
+    const QList<QAction*> items = w->menus().menu1->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0]->text(), QStringLiteral("Configuración"));
+    EXPECT_TRUE(items[1]->isSeparator());
+    EXPECT_EQ(items[2]->text(), QStringLiteral("Acerca de Pelicano"));
+    EXPECT_TRUE(items[0]->isEnabled() && items[2]->isEnabled());
+}
+
+TEST_F(StartupTest, TabRunsHostUserPasswordConnect) {
+    load();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    c().lsthost->setFocus();
+    QList<QWidget*> order{QApplication::focusWidget()};
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget();
+    }
+    ASSERT_EQ(order.size(), 4);
+    EXPECT_TRUE(order[0] == c().lsthost || order[0]->parentWidget() == c().lsthost);
+    EXPECT_EQ(order[1], c().Txtusuario);
+    EXPECT_EQ(order[2], c().Txtlogin);
+    EXPECT_EQ(order[3], c().cmdconectar);
+}
+
+}  // namespace
