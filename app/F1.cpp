@@ -17,6 +17,7 @@
 #include "core/NumberText.h"
 #include "core/SessionState.h"
 #include "core/SettingsStore.h"
+#include "local/LocalBrowser.h"
 
 namespace {
 const QString kApp = QStringLiteral("Pelicano");
@@ -63,7 +64,7 @@ F1::F1(SettingsStore& store, SessionState& session, QWidget* parent)
 
 F1::~F1() = default;
 
-void F1::composeParts() {}
+void F1::composeParts() { local_ = new LocalBrowser(c_.Frame1, this); }
 
 void F1::placeCentred() {
     adjustSize();
@@ -89,6 +90,10 @@ void F1::Form_Load() {
     if (auto port = numbertext::portFromSetting(
             store_.Leer(kApp, QStringLiteral("Configuracion"), QStringLiteral("puerto"), QStringLiteral("21"))))
         session_.Puerto = *port;
+
+    // A stored folder that has gone leaves the folder list where it opened.
+    local_->setFolder(store_.Leer(kApp, QStringLiteral("Ultdir"), QStringLiteral("path"), LocalBrowser::programFolder()));
+    local_->setDriveFromFolder();
 
     if (auto type = numbertext::transferTypeFromSetting(
             store_.Leer(kApp, QStringLiteral("Conf"), QStringLiteral("Transferencia"), QStringLiteral("2"))))
@@ -122,6 +127,7 @@ void F1::closeEvent(QCloseEvent* event) {
 }
 
 void F1::Form_QueryUnload() {
+    store_.Guardar(kApp, QStringLiteral("Ultdir"), QStringLiteral("path"), local_->folder());
     session_.closeConnection();
     session_.closeSession();
 }

@@ -11,6 +11,7 @@
 #include "F1Layout.h"
 #include "ftp/Connection.h"
 
+class LocalBrowser;
 class SessionState;
 class SettingsStore;
 
@@ -42,6 +43,7 @@ public:
     const F1Controls& controls() const { return c_; }
     const F1Menus& menus() const { return m_; }
     bool connected() const { return connected_; }
+    LocalBrowser* local() const { return local_; }
     void setConnector(Connector connector) { connector_ = std::move(connector); }
 
 protected:
@@ -63,6 +65,7 @@ private:
     F1Controls c_;
     F1Menus m_;
     Connector connector_;
+    LocalBrowser* local_ = nullptr;
     bool connected_ = false;
     bool loaded_ = false;
     QTimer pendingClose_;  // retries a close asked for while an FTP operation ran

@@ -5,6 +5,7 @@
 
 #include "F1Fixture.h"
 #include "core/Look.h"
+#include "local/LocalBrowser.h"
 
 namespace {
 
@@ -48,6 +49,31 @@ TEST_F(StartupTest, FirstHostWithoutUserLeavesFocusInTheHostBox) {
     EXPECT_EQ(c().lsthost->currentText(), QStringLiteral("a.test"));
     EXPECT_EQ(c().Txtusuario->text(), QString());
     EXPECT_EQ(focused(), c().lsthost);
+}
+
+TEST_F(StartupTest, LocalFolderComesFromTheStoreAndGoesBackOnClosing) {
+    load();
+    EXPECT_EQ(w->local()->folder(), LocalBrowser::programFolder());  // nothing stored yet
+    w->close();
+
+    QTemporaryDir other;
+    put("Pelicano", "Ultdir", "path", other.path());
+    load();
+    EXPECT_EQ(w->local()->folder(), other.path());
+    ASSERT_TRUE(w->local()->setFolder(dir.path()));
+    w->close();
+    EXPECT_EQ(get("Pelicano", "Ultdir", "path"), dir.path());
+}
+
+TEST_F(StartupTest, AStoredFolderThatHasGoneIsSkippedSilently) {
+    put("Pelicano", "Ultdir", "path", dir.path() + QStringLiteral("/gone/away"));
+    storeHost(1, QStringLiteral("a.test"), QStringLiteral("ana"));
+    w = std::make_unique<F1>(*store, session);
+    const QString openedWith = w->local()->folder();
+    w->Form_Load();
+    EXPECT_EQ(w->local()->folder(), openedWith);
+    EXPECT_EQ(c().lsthost->currentText(), QStringLiteral("a.test"));  // later steps still ran
+    EXPECT_TRUE(dialogs.shown().isEmpty());
 }
 
 struct StoredNumbers {

@@ -1,0 +1,85 @@
+// The connection against a real FTP server on loopback.
+
+#include <QTest>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "F1Fixture.h"
+#include "FtpServerProcess.h"
+
+namespace {
+
+// A loopback port nobody listens on.
+std::uint16_t closedPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+class RealServerTest : public F1Fixture {
+protected:
+    void connectTo(std::uint16_t port, const char* password) {
+        put("Pelicano", "Configuracion", "puerto", QString::number(port));
+        load();
+        c().lsthost->setEditText(QStringLiteral("127.0.0.1"));
+        c().Txtusuario->setText(QStringLiteral("demo"));
+        c().Txtlogin->setText(QString::fromUtf8(password));
+        c().cmdconectar->click();
+    }
+};
+
+TEST_F(RealServerTest, NobodyListeningGivesTheFailureBoxAndRecordsNothing) {
+    connectTo(closedPort(), "demo");
+    ASSERT_EQ(dialogs.boxes().size(), 1);
+    EXPECT_EQ(dialogs.boxes()[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(dialogs.boxes()[0].style, Dialogs::Critical);
+    EXPECT_TRUE(dialogs.boxes()[0].text.startsWith(QStringLiteral("No se ha podido realizar la conexión")));
+    EXPECT_EQ(focused(), c().Txtlogin);
+    EXPECT_FALSE(session.hSesion);
+    EXPECT_FALSE(session.hConexion);
+    EXPECT_FALSE(w->connected());
+    EXPECT_TRUE(get("PELICANO", "lista", "1").isEmpty());
+    EXPECT_FALSE(QApplication::overrideCursor());
+}
+
+TEST_F(RealServerTest, ConnectsLogsInAndDisconnects) {
+    testsupport::FtpServerProcess srv;
+    ASSERT_TRUE(srv.running());
+    connectTo(srv.port(), "demo");
+    EXPECT_TRUE(dialogs.boxes().isEmpty());
+    ASSERT_TRUE(w->connected());
+    ASSERT_TRUE(session.hConexion);
+    auto pwd = session.hConexion->currentDirectory();
+    ASSERT_TRUE(pwd);
+    EXPECT_EQ(pwd.value(), "/");
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Pelicano (Conectado)"));
+    EXPECT_TRUE(c().ImgVerde->isVisible());
+    EXPECT_TRUE(c().CmdSubir->isEnabled());
+    EXPECT_EQ(get("PELICANO", "lista", "1"), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(get("PELICANO", "usuario", "1"), QStringLiteral("demo"));
+
+    w->cmddesconecto_Click();
+    EXPECT_FALSE(session.hConexion);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Pelicano (Desconectado)"));
+}
+
+TEST_F(RealServerTest, AWrongPasswordIsAFailedConnect) {
+    testsupport::FtpServerProcess srv;
+    ASSERT_TRUE(srv.running());
+    connectTo(srv.port(), "wrong");
+    ASSERT_EQ(dialogs.boxes().size(), 1);
+    EXPECT_EQ(dialogs.boxes()[0].title, QStringLiteral("Error"));
+    EXPECT_FALSE(w->connected());
+    EXPECT_FALSE(session.hSesion);
+    EXPECT_TRUE(get("PELICANO", "lista", "1").isEmpty());
+}
+
+}  // namespace
