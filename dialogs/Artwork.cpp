@@ -6,7 +6,7 @@
 
 #include "core/Look.h"
 
-namespace artwork {
+namespace dialogart {
 
 namespace {
 
@@ -191,4 +191,4 @@ QCursor linkCursor() {
     return QCursor(pm, 12, 1);
 }
 
-}  // namespace artwork
+}  // namespace dialogart

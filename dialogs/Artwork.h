@@ -6,7 +6,7 @@
 #include <QIcon>
 #include <QPixmap>
 
-namespace artwork {
+namespace dialogart {
 
 constexpr int kLogoWidth = 209;
 constexpr int kLogoHeight = 74;
@@ -22,4 +22,4 @@ QPixmap globe();
 // A 32 x 32 hand with the index finger up, hot spot on the fingertip (12, 1).
 QCursor linkCursor();
 
-}  // namespace artwork
+}  // namespace dialogart

@@ -32,7 +32,7 @@ Fconf::Fconf(SessionState& session, SettingsStore& store)
       store_(store) {
     setObjectName(QStringLiteral("Fconf"));
     setWindowTitle(QStringLiteral("Configuración de Pelicano 2.0"));
-    setWindowIcon(artwork::windowIcon());
+    setWindowIcon(dialogart::windowIcon());
     setFixedSize(look::px(3855), look::px(2595));
     // An open configuration window must not keep the program alive once the main window closes.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -54,7 +54,7 @@ void Fconf::buildControls() {
     Txtport->setAccessibleName(Label1->text());
     Label1->setBuddy(Txtport);
 
-    cmdguardo = place(new QPushButton(artwork::saveIcon(), QStringLiteral("Guardar"), this), "cmdguardo",
+    cmdguardo = place(new QPushButton(dialogart::saveIcon(), QStringLiteral("Guardar"), this), "cmdguardo",
                       twipsRect(720, 1680, 2295, 735));
     cmdguardo->setFont(look::namedFont(QStringLiteral("MS Sans Serif"), 13.5));
     cmdguardo->setIconSize(QSize(32, 32));

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "core/NumberText.h"
 #include "core/SessionState.h"
 #include "core/SettingsStore.h"
 #include "dialogs/Fconf.h"
@@ -121,6 +122,14 @@ INSTANTIATE_TEST_SUITE_P(
                       // No usable port: treated as not a number.
                       SaveRow{"70000", "21", 21}, SaveRow{"65536", "21", 21}, SaveRow{"0", "21", 21},
                       SaveRow{"-0.5", "21", 21}, SaveRow{"0.9", "21", 21}, SaveRow{"8O80", "21", 21}));
+
+TEST_F(FconfTest, AFractionSavedNowIsRoundedToNearestAtTheNextStart) {
+    fconf.open();
+    typePort(QStringLiteral("21.9"));
+    guardar();
+    EXPECT_EQ(session.Puerto, 21);
+    EXPECT_EQ(numbertext::portFromSetting(stored("Configuracion", "puerto")), std::optional<std::uint16_t>(22));
+}
 
 TEST_F(FconfTest, OpeningShowsTheDesignPortWhateverIsInEffect) {
     session.Puerto = 2121;
