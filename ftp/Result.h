@@ -2,6 +2,7 @@
 // Errors are values at the engine's edge: every operation returns a Status or a Result<T>
 // carrying the reason and, where the server answered, its reply for diagnostics.
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -34,16 +35,20 @@ struct Error {
 
 class Status {
 public:
-    Status() = default;  // success
-    Status(Error e) : error_(std::move(e)), failed_(true) {}
+    Status() {}  // success; user-provided so that "return {}" does not zero the whole object
+    Status(Error e) : error_(std::move(e)) {}
     static Status ok() { return {}; }
-    explicit operator bool() const { return !failed_; }
-    bool failed() const { return failed_; }
-    const Error& error() const { return error_; }
+    explicit operator bool() const { return !error_; }
+    bool failed() const { return error_.has_value(); }
+    const Error& error() const { return error_ ? *error_ : none(); }
 
 private:
-    Error error_;
-    bool failed_ = false;
+    // A success is one flag, not a zeroed Error: a 1 GiB upload returns ten million of them.
+    static const Error& none() {
+        static const Error e;
+        return e;
+    }
+    std::optional<Error> error_;
 };
 
 template <class T>

@@ -1,6 +1,7 @@
 #include "Upload.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "FtpConnection.h"
 
@@ -12,9 +13,7 @@ constexpr std::chrono::milliseconds kAfterAbort{2000};
 }
 
 Upload::Upload(FtpConnection& connection, Socket data, bool ascii)
-    : connection_(&connection), data_(std::move(data)), ascii_(ascii) {
-    buffer_.reserve(kBufferSize + kBufferSize / 8);
-}
+    : connection_(&connection), data_(std::move(data)), ascii_(ascii), buffer_(new char[kBufferSize]) {}
 
 Upload::~Upload() {
     if (!outcome_) abort();
@@ -78,33 +77,49 @@ Status Upload::sendBytes(const char* data, std::size_t size) {
 }
 
 Status Upload::flush() {
-    if (buffer_.empty()) return Status::ok();
-    Status s = sendBytes(buffer_.data(), buffer_.size());
-    buffer_.clear();
+    if (used_ == 0) return Status::ok();
+    Status s = sendBytes(buffer_.get(), used_);
+    used_ = 0;
     return s;
 }
 
 Status Upload::write(const void* data, std::size_t size) {
+    // The common case, a small binary block that fits, costs one copy and no call.
+    if (!ascii_ && !outcome_ && size <= kBufferSize - used_) {
+        std::memcpy(buffer_.get() + used_, data, size);
+        used_ += size;
+        written_ += size;
+        return used_ == kBufferSize ? flush() : Status::ok();
+    }
     if (outcome_) {
         if (*outcome_) return Error{ErrorKind::InvalidArgument, "file already closed", {}};
         return *outcome_;
     }
     const char* p = static_cast<const char*>(data);
-    if (!ascii_) {
-        if (buffer_.empty() && size >= kBufferSize) {
-            if (Status s = sendBytes(p, size); s.failed()) return s;
-        } else {
-            buffer_.append(p, size);
+    if (!ascii_ && used_ == 0 && size >= kBufferSize) {  // large blocks need no staging
+        if (Status s = sendBytes(p, size); s.failed()) return s;
+        written_ += size;
+        return Status::ok();
+    }
+    for (std::size_t i = 0; i < size;) {
+        if (used_ + 2 > kBufferSize) {
+            if (Status s = flush(); s.failed()) return s;
         }
-    } else {
-        for (std::size_t i = 0; i < size; ++i) {
-            if (p[i] == '\n' && !lastWasCr_) buffer_.push_back('\r');
-            buffer_.push_back(p[i]);
-            lastWasCr_ = p[i] == '\r';
+        if (!ascii_) {
+            std::size_t n = std::min(size - i, kBufferSize - used_);
+            std::memcpy(buffer_.get() + used_, p + i, n);
+            used_ += n;
+            i += n;
+            continue;
         }
+        // Local LF line ends become CRLF; a CRLF already there (even split across writes) stays.
+        if (p[i] == '\n' && !lastWasCr_) buffer_[used_++] = '\r';
+        buffer_[used_++] = p[i];
+        lastWasCr_ = p[i] == '\r';
+        ++i;
     }
     written_ += size;
-    if (buffer_.size() >= kBufferSize) return flush();
+    if (used_ >= kBufferSize - 1) return flush();
     return Status::ok();
 }
 

@@ -2,8 +2,8 @@
 // A STOR in progress. Small writes are gathered into one large buffer so a file sent in
 // 100-byte blocks costs a send per 256 KiB, not one per block.
 
+#include <memory>
 #include <optional>
-#include <string>
 
 #include "Connection.h"
 #include "Socket.h"
@@ -14,7 +14,7 @@ class FtpConnection;
 
 class Upload final : public RemoteFile {
 public:
-    static constexpr std::size_t kBufferSize = 256 * 1024;
+    static constexpr std::size_t kBufferSize = 128 * 1024;
 
     Upload(FtpConnection& connection, Socket data, bool ascii);
     ~Upload() override;
@@ -39,7 +39,8 @@ private:
     Socket data_;
     bool ascii_;
     bool lastWasCr_ = false;  // so a CRLF split across two writes is not doubled
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
     std::uint64_t written_ = 0;
     std::optional<Status> outcome_;  // set once the transfer is over, returned from then on
 };

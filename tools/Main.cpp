@@ -17,7 +17,7 @@
 namespace {
 
 constexpr std::size_t kBlock = 100;  // the upload window's block size
-constexpr std::size_t kReadChunk = 1 << 20;
+constexpr std::size_t kReadChunk = 64 * 1024;  // small enough to stay in the CPU cache
 
 int fail(const std::string& command, const std::string& name, const ftp::Error& e) {
     std::string line = command + ": " + printableName(name) + ": ";

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Upload throughput: pelicano-ftp put against curl -T, same vsftpd on loopback, same file.
+# vsftpd writes into a tmpfs folder so the disk does not set the pace. One warm-up each, then
+# RUNS alternating runs of each; prints medians of wall time, CPU time and peak memory, and the
+# ratios pelicano-ftp / curl.
+# Usage: bench/upload.sh [SIZE_MIB] (default 1024)   env: RUNS (default 5), BUILD_DIR, TMPFS
+set -euo pipefail
+cd "$(dirname "$0")/.."
+SIZE_MIB=${1:-1024}
+RUNS=${RUNS:-5}
+BUILD_DIR=${BUILD_DIR:-build-bench}
+TMPFS=${TMPFS:-/dev/shm}
+
+scripts/install-deps.sh build bench
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD_DIR" -j2 --target pelicano-ftp >/dev/null
+TOOL=$BUILD_DIR/tools/pelicano-ftp
+
+work=$(mktemp -d "$TMPFS/pelicano-bench-XXXXXX")
+vsftpd_pid=
+cleanup() {
+  if [ -n "$vsftpd_pid" ]; then kill "$vsftpd_pid" 2>/dev/null || true; wait "$vsftpd_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -p "$work/root" "$work/empty"
+
+port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+sed -e "s|@ROOT@|$work/root|" -e "s|@EMPTY@|$work/empty|" -e "s|@PORT@|$port|" \
+    scripts/vsftpd/vsftpd.conf.in > "$work/vsftpd.conf"
+/usr/sbin/vsftpd "$work/vsftpd.conf" >"$work/vsftpd.log" 2>&1 &
+vsftpd_pid=$!
+for _ in $(seq 50); do
+  if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then break; fi
+  sleep 0.1
+done
+
+echo "Creating a ${SIZE_MIB} MiB file in $TMPFS ..."
+head -c "$((SIZE_MIB * 1024 * 1024))" /dev/urandom > "$work/payload.bin"
+expected=$(stat -c %s "$work/payload.bin")
+
+# Runs one upload under /usr/bin/time; appends "wall cpu maxrss_kib" to the named file.
+measure() {
+  local out=$1; shift
+  rm -f "$work/root/payload.bin"
+  /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/err.txt" \
+    || { echo "upload failed: $*" >&2; cat "$work/err.txt" >&2; exit 1; }
+  local got; got=$(stat -c %s "$work/root/payload.bin")
+  [ "$got" = "$expected" ] || { echo "short upload: $got of $expected bytes ($*)" >&2; exit 1; }
+  awk '{ printf "%.3f %.3f %d\n", $1, $2 + $3, $4 }' "$work/time.txt" >> "$out"
+}
+pelicano() { measure "$1" env PELICANO_PASSWORD= "$TOOL" -P "$port" -u anonymous 127.0.0.1 put "$work/payload.bin"; }
+curlput() { measure "$1" curl -sS --fail -T "$work/payload.bin" "ftp://127.0.0.1:$port/payload.bin" --user anonymous:; }
+
+echo "Warm-up ..."
+pelicano "$work/warm"; curlput "$work/warm"
+: > "$work/pelicano"; : > "$work/curl"
+for i in $(seq "$RUNS"); do
+  echo "Run $i of $RUNS ..."
+  pelicano "$work/pelicano"
+  curlput "$work/curl"
+done
+
+median() {  # column of file
+  sort -n -k"$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+pw=$(median "$work/pelicano" 1); pc=$(median "$work/pelicano" 2); pm=$(median "$work/pelicano" 3)
+cw=$(median "$work/curl" 1); cc=$(median "$work/curl" 2); cm=$(median "$work/curl" 3)
+
+echo
+echo "Upload of ${SIZE_MIB} MiB to vsftpd on loopback (tmpfs), median of $RUNS runs each"
+awk -v pw="$pw" -v pc="$pc" -v pm="$pm" -v cw="$cw" -v cc="$cc" -v cm="$cm" 'BEGIN {
+  printf "%-14s %10s %10s %14s\n", "", "wall s", "CPU s", "peak MiB"
+  printf "%-14s %10.3f %10.3f %14.1f\n", "pelicano-ftp", pw, pc, pm / 1024
+  printf "%-14s %10.3f %10.3f %14.1f\n", "curl", cw, cc, cm / 1024
+  printf "%-14s %10.2f %10.2f %14.2f\n", "ratio", pw / cw, pc / cc, pm / cm
+}'
+echo "Targets: wall ratio <= 1.00, CPU ratio <= 1.20, pelicano-ftp peak memory < 64 MiB"
