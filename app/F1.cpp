@@ -17,14 +17,22 @@
 #include "core/NumberText.h"
 #include "core/SessionState.h"
 #include "core/SettingsStore.h"
+#include "DesktopLauncher.h"
+#include "dialogs/Fconf.h"
+#include "dialogs/FrmAcerca.h"
+#include "dialogs/MainWindowLinks.h"
 #include "local/LocalBrowser.h"
+#include "remote/RemoteView.h"
+#include "upload/F2.h"  // UploadController.h needs the whole class
+#include "upload/UploadController.h"
 
 namespace {
 const QString kApp = QStringLiteral("Pelicano");
 }
 
 F1::F1(SettingsStore& store, SessionState& session, QWidget* parent)
-    : QMainWindow(parent), store_(store), session_(session), connector_(&ftp::Connection::open) {
+    : QMainWindow(parent), store_(store), session_(session), connector_(&ftp::Connection::open),
+      desktopFolder_(launcher::defaultDesktopFolder()) {
     setObjectName(QStringLiteral("F1"));
     setWindowTitle(QStringLiteral("Pelicano (Desconectado)"));
     setWindowIcon(QIcon(artwork::appIcon(QSize(32, 32))));
@@ -64,7 +72,15 @@ F1::F1(SettingsStore& store, SessionState& session, QWidget* parent)
 
 F1::~F1() = default;
 
-void F1::composeParts() { local_ = new LocalBrowser(c_.Frame1, this); }
+void F1::composeParts() {
+    QWidget* client = centralWidget();
+    local_ = new LocalBrowser(c_.Frame1, this);
+    remote_ = new RemoteView(client, c_.Frame2, session_, this);
+    menuBar()->addMenu(remote_->Menufolder());
+    upload_ = new UploadController(this, *local_, session_, [this] { EnumFiles(); }, this);
+    connect(c_.CmdSubir, &QPushButton::clicked, upload_, &UploadController::CmdSubir_Click);
+    links_ = new MainWindowLinks(client, {c_.Label1[0], c_.Label1[1], c_.Label1[2], c_.Label1[3]}, c_.Image1, this);
+}
 
 void F1::placeCentred() {
     adjustSize();
@@ -95,6 +111,8 @@ void F1::Form_Load() {
     local_->setFolder(store_.Leer(kApp, QStringLiteral("Ultdir"), QStringLiteral("path"), LocalBrowser::programFolder()));
     local_->setDriveFromFolder();
 
+    launcher::CrearLinkOnFirstRun(store_, desktopFolder_, QCoreApplication::applicationFilePath());
+
     if (auto type = numbertext::transferTypeFromSetting(
             store_.Leer(kApp, QStringLiteral("Conf"), QStringLiteral("Transferencia"), QStringLiteral("2"))))
         session_.TipoTransferencia = *type;
@@ -113,11 +131,12 @@ void F1::Form_Load() {
     }
 }
 
-bool F1::operationInFlight() const { return session_.busy(); }
+bool F1::operationInFlight() const { return session_.busy() || upload_->running(); }
 
 void F1::closeEvent(QCloseEvent* event) {
     if (operationInFlight()) {
         // Handles in use by a running handler must outlive it: close once it has returned.
+        if (upload_->running()) upload_->requestCancel();
         pendingClose_.start();
         event->ignore();
         return;
@@ -130,14 +149,18 @@ void F1::Form_QueryUnload() {
     store_.Guardar(kApp, QStringLiteral("Ultdir"), QStringLiteral("path"), local_->folder());
     session_.closeConnection();
     session_.closeSession();
+    // The program ends with its main window, configuration window or not.
+    if (fconf_) fconf_->close();
 }
 
-void F1::configuracion_Click() {}
+void F1::configuracion_Click() {
+    if (!fconf_) fconf_ = std::make_unique<Fconf>(session_, store_);
+    fconf_->open();
+}
 
-void F1::acerca_Click() {}
+void F1::acerca_Click() {
+    if (!acerca_) acerca_ = new FrmAcerca(this);
+    acerca_->exec();
+}
 
-void F1::EnumFiles() {}
-
-void F1::showRemoteConnectedLook() {}
-
-void F1::showRemoteDisconnectedLook() {}
+void F1::EnumFiles() { remote_->EnumFiles(); }

@@ -11,7 +11,12 @@
 #include "F1Layout.h"
 #include "ftp/Connection.h"
 
+class Fconf;
+class FrmAcerca;
 class LocalBrowser;
+class MainWindowLinks;
+class RemoteView;
+class UploadController;
 class SessionState;
 class SettingsStore;
 
@@ -44,7 +49,13 @@ public:
     const F1Menus& menus() const { return m_; }
     bool connected() const { return connected_; }
     LocalBrowser* local() const { return local_; }
+    RemoteView* remote() const { return remote_; }
+    UploadController* upload() const { return upload_; }
+    Fconf* configurationWindow() const { return fconf_.get(); }
+    FrmAcerca* aboutWindow() const { return acerca_; }
     void setConnector(Connector connector) { connector_ = std::move(connector); }
+    // Where the first run puts its desktop launcher; tests point it at a folder of their own.
+    void setDesktopFolder(const QString& folder) { desktopFolder_ = folder; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -56,8 +67,6 @@ private:
     bool operationInFlight() const;
     void pressDefaultButton();
     bool checkFields();
-    void showRemoteConnectedLook();
-    void showRemoteDisconnectedLook();
     void recordHost();
 
     SettingsStore& store_;
@@ -65,7 +74,13 @@ private:
     F1Controls c_;
     F1Menus m_;
     Connector connector_;
+    QString desktopFolder_;
     LocalBrowser* local_ = nullptr;
+    RemoteView* remote_ = nullptr;
+    UploadController* upload_ = nullptr;
+    MainWindowLinks* links_ = nullptr;
+    std::unique_ptr<Fconf> fconf_;  // a window of its own, made on first use
+    FrmAcerca* acerca_ = nullptr;   // made on first use
     bool connected_ = false;
     bool loaded_ = false;
     QTimer pendingClose_;  // retries a close asked for while an FTP operation ran

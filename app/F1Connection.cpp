@@ -11,6 +11,7 @@
 #include "core/HostSlots.h"
 #include "core/SessionState.h"
 #include "core/SettingsStore.h"
+#include "remote/RemoteView.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ void F1::cmdconectar_Click() {
     c_.Txtusuario->setEnabled(false);
     c_.Txtlogin->setEnabled(false);
     c_.cmddesconecto->show();
-    showRemoteConnectedLook();
+    remote_->connectedLook();
     recordHost();
 }
 
@@ -104,7 +105,7 @@ void F1::cmddesconecto_Click() {
     c_.ImgVerde->hide();
     c_.Imgrojo->show();
     setWindowTitle(QStringLiteral("Pelicano (Desconectado)"));
-    showRemoteDisconnectedLook();
+    remote_->disconnectedLook();
 }
 
 void F1::lsthost_Click(int position) {

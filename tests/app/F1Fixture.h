@@ -2,6 +2,7 @@
 // A main window on a private settings file, loaded as at start-up, and closed after each test.
 
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,8 +41,12 @@ protected:
         if (!user.isEmpty()) put("PELICANO", "usuario", QByteArray::number(slot).constData(), user);
     }
 
+    QString desktop() const { return dir.path() + QStringLiteral("/Desktop"); }
+
     F1& load() {
         w = std::make_unique<F1>(*store, session);
+        QDir().mkpath(desktop());
+        w->setDesktopFolder(desktop());
         w->Form_Load();
         return *w;
     }
