@@ -41,13 +41,6 @@ void LocalFileReader::close() {
     fd_ = -1;
 }
 
-const char* LocalFileReader::next(std::size_t n) {
-    if (end_ - begin_ < n && !fill(n)) return nullptr;
-    const char* block = buffer_.data() + begin_;
-    begin_ += n;
-    return block;
-}
-
 bool LocalFileReader::fill(std::size_t n) {
     if (fd_ < 0) {
         fail(EBADF);

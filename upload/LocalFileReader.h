@@ -23,7 +23,12 @@ public:
 
     // The next n bytes (n <= kReadSize), valid until the next call; nullptr when the file cannot
     // be read or ends early (it shrank since it was opened), with errorText() set.
-    const char* next(std::size_t n);
+    const char* next(std::size_t n) {
+        if (end_ - begin_ < n && !fill(n)) return nullptr;
+        const char* block = buffer_.data() + begin_;
+        begin_ += n;
+        return block;
+    }
 
     // What went wrong, in the system's words, naming the file.
     const QString& errorText() const { return error_; }

@@ -27,7 +27,7 @@ public:
     // As if "Cancelar" were pressed.
     void requestCancel();
     // The upload window, created by the first upload and kept; nullptr before that.
-    F2* uploadWindow() const { return f2_; }
+    F2* uploadWindow() const;
 
 signals:
     // The current file's percentage changed (item is its index in the file list).

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 
 namespace uploadmath {
 
@@ -17,12 +16,19 @@ struct Plan {
 
 constexpr Plan plan(std::uint64_t size) { return {size / kBlock, size % kBlock}; }
 
-// (sent * 100) div size, 0 to 100, without overflow for any 64-bit size.
+__extension__ using Wide = unsigned __int128;
+
+// (sent * 100) div size, 0 to 100, exact for any 64-bit size.
 constexpr int percentage(std::uint64_t sent, std::uint64_t size) {
     if (size == 0) return 0;
-    sent = std::min(sent, size);
-    if (sent <= std::numeric_limits<std::uint64_t>::max() / 100) return int(sent * 100 / size);
-    return int(sent / (size / 100));
+    return int(Wide(std::min(sent, size)) * 100 / size);
+}
+
+// The fewest bytes sent for which percentage() reaches percent (0 to 100), so the loop can
+// compare instead of dividing after every block.
+constexpr std::uint64_t sentReaching(int percent, std::uint64_t size) {
+    const auto p = std::uint64_t(std::clamp(percent, 0, 100));
+    return (size / 100) * p + ((size % 100) * p + 99) / 100;
 }
 
 // The bar spans the whole interior at 100 %.

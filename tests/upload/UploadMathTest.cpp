@@ -40,6 +40,16 @@ TEST(UploadMath, PercentagesHold64BitSizes) {
     EXPECT_EQ(uploadmath::percentage(huge, huge), 100);
 }
 
+TEST(UploadMath, SentReachingIsTheFirstByteCountOfEachPercentage) {
+    for (std::uint64_t size : {1ULL, 99ULL, 250ULL, 300ULL, 1001ULL, 123457ULL, 5ULL << 30, (1ULL << 62) + 77}) {
+        for (int p = 1; p <= 100; ++p) {
+            const std::uint64_t at = uploadmath::sentReaching(p, size);
+            EXPECT_GE(uploadmath::percentage(at, size), p) << size << " " << p;
+            EXPECT_LT(uploadmath::percentage(at - 1, size), p) << size << " " << p;
+        }
+    }
+}
+
 TEST(UploadMath, BarIsFullAtOneHundredPercent) {
     EXPECT_EQ(uploadmath::barWidth(0, 205), 0);
     EXPECT_EQ(uploadmath::barWidth(31, 205), 63);

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Uploads a 1 GiB file through the upload window (offscreen, connected, the file selected, the
+# upload button pressed) and the same file with curl -T to the same vsftpd, several times each.
+# Prints the medians, the ratios to curl, peak memory and the longest event-loop gap.
+#   bench/upload-gui.sh [runs] [size-in-MiB]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-3}
+mib=${2:-1024}
+
+scripts/install-deps.sh bench
+build=${PELICANO_BENCH_BUILD:-build-bench}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2 --target bench_uploadgui >/dev/null
+bench=$build/bench/bench_uploadgui
+
+work=$(mktemp -d /dev/shm/pelicano-bench.XXXXXX)
+vsftpd_pid=
+cleanup() {
+  if [ -n "$vsftpd_pid" ]; then kill "$vsftpd_pid" 2>/dev/null || true; wait "$vsftpd_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -p "$work/root" "$work/empty" "$work/local"
+file="$work/local/upload.bin"
+head -c "$((mib * 1024 * 1024))" /dev/urandom >"$file"
+
+port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+sed -e "s|@ROOT@|$work/root|" -e "s|@EMPTY@|$work/empty|" -e "s|@PORT@|$port|" \
+  scripts/vsftpd/vsftpd.conf.in >"$work/vsftpd.conf"
+/usr/sbin/vsftpd "$work/vsftpd.conf" >"$work/vsftpd.log" 2>&1 &
+vsftpd_pid=$!
+for _ in $(seq 50); do
+  if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then break; fi
+  sleep 0.1
+done
+
+calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+: >"$work/gui.txt"
+: >"$work/curl.txt"
+for run in $(seq "$runs"); do
+  rm -f "$work/root/upload.bin" "$work/root/curl.bin"
+  line=$("$bench" 127.0.0.1 "$port" anonymous "" "$file")
+  echo "run $run window: $line"
+  echo "$line" >>"$work/gui.txt"
+  cmp -s "$file" "$work/root/upload.bin" || { echo "upload-gui: the window's upload differs from the file" >&2; exit 1; }
+
+  /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" \
+    curl -s -T "$file" --user anonymous: "ftp://127.0.0.1:$port/curl.bin"
+  read -r e u s m <"$work/time.txt"
+  echo "run $run curl:   wall=$e cpu=$(calc "$u + $s") peak_kib=$m"
+  echo "$e $(calc "$u + $s") $m" >>"$work/curl.txt"
+  cmp -s "$file" "$work/root/curl.bin" || { echo "upload-gui: curl's upload differs from the file" >&2; exit 1; }
+done
+
+field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" "$work/gui.txt"; }
+gw=$(field wall | median); gc=$(field cpu | median)
+gm=$(field peak_kib | sort -g | tail -1); gg=$(field longest_gap_ms | sort -g | tail -1)
+cw=$(awk '{print $1}' "$work/curl.txt" | median); cc=$(awk '{print $2}' "$work/curl.txt" | median)
+echo
+echo "file: $mib MiB, $runs runs each, vsftpd on 127.0.0.1"
+printf "wall  window %.2f s   curl %.2f s   ratio %.2f  (target <= 1.00)\n" "$gw" "$cw" "$(calc "$gw / $cw")"
+printf "cpu   window %.2f s   curl %.2f s   ratio %.2f  (target <= 1.30)\n" "$gc" "$cc" "$(calc "$gc / $cc")"
+printf "peak memory  window %.1f MiB  (target < 96)\n" "$(calc "$gm / 1024")"
+printf "longest event-loop gap  %.1f ms  (target <= 50)\n" "$gg"
