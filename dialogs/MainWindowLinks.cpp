@@ -2,7 +2,7 @@
 
 #include <QLabel>
 #include <QMouseEvent>
-#include <QUrl>
+#include <utility>
 
 #include "Artwork.h"
 #include "LinkLabel.h"
