@@ -145,8 +145,10 @@ TEST_F(FaultServer, ControlBytesInNamesAreRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(server_.joined(), before);
 }
 
-TEST_F(FaultServer, PassiveFallbackIsRememberedAndTheAdvertisedAddressIgnored) {
-    server_.on("EPSV", {Fault::Action::Reply, "500 EPSV not understood"});
+class PassiveFallback : public FaultServer, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(PassiveFallback, IsRememberedAndTheAdvertisedAddressIgnored) {
+    server_.on("EPSV", {Fault::Action::Reply, GetParam()});
     server_.script().pasvHost = "127.0.0.2";  // nothing listens there
     auto c = connect();
     ASSERT_TRUE(c);
@@ -154,6 +156,21 @@ TEST_F(FaultServer, PassiveFallbackIsRememberedAndTheAdvertisedAddressIgnored) {
     ASSERT_TRUE(upload(*c, "b", "second"));
     EXPECT_EQ(afterLogin(), "TYPE I|EPSV|PASV|STOR a|PASV|STOR b");
     EXPECT_EQ(server_.uploaded("b"), "second");
+}
+
+INSTANTIATE_TEST_SUITE_P(EpsvAnswers, PassiveFallback,
+                         ::testing::Values("500 EPSV not understood", "229 Entering Extended Passive Mode (|||1|)"));
+
+TEST_F(FaultServer, NoPassiveModeIsAClearFailure) {
+    server_.on("EPSV", {Fault::Action::Reply, "502 No"});
+    server_.on("PASV", {Fault::Action::Reply, "502 No"});
+    auto c = connect();
+    ASSERT_TRUE(c);
+    auto f = c->openFileForWrite("x", TransferType::Binary);
+    ASSERT_FALSE(f);
+    EXPECT_EQ(f.error().kind, ErrorKind::Refused);
+    EXPECT_EQ(f.error().reply.code, 502);
+    EXPECT_EQ(afterLogin(), "TYPE I|EPSV|PASV");
 }
 
 TEST_F(FaultServer, FailuresAfterTheDataAreFailedUploads) {
@@ -180,6 +197,13 @@ TEST_F(FaultServer, RefusedStorLeavesTheConnectionUsable) {
     ASSERT_FALSE(f);
     EXPECT_EQ(f.error().reply.code, 553);
     EXPECT_TRUE(upload(*c, "y", "ok"));
+
+    // Accepted, then the data connection fails on the server's side.
+    server_.on("STOR", {Fault::Action::Reply, "150 Go ahead\r\n425 Cannot open data connection", 1});
+    Status s = upload(*c, "z", "data");
+    ASSERT_FALSE(s);
+    EXPECT_EQ(s.error().reply.code, 425);
+    EXPECT_TRUE(upload(*c, "w", "ok"));
 }
 
 TEST_F(FaultServer, SilenceTimesOutAndTheNextCommandLogsInAgain) {
