@@ -23,6 +23,7 @@ Status ControlChannel::connect(const std::vector<SocketAddress>& addresses) {
 void ControlChannel::close() {
     socket_.close();
     assembler_ = ReplyAssembler();
+    pending_.clear();
 }
 
 Error ControlChannel::fail(ErrorKind kind, const std::string& message) {
@@ -49,6 +50,8 @@ void ControlChannel::dropStaleReplies() {
             return;
         }
     }
+    for (auto& r : pending_) last_ = r;
+    pending_.clear();
     while (auto r = assembler_.take()) {
         // An answer nobody waits for: a late reply to an aborted transfer, or an idle timeout.
         last_ = *r;
@@ -69,8 +72,39 @@ Status ControlChannel::send(const std::string& command) {
     return s;
 }
 
+Result<std::optional<Reply>> ControlChannel::earlyFailure() {
+    char buf[16384];
+    for (;;) {
+        long n = socket_.receiveNow(buf, sizeof buf);
+        if (n == 0) return fail(ErrorKind::Closed, "server closed the connection");
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+            return fail(ErrorKind::Closed, "server closed the connection");
+        }
+        if (!assembler_.feed(std::string_view(buf, static_cast<std::size_t>(n))))
+            return fail(ErrorKind::Protocol, "malformed reply: " + assembler_.error());
+    }
+    while (auto r = assembler_.take()) {
+        if (r->code == kServiceClosing) {
+            last_ = *r;
+            return fail(ErrorKind::Closed, "server closed the connection");
+        }
+        if (r->code >= 400) {
+            last_ = *r;
+            return std::optional<Reply>(*r);
+        }
+        pending_.push_back(*r);
+    }
+    return std::optional<Reply>();
+}
+
 Result<Reply> ControlChannel::reply(std::chrono::milliseconds timeout) {
     if (timeout.count() <= 0) timeout = timeouts_.reply;
+    if (!pending_.empty()) {
+        last_ = pending_.front();
+        pending_.pop_front();
+        return last_;
+    }
     char buf[16384];
     while (!assembler_.hasReply()) {
         if (!socket_.isOpen()) return Error{ErrorKind::Closed, "not connected", last_};

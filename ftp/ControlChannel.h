@@ -4,6 +4,8 @@
 // the connection log in again and repeat the command.
 
 #include <chrono>
+#include <deque>
+#include <optional>
 #include <string>
 
 #include "ReplyAssembler.h"
@@ -32,6 +34,10 @@ public:
     // send() then finalReply().
     Result<Reply> command(const std::string& command);
     const Reply& lastReply() const { return last_; }
+    int fd() const { return socket_.fd(); }
+    // During a transfer: reads what the server has sent so far without waiting. Returns the
+    // first failure reply (4xx/5xx) if one came; other replies stay queued for reply().
+    Result<std::optional<Reply>> earlyFailure();
 
 private:
     void dropStaleReplies();
@@ -42,6 +48,7 @@ private:
     Socket socket_;
     SocketAddress peer_;
     ReplyAssembler assembler_;
+    std::deque<Reply> pending_;  // read ahead by earlyFailure(), not yet asked for
     Reply last_;
     bool hungUp_ = false;
 };

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
 #include <fnmatch.h>
 
 #include "ListingParser.h"
@@ -270,22 +273,38 @@ Result<std::string> FtpConnection::readListing(const std::string& command) {
     }
     std::string payload;
     char buf[65536];
+    Socket& d = data.value();
     for (;;) {
-        auto n = data.value().receive(buf, sizeof buf, waiter_, timeouts_.data);
-        if (n.failed()) {
-            data.value().abortiveClose();
-            if (n.error().kind == ErrorKind::Cancelled) control_.close();  // its replies are still due
-            return n.error();
+        long n = d.receiveNow(buf, sizeof buf);
+        if (n > 0) {
+            if (payload.size() + static_cast<std::size_t>(n) > kMaxListingBytes) {
+                d.abortiveClose();
+                control_.close();
+                return Error{ErrorKind::Protocol, "listing too large", {}};
+            }
+            payload.append(buf, static_cast<std::size_t>(n));
+            continue;
         }
-        if (n.value() == 0) break;
-        if (payload.size() + n.value() > kMaxListingBytes) {
-            data.value().abortiveClose();
-            control_.close();
-            return Error{ErrorKind::Protocol, "listing too large", {}};
+        if (n == 0) break;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            d.abortiveClose();
+            return Error{ErrorKind::Connect, std::string("listing connection lost: ") + std::strerror(errno), {}};
         }
-        payload.append(buf, n.value());
+        // Wait for data, but hear the server out if it gives up on the transfer meanwhile.
+        auto early = control_.earlyFailure();
+        if (early.failed()) return early.error();
+        if (early.value()) {
+            d.abortiveClose();
+            return refused(command, *early.value());
+        }
+        auto which = waiter_.waitEither(d.fd(), POLLIN, control_.fd(), timeouts_.data, "listing");
+        if (which.failed()) {
+            d.abortiveClose();
+            if (which.error().kind == ErrorKind::Cancelled) control_.close();  // its replies are still due
+            return which.error();
+        }
     }
-    data.value().close();
+    d.close();
     auto r = control_.finalReply();
     if (r.failed()) return r.error();
     if (!isCode(r.value(), 2)) return refused(command, r.value());

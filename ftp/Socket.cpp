@@ -28,15 +28,16 @@ bool isDisconnect(int err) {
 
 }  // namespace
 
-Status Waiter::wait(int fd, short events, std::chrono::milliseconds timeout, const char* what) const {
+Result<bool> Waiter::waitEither(int fd, short events, int watchFd, std::chrono::milliseconds timeout,
+                                const char* what) const {
     const auto deadline = Clock::now() + timeout;
     for (;;) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() < 0) left = std::chrono::milliseconds(0);
         const auto slice = std::min(left, kSlice);
-        pollfd p{fd, events, 0};
-        int n = ::poll(&p, 1, static_cast<int>(slice.count()));
-        if (n > 0) return Status::ok();
+        pollfd p[2] = {{fd, events, 0}, {watchFd, POLLIN, 0}};
+        int n = ::poll(p, watchFd >= 0 ? 2 : 1, static_cast<int>(slice.count()));
+        if (n > 0) return p[0].revents == 0;
         if (n < 0 && errno != EINTR) return Error{ErrorKind::Connect, std::string(what) + ": poll failed", {}};
         if (hook_ && !hook_()) return Error{ErrorKind::Cancelled, std::string(what) + ": cancelled", {}};
         if (Clock::now() >= deadline) return Error{ErrorKind::Timeout, std::string(what) + ": timed out", {}};
@@ -161,6 +162,14 @@ long Socket::receiveNow(char* buffer, std::size_t capacity) {
     ssize_t n;
     do {
         n = ::recv(fd_, buffer, capacity, MSG_DONTWAIT);
+    } while (n < 0 && errno == EINTR);
+    return static_cast<long>(n);
+}
+
+long Socket::sendNow(const char* data, std::size_t size) {
+    ssize_t n;
+    do {
+        n = ::send(fd_, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
     } while (n < 0 && errno == EINTR);
     return static_cast<long>(n);
 }

@@ -21,7 +21,13 @@ public:
     explicit Waiter(const WaitHook& hook) : hook_(hook) {}
     // Ok once fd is ready for `events` (or has an error or hang-up to report); Timeout or
     // Cancelled otherwise. `what` names the wait in the error message.
-    Status wait(int fd, short events, std::chrono::milliseconds timeout, const char* what) const;
+    Status wait(int fd, short events, std::chrono::milliseconds timeout, const char* what) const {
+        return waitEither(fd, events, -1, timeout, what).status();
+    }
+    // As wait(), also returning when `watchFd` has something to read: true means it was the
+    // watched descriptor (a transfer's control connection speaking up early).
+    Result<bool> waitEither(int fd, short events, int watchFd, std::chrono::milliseconds timeout,
+                            const char* what) const;
 
 private:
     const WaitHook& hook_;
@@ -59,8 +65,9 @@ public:
     // Receives up to `capacity` bytes; 0 means the peer closed its side.
     Result<std::size_t> receive(char* buffer, std::size_t capacity, const Waiter& waiter,
                                 std::chrono::milliseconds timeout);
-    // Receives only what is already there, never waits. -1 with errno EAGAIN when nothing is.
+    // Only what can be done at once, never waiting. -1 with errno EAGAIN when nothing can.
     long receiveNow(char* buffer, std::size_t capacity);
+    long sendNow(const char* data, std::size_t size);
     Result<SocketAddress> peer() const;
     void setControlOptions();  // no Nagle delay for commands, keep-alive for long uploads
     // Closes with a reset instead of an orderly end, so the peer sees an aborted transfer.

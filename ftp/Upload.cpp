@@ -1,7 +1,10 @@
 #include "Upload.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+
+#include <poll.h>
 
 #include "FtpConnection.h"
 
@@ -50,7 +53,7 @@ void Upload::abort() {
     finish();
 }
 
-Status Upload::failTransfer(Error error) {
+Status Upload::failTransfer(Error error, bool askServer) {
     data_.abortiveClose();
     if (error.kind == ErrorKind::Cancelled) {
         abort();
@@ -59,7 +62,7 @@ Status Upload::failTransfer(Error error) {
     }
     // The server often drops the data socket because it refuses the file (quota, disk full):
     // its reply says why, which matters more than "broken pipe".
-    if (connection_) {
+    if (connection_ && askServer) {
         auto bound = std::min(connection_->timeouts().reply, kAfterAbort);
         auto r = connection_->control().finalReply(bound);
         if (r && r.value().code / 100 != 2)
@@ -71,9 +74,26 @@ Status Upload::failTransfer(Error error) {
 }
 
 Status Upload::sendBytes(const char* data, std::size_t size) {
-    Status s = data_.sendAll(data, size, connection_->waiter(), connection_->timeouts().data);
-    if (s.failed()) return failTransfer(s.error());
-    return s;
+    ControlChannel& control = connection_->control();
+    while (size > 0) {
+        long n = data_.sendNow(data, size);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return failTransfer(Error{ErrorKind::Connect, std::string("upload connection lost: ") + std::strerror(errno), {}});
+        // The server may refuse the file while we wait for room to send: listen to it.
+        auto early = control.earlyFailure();
+        if (early.failed()) return failTransfer(early.error(), false);
+        if (early.value())
+            return failTransfer(Error{ErrorKind::Refused, "upload refused: " + early.value()->text, *early.value()}, false);
+        auto which = connection_->waiter().waitEither(data_.fd(), POLLOUT, control.fd(),
+                                                      connection_->timeouts().data, "upload");
+        if (which.failed()) return failTransfer(which.error());
+    }
+    return Status::ok();
 }
 
 Status Upload::flush() {

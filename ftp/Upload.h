@@ -31,7 +31,7 @@ public:
 private:
     Status flush();
     Status sendBytes(const char* data, std::size_t size);
-    Status failTransfer(Error error);
+    Status failTransfer(Error error, bool askServer = true);
     void abort();
     void finish();
 

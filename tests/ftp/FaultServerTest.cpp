@@ -189,6 +189,29 @@ TEST_F(FaultServer, FailuresAfterTheDataAreFailedUploads) {
     EXPECT_EQ(c->currentDirectory().value(), "/") << "the connection stays usable";
 }
 
+TEST_F(FaultServer, ARefusalDuringTheTransferIsHeardAtOnce) {
+    session_.setTimeouts({std::chrono::milliseconds(5000), std::chrono::milliseconds(5000), std::chrono::milliseconds(5000)});
+    auto c = connect();
+    ASSERT_TRUE(c);
+    // The server stops reading and says why, keeping the data connection open.
+    server_.script().stallDataAfter = 100000;
+    server_.script().storFinal = "552 Quota exceeded";
+    auto start = Clock::now();
+    Status s = upload(*c, "big", enginetest::pattern(50000000));
+    ASSERT_FALSE(s);
+    EXPECT_EQ(s.error().reply.code, 552);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+
+    // A listing the server abandons after its 150.
+    server_.on("MLSD", {Fault::Action::Reply, "150 Here it comes\r\n425 Cannot open data connection", 1});
+    start = Clock::now();
+    auto list = c->findFiles();
+    ASSERT_FALSE(list);
+    EXPECT_EQ(list.error().reply.code, 425);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(c->currentDirectory().value(), "/");
+}
+
 TEST_F(FaultServer, RefusedStorLeavesTheConnectionUsable) {
     server_.on("STOR", {Fault::Action::Reply, "553 Not allowed", 1});
     auto c = connect();

@@ -249,6 +249,16 @@ std::string FaultFtpServer::transfer(int fd, const std::string& verb, const std:
         ssize_t n = recv(data, chunk, sizeof chunk, 0);
         if (n <= 0) break;
         received.append(chunk, static_cast<std::size_t>(n));
+        if (script_.stallDataAfter >= 0 && static_cast<long>(received.size()) >= script_.stallDataAfter) {
+            sendText(fd, script_.storFinal);
+            // Read no more; wait for the client to give up on the data connection.
+            for (int i = 0; i < 100 && !stop_; ++i) {
+                pollfd p{data, POLLRDHUP, 0};
+                if (poll(&p, 1, 50) > 0) break;
+            }
+            ::close(data);
+            return std::string();
+        }
         if (script_.dropDataAfter >= 0 && static_cast<long>(received.size()) >= script_.dropDataAfter) {
             linger l{1, 0};
             setsockopt(data, SOL_SOCKET, SO_LINGER, &l, sizeof l);

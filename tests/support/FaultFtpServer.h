@@ -35,6 +35,8 @@ public:
         bool coalesceTransferReplies = false;  // 150 and 226 in one write, before the data
         std::string storFinal = "226 Transfer complete";
         long dropDataAfter = -1;            // close STOR's data connection after this many bytes
+        long stallDataAfter = -1;           // stop reading STOR's data after this many bytes and
+                                            // send storFinal while the connection stays open
         bool sendGreeting = true;
     };
 
