@@ -187,6 +187,21 @@ TEST_F(FaultServer, FailuresAfterTheDataAreFailedUploads) {
     ASSERT_FALSE(s);
     EXPECT_EQ(s.error().reply.code, 552) << s.error().message;
     EXPECT_EQ(c->currentDirectory().value(), "/") << "the connection stays usable";
+
+    // The server goes away instead of confirming the file.
+    server_.script().dropDataAfter = -1;
+    server_.script().storFinal = "421 Service closing";
+    s = upload(*c, "gone", "data");
+    ASSERT_FALSE(s);
+    EXPECT_EQ(s.error().kind, ErrorKind::Closed);
+    EXPECT_EQ(c->currentDirectory().value(), "/");
+    EXPECT_EQ(server_.connections(), 2);
+
+    // Closing waits only briefly for a server that never answers QUIT.
+    server_.on("QUIT", {Fault::Action::Silent, ""});
+    auto start = Clock::now();
+    c.reset();
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
 }
 
 TEST_F(FaultServer, ARefusalDuringTheTransferIsHeardAtOnce) {

@@ -99,6 +99,16 @@ TEST_P(Pyftpdlib, OpenFileBlocksOtherOperationsAndAbandoningItKeepsTheConnection
     EXPECT_EQ(testsupport::readFile(server_.path("after")), "fine");
 }
 
+TEST_P(Pyftpdlib, HostNamesAndDefaultPort) {
+    // "localhost" may resolve to ::1 first, where nothing listens: the next address is tried.
+    auto c = Connection::open(session_, "localhost", server_.port(), "demo", "demo");
+    ASSERT_TRUE(c) << c.error().message;
+    EXPECT_EQ(c.value()->currentDirectory().value(), "/");
+    auto bad = Connection::open(session_, "no-such-host.invalid", server_.port(), "demo", "demo");
+    ASSERT_FALSE(bad);
+    EXPECT_EQ(bad.error().kind, ErrorKind::Resolve);
+}
+
 TEST_P(Pyftpdlib, WrongPasswordIsRefused) {
     auto c = Connection::open(session_, "127.0.0.1", server_.port(), "demo", "wrong");
     ASSERT_FALSE(c);
