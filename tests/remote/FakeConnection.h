@@ -16,6 +16,7 @@ public:
     std::vector<std::string> commands;
     std::set<std::string> refuse;  // commands ("DELE x", "CWD x", ...) answered with a failure
     bool failListing = false;
+    bool hideNewFolders = false;  // a server whose listing does not show folders just made
 
     static ftp::Entry folder(std::string name) { return {std::move(name), ftp::kDirectory, 0}; }
     static ftp::Entry file(std::string name, std::uint64_t size, std::uint32_t attributes = ftp::kNormalFile) {
@@ -36,7 +37,7 @@ public:
     ftp::Status createDirectory(const std::string& name) override {
         if (!record("MKD " + name) || dirs.count(join(name))) return refused();
         dirs[join(name)];
-        dirs[cwd].push_back(folder(name));
+        if (!hideNewFolders) dirs[cwd].push_back(folder(name));
         return {};
     }
     ftp::Status removeDirectory(const std::string& name) override {

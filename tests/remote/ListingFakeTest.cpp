@@ -280,4 +280,31 @@ TEST_F(ListingFake, LooksSwitchColoursAndCreateFolderItem) {
     EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/"));  // kept until the next listing
 }
 
+TEST_F(ListingFake, ACreatedFolderTheListingDoesNotShowGetsOneCellByHand) {
+    folders(2);
+    h.view->EnumFiles();
+    h.view->connectedLook();
+    h.dialogs.answerInputs({QStringLiteral("nueva"), QStringLiteral("otra")});
+    h.view->Crearcarpeta_Click();  // listed by the server: no extra cell
+    EXPECT_EQ(h.folders(), (QStringList{QStringLiteral("d0"), QStringLiteral("d1"), QStringLiteral("nueva")}));
+
+    fake->hideNewFolders = true;
+    h.view->Crearcarpeta_Click();
+    EXPECT_EQ(h.view->CantCarpetas(), 4);
+    EXPECT_EQ(h.view->Lblcarpeta(3), QStringLiteral("otra"));
+    EXPECT_EQ(h.column()->model().iconTop(3), 3 * 47);  // under the last cell
+    EXPECT_TRUE(h.column()->PicFolderToolTip(3).isEmpty());
+    EXPECT_FALSE(h.view->VScroll1()->isEnabled());  // no scroll set-up for it
+    // The hand-filled cell is a folder like the others: it can be entered.
+    h.view->PicFolder_DblClick(3);
+    EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/otra"));
+
+    // In an empty folder the cell goes to the top.
+    h.dialogs.answerInputs({QStringLiteral("x")});
+    h.view->Crearcarpeta_Click();
+    EXPECT_EQ(h.folders(), QStringList{QStringLiteral("x")});
+    EXPECT_EQ(h.column()->model().iconTop(0), 0);
+    EXPECT_TRUE(h.dialogs.boxes().isEmpty());
+}
+
 }  // namespace
