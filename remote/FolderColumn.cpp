@@ -15,21 +15,19 @@
 
 namespace remote {
 
-FolderColumn::FolderColumn(QWidget* parent) : QWidget(parent) {
+FolderColumn::FolderColumn(QWidget* parent) : QWidget(parent), metrics_(font()) {
     FolderColumnAccessible::registerFactory();
     setObjectName(QStringLiteral("Picfondo"));
     setAccessibleName(QStringLiteral("Carpetas del servidor"));
     setFont(look::programFont(8.25));
+    metrics_ = QFontMetrics(font());
+    model_.setMeasure([this](const QString& caption) { return metrics_.horizontalAdvance(caption); });
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     icon_ = style()->standardIcon(QStyle::SP_DirIcon).pixmap(FolderColumnModel::kIconSize, FolderColumnModel::kIconSize);
 }
 
 FolderColumn::~FolderColumn() { dropAccessibleCells(); }
-
-int FolderColumn::captionWidth(const QString& caption) const {
-    return QFontMetrics(font()).horizontalAdvance(caption);
-}
 
 void FolderColumn::cellsChanged() {
     dropAccessibleCells();
@@ -154,6 +152,12 @@ bool FolderColumn::event(QEvent* e) {
         return true;
     }
     return QWidget::event(e);
+}
+
+void FolderColumn::changeEvent(QEvent* e) {
+    // Captions keep the width they were measured with until the next listing.
+    if (e->type() == QEvent::FontChange) metrics_ = QFontMetrics(font());
+    QWidget::changeEvent(e);
 }
 
 QAccessibleInterface* FolderColumn::accessibleCell(int k) const {

@@ -5,6 +5,7 @@
 // every cell; what a gesture does is up to the owner, through the signals.
 
 #include <QAccessibleInterface>
+#include <QFontMetrics>
 #include <QPixmap>
 #include <QPoint>
 #include <QWidget>
@@ -23,8 +24,6 @@ public:
     FolderColumnModel& model() { return model_; }
     const FolderColumnModel& model() const { return model_; }
 
-    // The caption's width for a name, as the caption label sizes itself.
-    int captionWidth(const QString& caption) const;
     // Call after changing the model: repaints and tells assistive technology.
     void cellsChanged();
     // After the model's offset changed.
@@ -64,6 +63,7 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     bool event(QEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     void dropAccessibleCells();
@@ -71,6 +71,7 @@ private:
 
     FolderColumnModel model_;
     QPixmap icon_;
+    QFontMetrics metrics_;
     int current_ = -1;
     mutable std::unordered_map<int, unsigned> accessibleCells_;  // cell -> QAccessible::Id
 };

@@ -21,30 +21,27 @@ void FolderColumnModel::clear() {
     hidden_ = false;
 }
 
-FolderColumnModel::Cell& FolderColumnModel::place(std::string name, QString caption, int captionWidth) {
+FolderColumnModel::Cell& FolderColumnModel::place(std::string name, QString caption) {
     Cell c;
     c.name = std::move(name);
     c.caption = std::move(caption);
-    c.captionWidth = captionWidth;
     if (!cells_.empty()) {
         const Cell& prev = cells_.back();
         c.iconTop = prev.captionTop + kCaptionHeight;
         c.captionTop = c.iconTop + kIconSize;
-        // Centred without rounding; a caption wider than the panel overhangs both sides.
-        c.captionLeft = (kPanelWidth - captionWidth) / 2.0;
     }
     cells_.push_back(std::move(c));
     return cells_.back();
 }
 
-int FolderColumnModel::add(std::string name, QString caption, int captionWidth) {
-    Cell& c = place(std::move(name), std::move(caption), captionWidth);
+int FolderColumnModel::add(std::string name, QString caption) {
+    Cell& c = place(std::move(name), std::move(caption));
     c.iconTip = c.caption;
     return CantCarpetas() - 1;
 }
 
-int FolderColumnModel::addByHand(std::string name, QString caption, int captionWidth) {
-    place(std::move(name), std::move(caption), captionWidth);
+int FolderColumnModel::addByHand(std::string name, QString caption) {
+    place(std::move(name), std::move(caption));
     return CantCarpetas() - 1;
 }
 
@@ -76,7 +73,13 @@ QRectF FolderColumnModel::iconRect(int k) const {
 }
 
 QRectF FolderColumnModel::captionRect(int k) const {
-    return QRectF(captionLeft(k), captionTop(k), cell(k).captionWidth, kCaptionHeight);
+    return QRectF(captionLeft(k), captionTop(k), captionWidth(k), kCaptionHeight);
+}
+
+int FolderColumnModel::captionWidth(int k) const {
+    const Cell& c = cell(k);
+    if (c.captionWidth < 0) c.captionWidth = measure_ ? measure_(c.caption) : 0;
+    return c.captionWidth;
 }
 
 int FolderColumnModel::cellAtHeight(double y) const {

@@ -4,6 +4,7 @@
 // thousands of folders re-stacks in constant time. All positions are pixels in the panel.
 
 #include <QPointF>
+#include <functional>
 #include <QRectF>
 #include <QString>
 #include <string>
@@ -25,21 +26,25 @@ public:
     struct Cell {
         std::string name;     // the bytes sent back to the server
         QString caption;      // what the caption shows
-        int captionWidth = 0; // the caption sizes itself to its text
-        double captionLeft = 0;
         int iconTop = 0;      // before scrolling
         int captionTop = kIconSize;
         QString iconTip;
         QString captionTip;
+        mutable int captionWidth = -1;  // measured when first needed
     };
+
+    // How wide a caption is: it sizes itself to its text. Measuring text is slow, so a caption
+    // is measured only when it is shown or hit, never for the whole column at once.
+    using Measure = std::function<int(const QString&)>;
+    void setMeasure(Measure measure) { measure_ = std::move(measure); }
 
     // A new listing: no cell left, the column back at the top.
     void clear();
     // A folder found by the listing: placed under the previous one, the icon's tooltip its name.
-    int add(std::string name, QString caption, int captionWidth);
+    int add(std::string name, QString caption);
     // The cell filled by hand after creating a folder the listing did not show: placed under the
     // last cell, without tooltips.
-    int addByHand(std::string name, QString caption, int captionWidth);
+    int addByHand(std::string name, QString caption);
     // The layout pass that ends a listing: captions from the second on get their text as tooltip
     // and the column starts again from the top.
     void layout();
@@ -63,7 +68,10 @@ public:
     // Where the cells are now, scrolling included.
     int iconTop(int k) const { return cell(k).iconTop - offset_; }
     int captionTop(int k) const { return cell(k).captionTop - offset_; }
-    double captionLeft(int k) const { return cell(k).captionLeft; }
+    int captionWidth(int k) const;
+    // The first caption keeps the template's left edge; the others are centred without
+    // rounding, and one wider than the panel overhangs both sides.
+    double captionLeft(int k) const { return k == 0 ? 0.0 : (kPanelWidth - captionWidth(k)) / 2.0; }
     QRectF iconRect(int k) const;
     QRectF captionRect(int k) const;
     QRectF cellRect(int k) const { return iconRect(k).united(captionRect(k)); }
@@ -78,11 +86,12 @@ public:
 
 private:
     int cellAtHeight(double y) const;  // first cell whose bottom lies below y
-    Cell& place(std::string name, QString caption, int captionWidth);
+    Cell& place(std::string name, QString caption);
 
     std::vector<Cell> cells_;
     int offset_ = 0;
     bool hidden_ = false;
+    Measure measure_;
 };
 
 }  // namespace remote

@@ -44,7 +44,7 @@ void RemoteView::Crearcarpeta_Click() {
     // A server that does not list the new folder still shows it until the next listing.
     remote::FolderColumnModel& cells = Picfondo_->model();
     if (cells.indexOfName(name) < 0) {
-        cells.addByHand(name, typed, Picfondo_->captionWidth(typed));
+        cells.addByHand(name, typed);
         Picfondo_->cellsChanged();
     }
 }

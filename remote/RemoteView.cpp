@@ -206,8 +206,7 @@ void RemoteView::EnumFiles() {
     List1_->setUpdatesEnabled(false);
     while (const ftp::Entry* e = found.value()->next()) {
         if (e->isDirectory()) {
-            const QString caption = displayName(e->name);
-            cells.add(e->name, caption, Picfondo_->captionWidth(caption));
+            cells.add(e->name, displayName(e->name));
         } else {
             if (!first) EventYield::maybe(EventYield::Input::Excluded);
             auto* item = new QListWidgetItem(displayName(e->name));

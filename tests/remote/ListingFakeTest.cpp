@@ -280,6 +280,29 @@ TEST_F(ListingFake, LooksSwitchColoursAndCreateFolderItem) {
     EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/"));  // kept until the next listing
 }
 
+TEST_F(ListingFake, LongNamesTooltipsAndTheListsMenuKey) {
+    const std::string longName(60, 'n');
+    fake->cwd = "/una/ruta/muy/larga/que/no/cabe/en/la/etiqueta";
+    fake->dirs[fake->cwd] = {FakeConnection::folder("a"), FakeConnection::folder(longName), FakeConnection::file("f", 1)};
+    h.view->EnumFiles();
+    h.window.show();
+    const auto& m = h.column()->model();
+    EXPECT_LT(m.captionLeft(1), 0.0);  // overhangs the panel on both sides
+    EXPECT_DOUBLE_EQ(m.captionLeft(1), (49 - m.captionWidth(1)) / 2.0);
+    EXPECT_EQ(m.cell(1).captionTip, QString::fromStdString(longName));
+
+    QTest::mouseMove(h.view->Lbdir(), QPoint(5, 5));
+    EXPECT_EQ(h.view->Lbdir()->toolTip(), QString::fromStdString(fake->cwd));
+
+    h.view->List1()->setCurrentRow(0);
+    h.select({QStringLiteral("f")});
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QApplication::sendEvent(h.view->List1(), &menuKey);
+    ASSERT_EQ(h.popups.size(), 1u);
+    EXPECT_EQ(h.popups[0][0].text, QStringLiteral("Eliminar f"));
+    h.window.close();
+}
+
 TEST_F(ListingFake, ACreatedFolderTheListingDoesNotShowGetsOneCellByHand) {
     folders(2);
     h.view->EnumFiles();

@@ -36,7 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 FolderColumnModel columnOf(int n, int captionWidth = 40) {
     FolderColumnModel m;
-    for (int i = 0; i < n; ++i) m.add("f" + std::to_string(i), QStringLiteral("f%1").arg(i), captionWidth);
+    m.setMeasure([captionWidth](const QString& caption) { return caption == QStringLiteral("wide") ? 80 : captionWidth; });
+    for (int i = 0; i < n; ++i) m.add("f" + std::to_string(i), QStringLiteral("f%1").arg(i));
     m.layout();
     return m;
 }
@@ -51,7 +52,7 @@ TEST(FolderColumnGeometry, ScrollMaximumFollowsTheBarsRounding) {
 
 TEST(FolderColumnGeometry, CellsStackUnderEachOtherAndCaptionsCentre) {
     FolderColumnModel m = columnOf(3);
-    m.addByHand("wide", QStringLiteral("wide"), 80);
+    m.addByHand("wide", QStringLiteral("wide"));
     for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(m.iconTop(k), 47 * k);
         EXPECT_EQ(m.captionTop(k), 47 * k + 32);
