@@ -42,7 +42,7 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 : >"$work/curl.txt"
 for run in $(seq "$runs"); do
   rm -f "$work/root/upload.bin" "$work/root/curl.bin"
-  line=$("$bench" 127.0.0.1 "$port" anonymous "" "$file")
+  line=$("$bench" 127.0.0.1 "$port" anonymous bench "$file")
   echo "run $run window: $line"
   echo "$line" >>"$work/gui.txt"
   cmp -s "$file" "$work/root/upload.bin" || { echo "upload-gui: the window's upload differs from the file" >&2; exit 1; }
