@@ -375,6 +375,25 @@ TEST_F(FaultServer, WaitHookRunsWhileWaitingAndCanCancel) {
     EXPECT_EQ(calls, 20);
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(900));
     EXPECT_LT(longest, std::chrono::milliseconds(60));
+
+}
+
+TEST_F(FaultServer, AHookThatReentersTheConnectionIsTurnedAway) {
+    // A click handled while we wait must not start a second command on the same connection.
+    Connection* raw = nullptr;
+    std::optional<ErrorKind> reentered;
+    session_.setWaitHook([&] {
+        if (raw && !reentered) reentered = raw->createDirectory("again").error().kind;
+        return true;
+    });
+    auto c = connect();
+    ASSERT_TRUE(c);
+    raw = c.get();
+    server_.on("PWD", {Fault::Action::Silent, "", 1});
+    EXPECT_FALSE(c->currentDirectory());
+    ASSERT_TRUE(reentered);
+    EXPECT_EQ(*reentered, ErrorKind::InvalidArgument);
+    EXPECT_EQ(server_.transcript().back(), "PWD");
 }
 
 TEST(FaultServerIpv6, ExtendedPassiveOnly) {
