@@ -68,6 +68,8 @@ pw=$(median "$work/pelicano" 1); pc=$(median "$work/pelicano" 2); pm=$(median "$
 cw=$(median "$work/curl" 1); cc=$(median "$work/curl" 2); cm=$(median "$work/curl" 3)
 
 echo
+echo "Runs (wall s, CPU s, peak KiB):"
+paste "$work/pelicano" "$work/curl" | awk '{ printf "  pelicano-ftp %7.3f %7.3f %7d    curl %7.3f %7.3f %7d\n", $1, $2, $3, $4, $5, $6 }'
 echo "Upload of ${SIZE_MIB} MiB to vsftpd on loopback (tmpfs), median of $RUNS runs each"
 awk -v pw="$pw" -v pc="$pc" -v pm="$pm" -v cw="$cw" -v cc="$cc" -v cm="$cm" 'BEGIN {
   printf "%-14s %10s %10s %14s\n", "", "wall s", "CPU s", "peak MiB"
