@@ -1,5 +1,6 @@
 #include "Artwork.h"
 
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -10,11 +11,15 @@ namespace dialogart {
 
 namespace {
 
-QPixmap transparent(int w, int h) {
-    QPixmap pm(w, h);
+// Drawn in logical pixels at the screen's pixel ratio, so pictures stay sharp on dense screens.
+QPixmap transparent(int w, int h, qreal ratio = 1.0) {
+    QPixmap pm(qRound(w * ratio), qRound(h * ratio));
+    pm.setDevicePixelRatio(ratio);
     pm.fill(Qt::transparent);
     return pm;
 }
+
+qreal screenRatio() { return qApp ? qApp->devicePixelRatio() : 1.0; }
 
 // A white pelican in profile facing right, its long beak and orange pouch, inside box.
 void drawPelican(QPainter& p, const QRectF& box) {
@@ -59,7 +64,7 @@ void drawPelican(QPainter& p, const QRectF& box) {
 }  // namespace
 
 QPixmap logo() {
-    QPixmap pm = transparent(kLogoWidth, kLogoHeight);
+    QPixmap pm = transparent(kLogoWidth, kLogoHeight, screenRatio());
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, kLogoHeight);
@@ -105,7 +110,7 @@ QIcon windowIcon() {
 }
 
 QIcon saveIcon() {
-    QPixmap pm = transparent(32, 32);
+    QPixmap pm = transparent(32, 32, screenRatio());
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(20, 30, 70), 1.5));
@@ -132,7 +137,7 @@ QIcon saveIcon() {
 }
 
 QPixmap globe() {
-    QPixmap pm = transparent(32, 32);
+    QPixmap pm = transparent(32, 32, screenRatio());
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF ball(2, 2, 28, 28);

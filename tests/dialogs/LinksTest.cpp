@@ -158,7 +158,7 @@ TEST_F(FrmAcercaTest, LayoutMatchesTheDesign) {
     EXPECT_EQ(about.minimumSize(), about.maximumSize());
     EXPECT_FALSE(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(child<QLabel>("Picture1")->geometry(), QRect(56, 8, 209, 74));
-    EXPECT_EQ(child<QLabel>("Picture1")->pixmap().size(), QSize(209, 74));
+    EXPECT_EQ(child<QLabel>("Picture1")->pixmap().deviceIndependentSize(), QSizeF(209, 74));
     auto* notice = child<QLabel>("Label2");
     EXPECT_EQ(notice->geometry(), QRect(8, 88, 232, 22));
     EXPECT_FALSE(notice->text().isEmpty());
