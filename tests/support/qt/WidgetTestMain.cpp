@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
     // Settings, desktop folder and runtime files of the tests never touch the user's own.
+    // A private home too: the desktop folder (where the first-run launcher goes) lies under it.
+    qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/runtime")).toLocal8Bit());
     QDir().mkpath(home.path() + QStringLiteral("/runtime"));
