@@ -9,7 +9,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
+#include <QKeyEvent>
 
 #include "Artwork.h"
 #include "core/HostSlots.h"
@@ -56,12 +56,6 @@ F1::F1(SettingsStore& store, SessionState& session, QWidget* parent)
     connect(m_.configuracion, &QAction::triggered, this, &F1::configuracion_Click);
     connect(m_.acerca, &QAction::triggered, this, &F1::acerca_Click);
 
-    // Enter anywhere in the window presses the default button, as a dialog's would.
-    for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-        auto* enter = new QShortcut(QKeySequence(key), this);
-        connect(enter, &QShortcut::activated, this, &F1::pressDefaultButton);
-    }
-
     pendingClose_.setInterval(25);
     connect(&pendingClose_, &QTimer::timeout, this, [this] {
         if (operationInFlight()) return;
@@ -87,10 +81,21 @@ void F1::placeCentred() {
     if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }
 
+void F1::keyPressEvent(QKeyEvent* event) {
+    // Enter that no control used reaches the window and presses the default button, as in a
+    // dialog. Arriving here rather than through a shortcut, it works whether or not a window
+    // manager has made the window active.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        pressDefaultButton();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
 void F1::pressDefaultButton() {
     // A focused button takes Enter for itself; otherwise the connect button does, while enabled.
-    if (auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
-        focused && focused->window() == this && focused != c_.cmdconectar) {
+    if (auto* focused = qobject_cast<QAbstractButton*>(focusWidget()); focused && focused != c_.cmdconectar) {
         if (focused->isEnabled()) focused->click();
         return;
     }

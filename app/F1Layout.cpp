@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "Artwork.h"
+#include "CaptionFrame.h"
 #include "core/Look.h"
 
 namespace {
@@ -49,13 +50,9 @@ QPushButton* pictureButton(QWidget* client, const char* name, const QPixmap& fac
 }
 
 QGroupBox* frame(QWidget* client, const char* name, const QString& title, QRect where) {
-    auto* f = new QGroupBox(title, client);
+    auto* f = new CaptionFrame(title, look::programFont(11.25, true), look::bgr(0x00FF0000), client);
     f->setObjectName(QLatin1String(name));
     f->setGeometry(where);
-    // A style sheet font reaches the caption only, not the controls inside the frame.
-    const QFont cf = look::programFont(11.25, true);
-    f->setStyleSheet(QStringLiteral("QGroupBox#%1 { color: %2; font: bold 11.25pt \"%3\"; }")
-                         .arg(QLatin1String(name), look::bgr(0x00FF0000).name(), cf.family()));
     return f;
 }
 

@@ -3,6 +3,8 @@
 
 #include "F1Fixture.h"
 #include "FakeConnection.h"
+#include "remote/RemoteView.h"
+#include <QListWidget>
 
 namespace {
 
@@ -191,18 +193,26 @@ TEST_F(ConnectTest, DisconnectEmptiesOnlyThePassword) {
     EXPECT_EQ(server.password, "otra");
 }
 
-TEST_F(ConnectTest, EnterInAFieldPressesConnect) {
+TEST_F(ConnectTest, EnterInAnyFieldPressesConnect) {
     loadWithServer();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("pw"));
-    c().Txtlogin->setFocus();
-    QTest::keyClick(c().Txtlogin, Qt::Key_Return);
+    // Enter in the host box first: the checks pass, the fake refuses, nothing else happens.
+    server.succeed = false;
+    QTest::keyClick(c().lsthost->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(server.calls, 1);
+    EXPECT_EQ(dialogs.boxes().size(), 1);
+
+    server.succeed = true;
+    QTest::keyClick(c().Txtlogin, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(server.calls, 2);
     EXPECT_TRUE(w->connected());
     // While connected the connect button is disabled, so Enter does nothing more.
-    QTest::keyClick(w.get(), Qt::Key_Return);
-    EXPECT_EQ(server.calls, 1);
+    QTest::keyClick(w->remote()->List1(), Qt::Key_Return);
+    EXPECT_EQ(server.calls, 2);
+    // A focused button takes Enter for itself.
+    c().cmddesconecto->setFocus();
+    QTest::keyClick(c().cmddesconecto, Qt::Key_Return);
+    EXPECT_FALSE(w->connected());
 }
 
 TEST_F(ConnectTest, ChoosingAHostWithoutStoredUserEmptiesTheUserField) {

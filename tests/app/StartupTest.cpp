@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "F1Fixture.h"
+#include "app/CaptionFrame.h"
 #include "core/Look.h"
 #include "local/LocalBrowser.h"
 
@@ -172,11 +173,15 @@ TEST_F(StartupTest, DisconnectedLookAndDesignProperties) {
 
     EXPECT_EQ(c().Frame1->title(), QStringLiteral("Mi Pc"));
     EXPECT_EQ(c().Frame2->title(), QStringLiteral("Servidor"));
-    for (QGroupBox* f : {c().Frame1, c().Frame2}) {
-        f->ensurePolished();
-        EXPECT_TRUE(f->font().bold());
-        EXPECT_DOUBLE_EQ(f->font().pointSizeF(), 11.25);
-        EXPECT_EQ(f->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    for (QGroupBox* g : {c().Frame1, c().Frame2}) {
+        auto* f = qobject_cast<CaptionFrame*>(g);
+        ASSERT_NE(f, nullptr);
+        EXPECT_TRUE(f->captionFont().bold());
+        EXPECT_DOUBLE_EQ(f->captionFont().pointSizeF(), 11.25);
+        EXPECT_EQ(f->captionColor(), QColor(0, 0, 255));
+        // The controls inside keep the window's font.
+        EXPECT_DOUBLE_EQ(f->font().pointSizeF(), 8.25);
+        EXPECT_FALSE(f->font().bold());
     }
     EXPECT_EQ(c().Label1[0]->text(), QStringLiteral("Host:"));
     EXPECT_EQ(c().Label1[1]->text(), QStringLiteral("Usuario:"));
