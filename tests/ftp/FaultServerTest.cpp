@@ -274,6 +274,11 @@ TEST_F(FaultServer, LongLinesAndLongRepliesAreBounded) {
     server_.on("DELE", {Fault::Action::Reply, many + "250 Done", 1});
     EXPECT_TRUE(c->deleteFile("f"));
 
+    server_.on("RMD", {Fault::Action::Reply, std::string("250 gone\0 really", 17), 1});
+    Status nul = c->removeDirectory("d");
+    ASSERT_FALSE(nul);
+    EXPECT_EQ(nul.error().kind, ErrorKind::Protocol) << "a NUL in a reply is malformed";
+
     server_.on("MKD", {Fault::Action::Reply, "257 " + std::string(10 * 1024 * 1024, 'x'), 1});
     Status s = c->createDirectory("huge");
     ASSERT_FALSE(s);
