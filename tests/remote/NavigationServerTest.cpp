@@ -4,8 +4,10 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QElapsedTimer>
 #include <QTimer>
 
+#include "FaultFtpServer.h"
 #include "ServerFixture.h"
 #include "remote/FolderColumn.h"
 
@@ -133,6 +135,42 @@ TEST_F(Navigation, AServerThatDiesLeavesAnEmptyViewAndBoxesNotACrash) {
     h.view->Crearcarpeta_Click();
     ASSERT_EQ(h.dialogs.boxes().size(), 1);
     EXPECT_EQ(h.dialogs.boxes()[0].text, QStringLiteral("No se pudo crear la carpeta \"nueva\""));
+}
+
+TEST(SilentServer, AListingThatGetsNoAnswerEndsAtTheTimeoutWithTheWindowLive) {
+    testsupport::FaultFtpServer fault;
+    fault.on("MLSD", {testsupport::FaultFtpServer::Action::Silent, "", -1});
+    fault.on("CWD", {testsupport::FaultFtpServer::Action::Hangup, "421 Bye", -1});
+    RemoteViewHarness h;
+    h.session.openSession();
+    h.session.hSesion->setTimeouts({std::chrono::milliseconds(2000), std::chrono::milliseconds(700),
+                                    std::chrono::milliseconds(700)});
+    auto conn = ftp::Connection::open(*h.session.hSesion, fault.host(), fault.port(), "demo", "demo");
+    ASSERT_TRUE(conn) << conn.error().message;
+    h.session.hConexion = std::move(conn.value());
+
+    int ticks = 0;
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, &timer, [&] { ++ticks; });
+    timer.start();
+    QElapsedTimer clock;
+    clock.start();
+    h.view->EnumFiles();
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_GE(ticks, 10);  // the event loop ran all along the wait
+    EXPECT_EQ(h.view->List1()->count(), 0);
+    EXPECT_TRUE(h.view->Lblserv()->text().isEmpty());
+    EXPECT_TRUE(h.dialogs.shown().isEmpty());
+
+    // A folder refused by a server that hangs up: the box, no crash, and the view still usable.
+    h.column()->model().add("x", QStringLiteral("x"));
+    h.view->PicFolder_DblClick(0);
+    ASSERT_EQ(h.dialogs.boxes().size(), 1);
+    EXPECT_EQ(h.dialogs.boxes()[0].text, QStringLiteral("Error al cambiar directorio"));
+    h.view->EnumFiles();
+    EXPECT_TRUE(h.view->Lbdir()->text().isEmpty());
+    EXPECT_FALSE(h.session.busy());
 }
 
 }  // namespace
