@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QSignalBlocker>
+#include <functional>
 
 #include "FolderList.h"
 #include "LocalPaths.h"
@@ -17,6 +18,20 @@
 #include "core/Look.h"
 
 namespace {
+// Reads the mounts again each time the list drops down, so a stick plugged in later shows.
+class DriveBox : public QComboBox {
+public:
+    DriveBox(QWidget* parent, std::function<void()> beforePopup)
+        : QComboBox(parent), beforePopup_(std::move(beforePopup)) {}
+    void showPopup() override {
+        beforePopup_();
+        QComboBox::showPopup();
+    }
+
+private:
+    std::function<void()> beforePopup_;
+};
+
 bool readableFolder(const QString& path) {
     const QFileInfo info(path);
     return info.isDir() && info.isReadable() && info.isExecutable();
@@ -24,7 +39,7 @@ bool readableFolder(const QString& path) {
 }  // namespace
 
 LocalBrowser::LocalBrowser(QGroupBox* Frame1, QObject* parent) : QObject(parent) {
-    drive1_ = new QComboBox(Frame1);
+    drive1_ = new DriveBox(Frame1, [this] { setDrives(mountedDrives()); });
     drive1_->setObjectName(QStringLiteral("Drive1"));
     drive1_->setGeometry(look::twipsRect(120, 480, 1695, 345));
     drive1_->setFont(look::programFont(8.25));
@@ -85,10 +100,13 @@ void LocalBrowser::setDriveFromFolder() {
 
 void LocalBrowser::setDrives(const QList<Drive>& drives) {
     const QSignalBlocker quiet(drive1_);
+    const QString shown = drive1_->currentData().toString();
     drives_ = drives;
     drive1_->clear();
     for (const Drive& d : drives_) drive1_->addItem(d.text, d.root);
-    drive1_->setCurrentIndex(driveIndexOf(drives_, folder()));
+    // The drive shown stays shown while it is still mounted.
+    const int kept = drive1_->findData(shown);
+    drive1_->setCurrentIndex(kept >= 0 && !shown.isEmpty() ? kept : driveIndexOf(drives_, folder()));
 }
 
 int LocalBrowser::programDriveIndex() const { return driveIndexOf(drives_, programFolder()); }
