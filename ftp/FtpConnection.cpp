@@ -69,7 +69,7 @@ void FtpConnection::uploadFinished(Upload* upload) {
 }
 
 Status FtpConnection::login() {
-    auto addresses = resolve(credentials_.host, credentials_.port);
+    auto addresses = resolve(credentials_.host, credentials_.port, waiter_, timeouts_.connect);
     if (addresses.failed()) return addresses.error();
     if (Status s = control_.connect(addresses.value()); s.failed()) return s;
     type_ = 0;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -44,6 +47,17 @@ Result<bool> Waiter::waitEither(int fd, short events, int watchFd, std::chrono::
     }
 }
 
+Status Waiter::sleep(std::chrono::milliseconds pause, const char* what) const {
+    // Short naps, with the hook at most every slice, so a GUI stays live during a lookup.
+    const auto now = Clock::now();
+    if (now - lastHook_ >= kSlice) {
+        lastHook_ = now;
+        if (hook_ && !hook_()) return Error{ErrorKind::Cancelled, std::string(what) + ": cancelled", {}};
+    }
+    std::this_thread::sleep_for(pause);
+    return Status::ok();
+}
+
 void SocketAddress::setPort(std::uint16_t port) {
     if (family() == AF_INET) reinterpret_cast<sockaddr_in*>(&storage)->sin_port = htons(port);
     if (family() == AF_INET6) reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port = htons(port);
@@ -57,33 +71,81 @@ std::string SocketAddress::text() const {
     return host;
 }
 
-Result<std::vector<SocketAddress>> resolve(const std::string& hostIn, std::uint16_t port) {
-    std::string host = hostIn;
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-    if (host.empty() || host.find('\0') != std::string::npos)
-        return Error{ErrorKind::InvalidArgument, "empty or invalid host name", {}};
+namespace {
+
+// One name lookup on a thread of its own: the system resolver cannot be given a deadline, and
+// the caller must be free to give up on it (the state outlives an abandoned wait).
+struct Lookup {
+    std::mutex mutex;
+    bool done = false;
+    int rc = 0;
+    addrinfo* list = nullptr;
+    ~Lookup() {
+        if (list) freeaddrinfo(list);
+    }
+};
+
+void runLookup(const std::shared_ptr<Lookup>& lookup, const std::string& host, const std::string& service) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_ADDRCONFIG;
     addrinfo* list = nullptr;
-    const std::string service = std::to_string(port);
     int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
-    if (rc == EAI_NONAME || rc == EAI_ADDRFAMILY || rc == EAI_NODATA || (rc == 0 && !list)) {
-        // AI_ADDRCONFIG hides loopback-only families on hosts without other interfaces.
-        hints.ai_flags = 0;
-        rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
-    }
-    if (rc != 0) return Error{ErrorKind::Resolve, "cannot resolve " + host + ": " + gai_strerror(rc), {}};
+    std::lock_guard lock(lookup->mutex);
+    lookup->rc = rc;
+    lookup->list = list;
+    lookup->done = true;
+}
+
+std::vector<SocketAddress> addressesOf(const addrinfo* list) {
     std::vector<SocketAddress> out;
-    for (addrinfo* a = list; a; a = a->ai_next) {
+    for (const addrinfo* a = list; a; a = a->ai_next) {
         SocketAddress s;
         std::memcpy(&s.storage, a->ai_addr, a->ai_addrlen);
         s.length = a->ai_addrlen;
         out.push_back(s);
     }
-    freeaddrinfo(list);
     return out;
+}
+
+}  // namespace
+
+Result<std::vector<SocketAddress>> resolve(const std::string& hostIn, std::uint16_t port, const Waiter& waiter,
+                                           std::chrono::milliseconds timeout) {
+    std::string host = hostIn;
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    if (host.empty() || host.find('\0') != std::string::npos)
+        return Error{ErrorKind::InvalidArgument, "empty or invalid host name", {}};
+    const std::string service = std::to_string(port);
+
+    // Address literals need no lookup and no thread.
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST;
+    addrinfo* list = nullptr;
+    if (getaddrinfo(host.c_str(), service.c_str(), &hints, &list) == 0) {
+        auto out = addressesOf(list);
+        freeaddrinfo(list);
+        return out;
+    }
+
+    auto lookup = std::make_shared<Lookup>();
+    std::thread(runLookup, lookup, host, service).detach();
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        {
+            std::lock_guard lock(lookup->mutex);
+            if (lookup->done) {
+                if (lookup->rc != 0)
+                    return Error{ErrorKind::Resolve, "cannot resolve " + host + ": " + gai_strerror(lookup->rc), {}};
+                return addressesOf(lookup->list);
+            }
+        }
+        if (Clock::now() >= deadline) return Error{ErrorKind::Timeout, "cannot resolve " + host + ": timed out", {}};
+        Status w = waiter.sleep(std::chrono::milliseconds(5), "resolve");
+        if (w.failed()) return w.error();
+    }
 }
 
 Socket& Socket::operator=(Socket&& o) noexcept {

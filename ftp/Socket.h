@@ -29,8 +29,12 @@ public:
     Result<bool> waitEither(int fd, short events, int watchFd, std::chrono::milliseconds timeout,
                             const char* what) const;
 
+    // Pauses briefly while something else (a name lookup) makes progress.
+    Status sleep(std::chrono::milliseconds pause, const char* what) const;
+
 private:
     const WaitHook& hook_;
+    mutable std::chrono::steady_clock::time_point lastHook_{};
 };
 
 struct SocketAddress {
@@ -41,8 +45,9 @@ struct SocketAddress {
     std::string text() const;  // numeric host, for messages
 };
 
-// Resolves host (name or literal; "[v6]" accepted) for TCP on port.
-Result<std::vector<SocketAddress>> resolve(const std::string& host, std::uint16_t port);
+// Resolves host (name or literal; "[v6]" accepted) for TCP on port, within the timeout.
+Result<std::vector<SocketAddress>> resolve(const std::string& host, std::uint16_t port, const Waiter& waiter,
+                                           std::chrono::milliseconds timeout);
 
 class Socket {
 public:
