@@ -13,7 +13,8 @@ bool LocalFileReader::open(const QString& path) {
     close();
     path_ = path;
     error_.clear();
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking only for the open itself: a FIFO put in the file's place must not hang us.
+    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         fail(errno);
         return false;
@@ -24,11 +25,16 @@ bool LocalFileReader::open(const QString& path) {
         close();
         return false;
     }
-    if (S_ISDIR(st.st_mode)) {
-        fail(EISDIR);
+    if (!S_ISREG(st.st_mode)) {
+        if (S_ISDIR(st.st_mode)) {
+            fail(EISDIR);
+        } else {
+            error_ = path_ + QStringLiteral(": no es un archivo normal");
+        }
         close();
         return false;
     }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     size_ = std::uint64_t(st.st_size);
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     buffer_.resize(kReadSize * 2);
