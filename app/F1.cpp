@@ -4,20 +4,20 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QKeyEvent>
 
 #include "Artwork.h"
+#include "DesktopLauncher.h"
 #include "core/HostSlots.h"
 #include "core/Look.h"
 #include "core/NumberText.h"
 #include "core/SessionState.h"
 #include "core/SettingsStore.h"
-#include "DesktopLauncher.h"
 #include "dialogs/Fconf.h"
 #include "dialogs/FrmAcerca.h"
 #include "dialogs/MainWindowLinks.h"

@@ -2,8 +2,8 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QLabel>
+#include <QPushButton>
 
 #include "F1.h"
 #include "core/BusyCursor.h"
@@ -49,7 +49,7 @@ void F1::cmdconectar_Click() {
     if (connected_ || session_.busy()) return;
     if (!checkFields()) return;
 
-    session_.closeConnection();  // a connection is never left behind by a failed attempt
+    session_.closeConnection();  // never replace the session under a connection made from it
     session_.openSession();
     {
         BusyCursor busy;

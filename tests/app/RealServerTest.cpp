@@ -1,6 +1,8 @@
 // The connection against a real FTP server on loopback.
 
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -23,6 +25,28 @@ std::uint16_t closedPort() {
     ::close(fd);
     return ntohs(a.sin_port);
 }
+
+// A loopback port that takes connections (the kernel completes them) but never says a word.
+class SilentListener {
+public:
+    SilentListener() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(fd_, 4);
+        socklen_t len = sizeof a;
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+    }
+    ~SilentListener() { ::close(fd_); }
+    std::uint16_t port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    std::uint16_t port_ = 0;
+};
 
 class RealServerTest : public F1Fixture {
 protected:
@@ -48,6 +72,36 @@ TEST_F(RealServerTest, NobodyListeningGivesTheFailureBoxAndRecordsNothing) {
     EXPECT_FALSE(w->connected());
     EXPECT_TRUE(get("PELICANO", "lista", "1").isEmpty());
     EXPECT_FALSE(QApplication::overrideCursor());
+}
+
+TEST_F(RealServerTest, ASilentServerTimesOutWhileTheWindowStaysLive) {
+    SilentListener silent;
+    put("Pelicano", "Configuracion", "puerto", QString::number(silent.port()));
+    load();
+    // The real engine, with short timeouts so the test need not wait 30 seconds.
+    w->setConnector([](ftp::Session& s, const std::string& host, std::uint16_t port, const std::string& user,
+                       const std::string& password) {
+        ftp::Timeouts t = s.timeouts();
+        t.connect = t.reply = std::chrono::milliseconds(1500);
+        s.setTimeouts(t);
+        return ftp::Connection::open(s, host, port, user, password);
+    });
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] { ++ticks; });
+    ticker.start(50);
+    c().lsthost->setEditText(QStringLiteral("127.0.0.1"));
+    c().Txtusuario->setText(QStringLiteral("demo"));
+    c().Txtlogin->setText(QStringLiteral("demo"));
+    QElapsedTimer clock;
+    clock.start();
+    c().cmdconectar->click();
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_GE(ticks, 10);  // the event loop kept running while the engine waited
+    ASSERT_EQ(dialogs.boxes().size(), 1);
+    EXPECT_EQ(dialogs.boxes()[0].title, QStringLiteral("Error"));
+    EXPECT_FALSE(w->connected());
+    EXPECT_FALSE(session.hSesion);
 }
 
 TEST_F(RealServerTest, ConnectsLogsInAndDisconnects) {
