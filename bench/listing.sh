@@ -38,18 +38,20 @@ done
 
 median() { sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 
-: >"$work/ours" ; : >"$work/curl" ; : >"$work/connect" ; : >"$work/engine"
+: >"$work/ours" ; : >"$work/curl" ; : >"$work/connect" ; : >"$work/engine" ; : >"$work/gap"
 for i in $(seq "$runs"); do
   out=$(QT_QPA_PLATFORM=offscreen "$build/bench/bench_listing" 127.0.0.1 "$port" anonymous x big 2>&1)
   echo "$out" | awk '/^enumfiles_ms/ {print $2}' >>"$work/ours"
   echo "$out" | awk '/^connect_ms/ {print $2}' >>"$work/connect"
   echo "$out" | awk '/^engine_listing_ms/ {print $2}' >>"$work/engine"
+  echo "$out" | awk '/^longest_yield_gap_ms/ {print $2}' >>"$work/gap"
   [ "$i" = 1 ] && echo "$out" | grep -v '_ms [0-9.]*$' || true
   curl -s -o /dev/null -w '%{time_total}\n' "ftp://anonymous:x@127.0.0.1:$port/big/" | awk '{print $1*1000}' >>"$work/curl"
 done
 ours=$(median <"$work/ours"); theirs=$(median <"$work/curl"); conn=$(median <"$work/connect")
 echo "EnumFiles median: ${ours} ms (runs: $(tr '\n' ' ' <"$work/ours"))"
 echo "engine listing alone median: $(median <"$work/engine") ms"
+echo "longest time without an event-loop pass during EnumFiles, median: $(median <"$work/gap") ms"
 echo "curl LIST median: ${theirs} ms, connect and login included (runs: $(tr '\n' ' ' <"$work/curl"))"
 awk -v a="$ours" -v b="$theirs" -v c="$conn" 'BEGIN {
   printf "ratio EnumFiles / curl: %.2f (target <= 1.5)\n", a / b

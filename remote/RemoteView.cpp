@@ -231,6 +231,7 @@ void RemoteView::setUpScrollBar() {
     // Three folders or fewer leave the bar as an earlier listing left it.
     if (CantCarpetas() <= 3) return;
     VScroll1_->setEnabled(true);
+    // The whole maximum, however long the column: every folder can be scrolled into view.
     scrollMaximum_ = Picfondo_->model().scrollMaximum();
     // A maximum below zero is a bar with nothing to scroll.
     VScroll1_->setRange(0, std::max(0, scrollMaximum_));
