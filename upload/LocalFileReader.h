@@ -10,6 +10,7 @@
 class LocalFileReader {
 public:
     static constexpr std::size_t kReadSize = 64 * 1024;
+    static constexpr std::size_t kHeadroom = 128;  // room for the tail of the last read
 
     LocalFileReader() = default;
     ~LocalFileReader();
@@ -42,6 +43,7 @@ private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
     std::vector<char> buffer_;
+    std::size_t readAt_ = 0;
     std::size_t begin_ = 0, end_ = 0;
     QString error_;
 };
