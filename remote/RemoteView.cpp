@@ -148,11 +148,10 @@ bool RemoteView::eventFilter(QObject* watched, QEvent* event) {
     } else if (watched == Lbdir_ && type == QEvent::MouseMove) {
         Lbdir_MouseMove();
     } else if (watched == Picfondo_ && type == QEvent::Wheel) {
-        // One notch of the wheel moves the column by one cell.
+        // One notch of the wheel (120 units) moves the column by one cell; touchpads send less.
         auto* e = static_cast<QWheelEvent*>(event);
-        const int notches = e->angleDelta().y() / 120;
-        if (VScroll1_->isEnabled() && notches != 0)
-            VScroll1_->setValue(VScroll1_->value() - notches * remote::FolderColumnModel::kCellHeight);
+        const int step = e->angleDelta().y() * remote::FolderColumnModel::kCellHeight / 120;
+        if (VScroll1_->isEnabled() && step != 0) VScroll1_->setValue(VScroll1_->value() - step);
         return true;
     }
     return QObject::eventFilter(watched, event);

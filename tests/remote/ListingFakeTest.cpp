@@ -5,6 +5,7 @@
 #include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -93,6 +94,12 @@ TEST_F(ListingFake, ScrollBarSetUpFromFourFoldersAndKeptWithFewer) {
     folders(6);  // ten
     h.view->EnumFiles();
     EXPECT_EQ(bar->maximum(), 279);
+    // A notch of the wheel over the column moves it by one cell.
+    QWheelEvent wheel(QPointF(20, 20), QPointF(20, 20), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(h.column(), &wheel);
+    EXPECT_EQ(bar->value(), 47);
+    EXPECT_EQ(h.column()->model().iconTop(1), 0);
     bar->setValue(10);
     EXPECT_EQ(h.column()->model().iconTop(0), -10);
     EXPECT_EQ(h.column()->model().captionTop(1), 69);
