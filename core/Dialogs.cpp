@@ -27,6 +27,8 @@ void Dialogs::install(Dialogs* replacement) { g_replacement = replacement; }
 int QtDialogs::MsgBox(const QString& text, int style, const QString& title) {
     QMessageBox box(activeParent());
     box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
+    // File names go into these texts: never let one be read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     // Every text of the program is Spanish, so the buttons are too, whatever the system language.
     if (style == Question) {
