@@ -8,12 +8,13 @@ src=$PWD
 build=${BUILD_DIR:-$src/build}
 runs=${RUNS:-5}
 
+scripts/install-deps.sh bench
 cmake -S . -B "$build" >/dev/null
 cmake --build "$build" -j2 --target bench_listing >/dev/null
 
 work=$(mktemp -d)
-vs_pid=
-cleanup() { [ -n "$vs_pid" ] && kill "$vs_pid" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"; }
+. bench/lib.sh
+cleanup() { stop_vsftpd; rm -rf "$work"; }
 trap cleanup EXIT
 
 mkdir -p "$work/root/big" "$work/empty"
@@ -26,17 +27,8 @@ for i in range(10000):
         f.write(b"x" * (i % 4096))
 PY
 
-port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-sed -e "s|@ROOT@|$work/root|" -e "s|@EMPTY@|$work/empty|" -e "s|@PORT@|$port|" \
-    scripts/vsftpd/vsftpd.conf.in > "$work/vsftpd.conf"
-/usr/sbin/vsftpd "$work/vsftpd.conf" >"$work/vsftpd.log" 2>&1 &
-vs_pid=$!
-for _ in $(seq 100); do
-  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-  sleep 0.05
-done
+start_vsftpd "$work/root" "$work"
 
-median() { sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 
 : >"$work/ours" ; : >"$work/curl" ; : >"$work/connect" ; : >"$work/engine" ; : >"$work/gap"
 for i in $(seq "$runs"); do

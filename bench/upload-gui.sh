@@ -5,7 +5,7 @@
 #   bench/upload-gui.sh [runs] [size-in-MiB]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-runs=${1:-3}
+runs=${1:-5}
 mib=${2:-1024}
 
 scripts/install-deps.sh bench
@@ -15,28 +15,16 @@ cmake --build "$build" -j2 --target bench_uploadgui >/dev/null
 bench=$build/bench/bench_uploadgui
 
 work=$(mktemp -d /dev/shm/pelicano-bench.XXXXXX)
-vsftpd_pid=
-cleanup() {
-  if [ -n "$vsftpd_pid" ]; then kill "$vsftpd_pid" 2>/dev/null || true; wait "$vsftpd_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
+. bench/lib.sh
+cleanup() { stop_vsftpd; rm -rf "$work"; }
 trap cleanup EXIT
 mkdir -p "$work/root" "$work/empty" "$work/local"
 file="$work/local/upload.bin"
 head -c "$((mib * 1024 * 1024))" /dev/urandom >"$file"
 
-port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-sed -e "s|@ROOT@|$work/root|" -e "s|@EMPTY@|$work/empty|" -e "s|@PORT@|$port|" \
-  scripts/vsftpd/vsftpd.conf.in >"$work/vsftpd.conf"
-/usr/sbin/vsftpd "$work/vsftpd.conf" >"$work/vsftpd.log" 2>&1 &
-vsftpd_pid=$!
-for _ in $(seq 50); do
-  if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then break; fi
-  sleep 0.1
-done
+start_vsftpd "$work/root" "$work"
 
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 : >"$work/gui.txt"
 : >"$work/curl.txt"

@@ -17,23 +17,12 @@ cmake --build "$BUILD_DIR" -j2 --target pelicano-ftp >/dev/null
 TOOL=$BUILD_DIR/tools/pelicano-ftp
 
 work=$(mktemp -d "$TMPFS/pelicano-bench-XXXXXX")
-vsftpd_pid=
-cleanup() {
-  if [ -n "$vsftpd_pid" ]; then kill "$vsftpd_pid" 2>/dev/null || true; wait "$vsftpd_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
+. bench/lib.sh
+cleanup() { stop_vsftpd; rm -rf "$work"; }
 trap cleanup EXIT
 mkdir -p "$work/root" "$work/empty"
 
-port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-sed -e "s|@ROOT@|$work/root|" -e "s|@EMPTY@|$work/empty|" -e "s|@PORT@|$port|" \
-    scripts/vsftpd/vsftpd.conf.in > "$work/vsftpd.conf"
-/usr/sbin/vsftpd "$work/vsftpd.conf" >"$work/vsftpd.log" 2>&1 &
-vsftpd_pid=$!
-for _ in $(seq 50); do
-  if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then break; fi
-  sleep 0.1
-done
+start_vsftpd "$work/root" "$work"
 
 echo "Creating a ${SIZE_MIB} MiB file in $TMPFS ..."
 head -c "$((SIZE_MIB * 1024 * 1024))" /dev/urandom > "$work/payload.bin"

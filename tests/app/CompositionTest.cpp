@@ -132,8 +132,12 @@ TEST_F(CompositionTest, ClosingDuringAnUploadCancelsItThenCloses) {
     connectTo(srv);
     w->local()->File1()->item(0)->setSelected(true);
 
+    // Close at the first progress step: a timer would race a fast loopback upload.
     bool refusedWhileRunning = false;
-    QTimer::singleShot(50, w.get(), [&] {
+    bool asked = false;
+    QObject::connect(w->upload(), &UploadController::progress, w.get(), [&] {
+        if (asked) return;
+        asked = true;
         refusedWhileRunning = w->upload()->running() && !w->close() && w->isVisible();
     });
     c().CmdSubir->click();

@@ -1,0 +1,25 @@
+# Shared by the benchmark scripts (sourced, not run).
+
+# Starts vsftpd from our own configuration on a free loopback port, serving ROOT (anonymous, write
+# enabled), with its scratch files in WORK. Sets $port and $vsftpd_pid; waits until it listens.
+start_vsftpd() {
+  local root=$1 work=$2
+  mkdir -p "$work/empty"
+  port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+  sed -e "s|@ROOT@|$root|" -e "s|@EMPTY@|$work/empty|" -e "s|@PORT@|$port|" \
+      scripts/vsftpd/vsftpd.conf.in > "$work/vsftpd.conf"
+  /usr/sbin/vsftpd "$work/vsftpd.conf" >"$work/vsftpd.log" 2>&1 &
+  vsftpd_pid=$!
+  for _ in $(seq 100); do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then return 0; fi
+    sleep 0.05
+  done
+  echo "vsftpd did not start:" >&2; cat "$work/vsftpd.log" >&2; return 1
+}
+
+stop_vsftpd() {
+  if [ -n "${vsftpd_pid-}" ]; then kill "$vsftpd_pid" 2>/dev/null || true; wait "$vsftpd_pid" 2>/dev/null || true; fi
+}
+
+# Median of the numbers on standard input, one per line.
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
