@@ -127,7 +127,8 @@ void RemoteView::wireEvents() {
     connect(eliminarcarpeta_, &QAction::triggered, this, [this] { eliminarcarpeta_Click(); });
     connect(eliminar_, &QAction::triggered, this, [this] { Eliminar_Click(); });
     connect(cambiarnombre_, &QAction::triggered, this, [this] { cambiarnombre_Click(); });
-    List1_->viewport()->installEventFilter(this);
+    List1Viewport_ = List1_->viewport();
+    List1Viewport_->installEventFilter(this);
     List1_->installEventFilter(this);
     Lbdir_->installEventFilter(this);
     Picfondo_->installEventFilter(this);
@@ -135,7 +136,9 @@ void RemoteView::wireEvents() {
 
 bool RemoteView::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
-    if (watched == List1_->viewport() && type == QEvent::MouseButtonRelease) {
+    // Compare before touching any control: while the window is torn down, events reach this
+    // filter from controls whose siblings are already gone.
+    if (watched == List1Viewport_ && type == QEvent::MouseButtonRelease) {
         auto* e = static_cast<QMouseEvent*>(event);
         List1_MouseUp(e->button(), e->globalPosition().toPoint());
     } else if (watched == List1_ && type == QEvent::ContextMenu) {

@@ -109,6 +109,7 @@ private:
     QPushButton* Cmdup_ = nullptr;
     QScrollBar* VScroll1_ = nullptr;
     QListWidget* List1_ = nullptr;
+    QObject* List1Viewport_ = nullptr;  // compared only, never dereferenced
     QLabel* Lblserv_ = nullptr;
     remote::FolderColumn* Picfondo_ = nullptr;
     QMenu* Menufolder_ = nullptr;

@@ -170,10 +170,10 @@ TEST_F(ListingFake, MenuStatesAfterEachRightClick) {
     h.view->EnumFiles();
 
     // Disconnected: the panel offers nothing.
+    auto conn = std::make_unique<FakeConnection>(*fake);  // the same server, for reconnecting below
     h.session.hConexion.reset();
     h.view->Picfondo_MouseUp(Qt::RightButton, {});
     EXPECT_TRUE(h.popups.empty());
-    auto conn = std::make_unique<FakeConnection>(*fake);
     fake = conn.get();
     h.session.hConexion = std::move(conn);
 
