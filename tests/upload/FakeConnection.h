@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ftp/Connection.h"
+#include "MemoryConnection.h"
 
 struct RemoteLog {
     struct File {
@@ -44,27 +44,16 @@ private:
     std::size_t index_;
 };
 
-class FakeConnection : public ftp::Connection {
+class FakeConnection : public MemoryConnection {
 public:
     explicit FakeConnection(RemoteLog& log) : log_(log) {}
-    ftp::Result<std::string> currentDirectory() override { return std::string("/"); }
-    ftp::Status changeDirectory(const std::string&) override { return {}; }
-    ftp::Status createDirectory(const std::string&) override { return {}; }
-    ftp::Status removeDirectory(const std::string&) override { return {}; }
-    ftp::Status deleteFile(const std::string&) override { return {}; }
-    ftp::Status rename(const std::string&, const std::string&) override { return {}; }
-    ftp::Result<std::unique_ptr<ftp::Find>> findFiles(const std::string&) override {
-        return std::make_unique<ftp::Find>(std::vector<ftp::Entry>{});
-    }
     ftp::Result<std::unique_ptr<ftp::RemoteFile>> openFileForWrite(const std::string& name,
                                                                    ftp::TransferType type) override {
         if (name == log_.refuseOpen) return ftp::Error{ftp::ErrorKind::Refused, "550", {550, "No"}};
         log_.files.push_back({name, type, {}, 0, false});
         return std::unique_ptr<ftp::RemoteFile>(std::make_unique<FakeRemoteFile>(log_, log_.files.size() - 1));
     }
-    const ftp::Reply& lastReply() const override { return reply_; }
 
 private:
     RemoteLog& log_;
-    ftp::Reply reply_;
 };
