@@ -28,14 +28,7 @@ void RemoteView::Crearcarpeta_Click() {
         QStringLiteral("Escriba el nombre de la carpeta"), QStringLiteral("Crear carpeta")));
     if (typed.isEmpty()) return;
     const std::string name = remote::typedName(typed);
-    bool created = false;
-    {
-        SessionState::Operation operation(session_);
-        BusyCursor busy;
-        ftp::Connection* conn = session_.hConexion.get();
-        created = conn && conn->createDirectory(name);
-        if (created) EnumFiles();
-    }
+    const bool created = callThenList([&](ftp::Connection& c) { return bool(c.createDirectory(name)); });
     if (!created) {
         Dialogs::instance().MsgBox(QStringLiteral("No se pudo crear la carpeta ") + quoted(typed), Dialogs::Critical,
                                    QStringLiteral("Error"));
@@ -69,14 +62,8 @@ void RemoteView::Eliminar_Click() {
         if (dialogs.MsgBox(QStringLiteral("¿Desea Eliminar el archivo ") + shown + QStringLiteral(" ?"),
                            Dialogs::Question, QStringLiteral("Confirmar")) != Dialogs::Yes)
             return;
-        bool deleted = false;
-        {
-            SessionState::Operation operation(session_);
-            BusyCursor busy;
-            ftp::Connection* conn = session_.hConexion.get();
-            deleted = conn && conn->deleteFile(names.front());
-            if (deleted) EnumFiles();
-        }
+        const bool deleted =
+            callThenList([&](ftp::Connection& c) { return bool(c.deleteFile(names.front())); });
         if (!deleted)
             dialogs.MsgBox(QStringLiteral("Error al intentar eliminar el archivo ") + shown, Dialogs::Critical);
         return;
@@ -100,14 +87,7 @@ void RemoteView::eliminarcarpeta_Click() {
     Dialogs& dialogs = Dialogs::instance();
     if (dialogs.MsgBox(QStringLiteral("Confirma eliminar el directorio ") + shown, Dialogs::Question) == Dialogs::No)
         return;
-    bool removed = false;
-    {
-        SessionState::Operation operation(session_);
-        BusyCursor busy;
-        ftp::Connection* conn = session_.hConexion.get();
-        removed = conn && conn->removeDirectory(name);
-        if (removed) EnumFiles();
-    }
+    const bool removed = callThenList([&](ftp::Connection& c) { return bool(c.removeDirectory(name)); });
     if (!removed)
         dialogs.MsgBox(QStringLiteral("No se ha podido eliminar la carpeta ") + quoted(shown), Dialogs::Critical,
                        QStringLiteral("Error"));

@@ -162,6 +162,15 @@ bool RemoteView::eventFilter(QObject* watched, QEvent* event) {
 
 bool RemoteView::idle() const { return !session_.busy() && !listing_; }
 
+bool RemoteView::callThenList(const std::function<bool(ftp::Connection&)>& call) {
+    SessionState::Operation operation(session_);
+    BusyCursor busy;
+    ftp::Connection* conn = session_.hConexion.get();
+    const bool ok = conn && call(*conn);
+    if (ok) EnumFiles();
+    return ok;
+}
+
 void RemoteView::setLbdir(std::string bytes) {
     lbdirBytes_ = std::move(bytes);
     Lbdir_->setText(displayName(lbdirBytes_));
@@ -271,14 +280,7 @@ void RemoteView::disconnectedLook() {
 void RemoteView::PicFolder_DblClick(int Index) {
     if (!idle() || Index < 0 || Index >= CantCarpetas() || Picfondo_->model().hidden()) return;
     const std::string name = folderName(Index);
-    bool changed = false;
-    {
-        SessionState::Operation operation(session_);
-        BusyCursor busy;
-        ftp::Connection* conn = session_.hConexion.get();
-        changed = conn && conn->changeDirectory(name);
-        if (changed) EnumFiles();
-    }
+    const bool changed = callThenList([&](ftp::Connection& c) { return bool(c.changeDirectory(name)); });
     if (!changed) {
         Dialogs::instance().MsgBox(QStringLiteral("Error al cambiar directorio"), Dialogs::Critical, QStringLiteral("Error"));
         return;
@@ -290,15 +292,9 @@ void RemoteView::PicFolder_DblClick(int Index) {
 void RemoteView::Cmdup_Click() {
     if (!idle()) return;
     const auto target = dirs_.up();
-    bool changed = false;
-    {
-        SessionState::Operation operation(session_);
-        BusyCursor busy;
-        ftp::Connection* conn = session_.hConexion.get();
-        changed = target && conn && conn->changeDirectory(*target);
-        if (dirs_.NivelDir() == 0) Cmdup_->setEnabled(false);
-        if (changed) EnumFiles();
-    }
+    if (dirs_.NivelDir() == 0) Cmdup_->setEnabled(false);
+    const bool changed =
+        target && callThenList([&](ftp::Connection& c) { return bool(c.changeDirectory(*target)); });
     if (!changed)
         Dialogs::instance().MsgBox(QStringLiteral("No se puede cambiar de directorio"), Dialogs::Critical,
                                    QStringLiteral("Error"));

@@ -11,6 +11,10 @@
 
 #include "DirStack.h"
 
+namespace ftp {
+class Connection;
+}
+
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -100,6 +104,9 @@ private:
     void setList1Background(unsigned bgr);
     // A user action that talks to the server starts only when nothing else is in flight.
     bool idle() const;
+    // One FTP call on the open connection, with the wait pointer and the operation guard; the
+    // folder is listed again when it succeeds. False when it failed or nothing is connected.
+    bool callThenList(const std::function<bool(ftp::Connection&)>& call);
     void renameAndList(const std::string& from, const std::string& to);
 
     SessionState& session_;
