@@ -24,5 +24,3 @@ struct CommandLine {
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argv, std::string& error);
 extern const char* const kUsage;
 
-// A name as bytes for a terminal: valid UTF-8 stays, any other byte becomes \xNN.
-std::string printableName(const std::string& raw);

@@ -8,7 +8,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include "CommandLine.h"
+#include "tools/CommandLine.h"
+#include "tools/Printable.h"
 #include "FtpServerProcess.h"
 
 namespace {

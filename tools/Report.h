@@ -1,0 +1,11 @@
+#pragma once
+// How pelicano-ftp reports a failure: one line on standard error naming the command and the name.
+
+#include <string>
+
+#include "ftp/Result.h"
+
+// Prints the failure and returns the exit status it stands for.
+int fail(const std::string& command, const std::string& name, const ftp::Error& e);
+// A local failure (a file that cannot be read or written); nothing came from the server.
+int failLocal(const std::string& command, const std::string& name, const std::string& why);
