@@ -56,6 +56,14 @@ QString fileName() { return QStringLiteral("Pelicano 2.0.desktop"); }
 
 QString execValue(const QString& executable) { return escapeString(quoteArgument(executable)); }
 
+QString iconValue(const QString& executable) {
+    const QString id = QStringLiteral(PELICANO_APP_ID);
+    const QString installed = QFileInfo(executable).absolutePath() +
+                              QStringLiteral("/../share/icons/hicolor/scalable/apps/%1.svg").arg(id);
+    if (QFileInfo::exists(QDir::cleanPath(installed))) return id;
+    return QStringLiteral(PELICANO_BUILD_ICON);
+}
+
 QByteArray entryText(const QString& executable) {
     const QString text = QStringLiteral(
                              "[Desktop Entry]\n"
@@ -64,9 +72,10 @@ QByteArray entryText(const QString& executable) {
                              "Name=Pelicano 2.0\n"
                              "Comment=Sube archivos a un servidor FTP\n"
                              "Exec=%1\n"
+                             "Icon=%2\n"
                              "Terminal=false\n"
                              "Categories=Network;FileTransfer;\n")
-                             .arg(execValue(executable));
+                             .arg(execValue(executable), escapeString(iconValue(executable)));
     return text.toUtf8();
 }
 

@@ -16,6 +16,10 @@ QString fileName();
 // Entry rules when the path needs it.
 QString execValue(const QString& executable);
 
+// The launcher's icon: the theme's name for the installed icon when executable is an installed
+// program (share/icons beside its bin folder), else the build's own picture by its path.
+QString iconValue(const QString& executable);
+
 // The whole desktop entry for executable.
 QByteArray entryText(const QString& executable);
 

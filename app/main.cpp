@@ -1,12 +1,41 @@
 #include <QApplication>
+#include <QCommandLineParser>
+
+#include <sys/prctl.h>
 
 #include "app/F1.h"
 #include "app/SingleInstance.h"
 #include "core/SessionState.h"
 #include "core/SettingsStore.h"
 
+namespace {
+
+QStringList arguments(int argc, char** argv) {
+    QStringList list;
+    for (int i = 0; i < argc; ++i) list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // A core dump would hold the password typed into the window.
+    prctl(PR_SET_DUMPABLE, 0);
+    QCoreApplication::setApplicationVersion(QStringLiteral(PELICANO_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Send files to an FTP server."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    // --help and --version are answered before anything needs a display. Qt's own options
+    // (-platform ...) make this first parse fail; QApplication takes them and the parser runs again.
+    if (parser.parse(arguments(argc, argv)) && (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version")))) {
+        QCoreApplication core(argc, argv);
+        parser.process(core);  // prints and exits
+    }
+
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(PELICANO_APP_ID));
+    parser.process(app);
     // The application name stays the executable's: the lock file compares it with the running
     // process to tell a live lock from a stale one.
     SingleInstance instance;

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, only when missing.
-# Usage: scripts/install-deps.sh [build|test|run|bench|fuzz]...
+# Usage: scripts/install-deps.sh [build|test|run|bench|fuzz|package]...
 set -euo pipefail
 
-build_pkgs=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-comic-neue)
-test_pkgs=(python3 python3-pyftpdlib vsftpd desktop-file-utils xvfb xauth)
+build_pkgs=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-comic-neue
+            librsvg2-bin)
+test_pkgs=(python3 python3-pyftpdlib vsftpd desktop-file-utils xvfb xauth appstream man-db)
 run_pkgs=(python3 python3-pyftpdlib)
 bench_pkgs=(curl vsftpd time)
 fuzz_pkgs=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
+package_pkgs=(dpkg-dev debootstrap)  # cpack -G DEB and the check of the .deb in a fresh root
 
 wanted=()
 [ $# -eq 0 ] && set -- build test
@@ -18,6 +20,7 @@ for what in "$@"; do
     run)   wanted+=("${build_pkgs[@]}" "${run_pkgs[@]}") ;;
     bench) wanted+=("${build_pkgs[@]}" "${bench_pkgs[@]}") ;;
     fuzz)  wanted+=("${fuzz_pkgs[@]}") ;;
+    package) wanted+=("${build_pkgs[@]}" "${package_pkgs[@]}") ;;
     *) echo "install-deps: unknown group '$what'" >&2; exit 2 ;;
   esac
 done

@@ -5,6 +5,7 @@
 
 const char* const kUsage =
     "usage: pelicano-ftp [-P PORT] [-u USER] [--password-stdin] [--cd DIR] [-t ascii|binary] HOST COMMAND [ARG...]\n"
+    "       pelicano-ftp --help | --version\n"
     "  commands: pwd | ls | mkdir DIR | rmdir DIR | rm NAME... | mv OLD NEW | put FILE...\n"
     "  the password comes from PELICANO_PASSWORD or, with --password-stdin, the first line of input\n";
 
@@ -41,6 +42,9 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argv
             positional.push_back(a);  // after the command, everything is an argument
         } else if (a == "-h" || a == "--help") {
             cl.help = true;
+            return cl;
+        } else if (a == "--version") {
+            cl.version = true;
             return cl;
         } else if (a == "-P") {
             auto v = value("-P");

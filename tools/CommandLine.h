@@ -18,6 +18,7 @@ struct CommandLine {
     std::string command;
     std::vector<std::string> args;
     bool help = false;
+    bool version = false;
 };
 
 // nullopt with `error` set when the arguments make no sense.

@@ -5,6 +5,10 @@
 
 #include "ftp/Result.h"
 
+// Exit statuses besides 0 (success) and 1 (a server or transfer failure).
+constexpr int kExitUsage = 2;
+constexpr int kExitConnect = 3;  // connection or login failure
+
 // Prints the failure and returns the exit status it stands for.
 int fail(const std::string& command, const std::string& name, const ftp::Error& e);
 // A local failure (a file that cannot be read or written); nothing came from the server.

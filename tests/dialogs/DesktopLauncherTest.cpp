@@ -92,6 +92,16 @@ INSTANTIATE_TEST_SUITE_P(Executables, LauncherPaths,
                                            "/opt/a \"b\" $HOME `x` \\c/pelicano", "/opt/100%/pelicano",
                                            "/opt/año; (ñandú) & más/pelicano #2", "/opt/a=b/pelicano"));
 
+TEST_F(DesktopLauncherTest, UsesTheInstalledIconWhenInstalledAndTheBuildsOtherwise) {
+    const QString prefix = desktop.filePath(QStringLiteral("usr"));
+    const QString icons = prefix + QStringLiteral("/share/icons/hicolor/scalable/apps");
+    QDir().mkpath(icons);
+    testsupport::writeFile((icons + QStringLiteral("/" PELICANO_APP_ID ".svg")).toStdString(), "<svg/>");
+    EXPECT_EQ(launcher::iconValue(prefix + QStringLiteral("/bin/pelicano")), QStringLiteral(PELICANO_APP_ID));
+    const QString built = launcher::iconValue(desktop.filePath(QStringLiteral("build/app/pelicano")));
+    EXPECT_TRUE(QFileInfo(built).isAbsolute() && QFileInfo::exists(built)) << built.toStdString();
+}
+
 TEST_F(DesktopLauncherTest, StartsTheProgramItNames) {
     const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
     if (gio.isEmpty()) GTEST_SKIP() << "gio is not installed";

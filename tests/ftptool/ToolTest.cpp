@@ -88,19 +88,32 @@ TEST_F(Tool, EveryCommand) {
     EXPECT_FALSE(testsupport::exists(server_.path("new dir")));
 }
 
-TEST_F(Tool, FailuresExitWithOneLineNamingCommandNameAndReply) {
-    ToolRun r = run("127.0.0.1 rm missing.txt");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err.rfind("rm: missing.txt: 550 ", 0), 0u) << r.err;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
-
-    r = run("127.0.0.1 put " + tmp_.file("no such file"));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("put: "), std::string::npos);
-
-    r = run("127.0.0.1 pwd", "PELICANO_PASSWORD=wrong");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err.rfind("connect: 127.0.0.1: 530", 0), 0u) << r.err;
+// Each failure: its exit status and the start of its one line on standard error.
+TEST_F(Tool, ExitStatusesAndOneLineNamingCommandNameAndCause) {
+    struct Case {
+        std::string args, env;
+        int status;
+        std::string err;
+    };
+    const std::string missing = tmp_.file("no such file");
+    for (const Case& c : std::vector<Case>{
+             {"127.0.0.1 rm missing.txt", "PELICANO_PASSWORD=demo", 1, "rm: missing.txt: 550 "},
+             {"127.0.0.1 put '" + missing + "'", "PELICANO_PASSWORD=demo", 1, "put: " + missing + ": "},
+             {"127.0.0.1 pwd", "PELICANO_PASSWORD=wrong", 3, "connect: 127.0.0.1: 530"},
+             {"127.0.0.1 frobnicate", "PELICANO_PASSWORD=demo", 2, "pelicano-ftp: unknown command"},
+         }) {
+        ToolRun r = run(c.args, c.env);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+        EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << c.args << "\n" << r.err;
+        if (c.status != 2) {
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        }
+    }
+    for (const char* info : {"--help", "--version"}) {
+        ToolRun r = run(info);
+        EXPECT_EQ(r.status, 0) << info;
+        EXPECT_NE(r.out.find(info[2] == 'h' ? "usage:" : "pelicano-ftp " PELICANO_VERSION), std::string::npos) << r.out;
+    }
 }
 
 TEST_F(Tool, PasswordFromStandardInput) {

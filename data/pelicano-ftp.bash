@@ -1,0 +1,43 @@
+# bash completion for pelicano-ftp
+
+_pelicano_ftp() {
+    local cur prev words cword
+    _init_completion || return
+
+    case $prev in
+        -P | -u | --cd) return ;;
+        -t) COMPREPLY=($(compgen -W 'ascii binary' -- "$cur")); return ;;
+        --tls) COMPREPLY=($(compgen -W 'auto require off implicit' -- "$cur")); return ;;
+        --trust) return ;;
+    esac
+
+    # Find the host and the command among the words typed so far.
+    local i positional=0 command=
+    for ((i = 1; i < cword; i++)); do
+        case ${words[i]} in
+            -P | -u | --cd | -t | --tls | --trust) ((i++)) ;;
+            -*) ;;
+            *)
+                ((positional++))
+                if ((positional == 2)); then command=${words[i]}; break; fi
+                ;;
+        esac
+    done
+
+    if [[ -z $command ]]; then
+        if [[ $cur == -* ]]; then
+            COMPREPLY=($(compgen -W '-P -u --password-stdin --cd -t -f --tls --trust --help --version' -- "$cur"))
+        elif ((positional == 1)); then
+            COMPREPLY=($(compgen -W 'pwd ls mkdir rmdir rm mv put get' -- "$cur"))
+        else
+            _known_hosts_real -- "$cur"
+        fi
+        return
+    fi
+    case $command in
+        ls) COMPREPLY=($(compgen -W '-l' -- "$cur")) ;;
+        put) _filedir ;;
+        get) ((cword - i == 2)) && _filedir ;;
+    esac
+}
+complete -F _pelicano_ftp pelicano-ftp
