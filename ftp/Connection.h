@@ -5,12 +5,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Entry.h"
 #include "Result.h"
 #include "Session.h"
+#include "Tls.h"
 
 namespace ftp {
 
@@ -46,10 +48,12 @@ public:
 class Connection {
 public:
     // Connects, reads the greeting, logs in (USER/PASS; 332 ACCT is a failure), sends FEAT (and
-    // OPTS UTF8 ON when offered). port 0 means 21. host may be a name or an IPv4/IPv6 literal.
+    // OPTS UTF8 ON when offered). port 0 means 21 (990 in implicit TLS mode). host may be a name
+    // or an IPv4/IPv6 literal. With TLS (see Tls.h): AUTH TLS before USER, PBSZ 0 / PROT P after.
     static Result<std::unique_ptr<Connection>> open(Session& session, const std::string& host,
                                                     std::uint16_t port, const std::string& user,
-                                                    const std::string& password);
+                                                    const std::string& password,
+                                                    const TlsOptions& tls = TlsOptions::off());
     virtual ~Connection() = default;  // sends QUIT (bounded wait) and closes
 
     virtual Result<std::string> currentDirectory() = 0;              // PWD, quoting undone
@@ -66,6 +70,8 @@ public:
     virtual Result<std::unique_ptr<RemoteFile>> openFileForWrite(const std::string& name,
                                                                  TransferType type) = 0;
     virtual const Reply& lastReply() const = 0;  // for diagnostics only
+    // Protocol, cipher and certificate of an encrypted control connection; nullopt in clear.
+    virtual std::optional<TlsStatus> tlsStatus() const { return std::nullopt; }
 };
 
 }  // namespace ftp

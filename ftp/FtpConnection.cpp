@@ -355,7 +355,9 @@ Result<std::unique_ptr<RemoteFile>> FtpConnection::openFileForWrite(const std::s
 }
 
 Result<std::unique_ptr<Connection>> Connection::open(Session& session, const std::string& host, std::uint16_t port,
-                                                     const std::string& user, const std::string& password) {
+                                                     const std::string& user, const std::string& password,
+                                                     const TlsOptions& tls) {
+    if (tls.mode != TlsMode::Off) return Error{ErrorKind::Tls, "TLS is not available in this build", {}};
     if (!isSafeArgument(user) || !isSafeArgument(password) || !isSafeArgument(host))
         return invalid("user, password or host holds CR, LF or NUL");
     auto c = std::make_unique<FtpConnection>(session, Credentials{host, port == 0 ? std::uint16_t(21) : port, user, password});

@@ -7,6 +7,8 @@
 #include <utility>
 #include <variant>
 
+#include "Tls.h"
+
 namespace ftp {
 
 struct Reply {
@@ -25,12 +27,15 @@ enum class ErrorKind {
     Refused,          // the server answered with a 4xx/5xx (or other unexpected) code
     LocalIO,          // a local file could not be read
     Cancelled,        // the caller's wait hook asked to stop
+    Tls,              // TLS failed or was refused (handshake, AUTH refused, downgrade, data TLS)
+    Certificate,      // the server's certificate did not verify and was not trusted
 };
 
 struct Error {
     ErrorKind kind = ErrorKind::Protocol;
     std::string message;  // short English description for logs and the command-line tool
     Reply reply;          // the server's reply when there was one
+    std::optional<CertificateInfo> certificate = {};  // set with ErrorKind::Certificate
 };
 
 class Status {
