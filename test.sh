@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh build test
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+scripts/ftp-servers.sh build/ftp-servers  # vsftpd, proftpd, pure-ftpd unpacked for the tests
 cmake --build build -j"$(nproc)"
 cd build
 ctest --output-on-failure --timeout 900 -j"$(nproc)"

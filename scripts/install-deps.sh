@@ -3,9 +3,9 @@
 # Usage: scripts/install-deps.sh [build|test|run|bench|fuzz|package]...
 set -euo pipefail
 
-build_pkgs=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-comic-neue
+build_pkgs=(cmake g++ make pkg-config libssl-dev qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-comic-neue
             librsvg2-bin)
-test_pkgs=(python3 python3-pyftpdlib vsftpd desktop-file-utils xvfb xauth appstream man-db)
+test_pkgs=(python3 python3-pyftpdlib python3-openssl openssl vsftpd desktop-file-utils xvfb xauth appstream man-db)
 run_pkgs=(python3 python3-pyftpdlib)
 bench_pkgs=(curl vsftpd time)
 fuzz_pkgs=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
