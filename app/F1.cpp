@@ -56,7 +56,7 @@ F1::F1(SettingsStore& store, SessionState& session, QWidget* parent)
 
     connect(c_.cmdconectar, &QPushButton::clicked, this, &F1::cmdconectar_Click);
     connect(c_.cmddesconecto, &QPushButton::clicked, this, &F1::cmddesconecto_Click);
-    connect(c_.lsthost, &QComboBox::activated, this, &F1::lsthost_Click);
+    connect(c_.lsthost, &HostBox::entryChosen, this, &F1::lsthost_Click);
     connect(m_.configuracion, &QAction::triggered, this, &F1::configuracion_Click);
     connect(m_.acerca, &QAction::triggered, this, &F1::acerca_Click);
 

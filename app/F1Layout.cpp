@@ -64,10 +64,8 @@ F1Controls buildF1Controls(QWidget* client) {
     c.Label1[1] = caption(client, 1, QStringLiteral("Usuario:"), twipsRect(120, 600, 915, 345));
     c.Label1[2] = caption(client, 2, QStringLiteral("Login:"), twipsRect(120, 1080, 645, 345));
 
-    c.lsthost = new QComboBox(client);
+    c.lsthost = new HostBox(client);
     c.lsthost->setObjectName(QStringLiteral("lsthost"));
-    c.lsthost->setEditable(true);
-    c.lsthost->setInsertPolicy(QComboBox::NoInsert);  // the list holds stored hosts only
     c.lsthost->setGeometry(twipsRect(1200, 120, 3255, 345));
 
     c.Txtusuario = new QLineEdit(client);

@@ -4,8 +4,9 @@
 
 #include <array>
 
+#include "HostBox.h"
+
 class QAction;
-class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -16,7 +17,7 @@ class QWidget;
 
 struct F1Controls {
     std::array<QLabel*, 4> Label1{};  // "Host:", "Usuario:", "Login:", the link label
-    QComboBox* lsthost = nullptr;
+    HostBox* lsthost = nullptr;
     QLineEdit* Txtusuario = nullptr;
     QLineEdit* Txtlogin = nullptr;
     QPushButton* cmdconectar = nullptr;

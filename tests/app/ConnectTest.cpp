@@ -220,17 +220,52 @@ TEST_F(ConnectTest, ChoosingAHostWithoutStoredUserEmptiesTheUserField) {
     storeHost(2, QStringLiteral("b.test"), QString());
     loadWithServer();
     c().lsthost->setFocus();
-    c().lsthost->setCurrentIndex(1);
-    emit c().lsthost->activated(1);
+    QTest::keyClick(c().lsthost, Qt::Key_Down);  // the arrow keys choose from the list
     EXPECT_EQ(c().lsthost->currentText(), QStringLiteral("b.test"));
     EXPECT_EQ(c().Txtusuario->text(), QString());
     EXPECT_EQ(focused(), c().lsthost);
 
-    c().lsthost->setCurrentIndex(0);
-    emit c().lsthost->activated(0);
+    QTest::keyClick(c().lsthost, Qt::Key_Up);
     EXPECT_EQ(c().Txtusuario->text(), QStringLiteral("ana"));
     EXPECT_EQ(focused(), c().Txtlogin);
 }
+
+struct Typed {
+    const char* text;
+    bool leaveByTab;  // else Enter
+};
+
+class HostTypingTest : public ConnectTest, public ::testing::WithParamInterface<Typed> {};
+
+// Typing never completes the host nor runs the host choice; one Enter connects to what was typed.
+TEST_P(HostTypingTest, TheHostIsExactlyWhatWasTyped) {
+    storeHost(1, QStringLiteral("ftp.alpha.example"), QStringLiteral("ana"));
+    storeHost(2, QStringLiteral("ftp.beta.example"), QStringLiteral("carla"));
+    loadWithServer();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    c().Txtusuario->setText(QStringLiteral("beto"));
+    c().Txtlogin->setText(QStringLiteral("pw"));
+    c().lsthost->setFocus();
+    c().lsthost->clearEditText();
+    QTest::keyClicks(c().lsthost, QString::fromUtf8(GetParam().text));
+    if (GetParam().leaveByTab) {
+        c().Txtusuario->setFocus();
+        EXPECT_EQ(server.calls, 0);
+    } else {
+        QTest::keyClick(c().lsthost, Qt::Key_Return);
+        EXPECT_EQ(server.calls, 1);
+        EXPECT_EQ(server.host, GetParam().text);
+        EXPECT_EQ(server.user, "beto");
+    }
+    EXPECT_EQ(c().lsthost->currentText(), QString::fromUtf8(GetParam().text));
+    EXPECT_EQ(c().Txtusuario->text(), QStringLiteral("beto"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, HostTypingTest,
+                         ::testing::Values(Typed{"ftp.a", false}, Typed{"FTP.ALPHA.EXAMPLE", false},
+                                           Typed{"ftp.beta.example", false}, Typed{"FTP.ALPHA.EXAMPLE", true},
+                                           Typed{"ftp.beta.example", true}));
 
 TEST_F(ConnectTest, ClosingWhileConnectedClosesBothHandles) {
     loadWithServer();
