@@ -154,8 +154,10 @@ void F1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void F1::saveState() { store_.Guardar(kApp, QStringLiteral("Ultdir"), QStringLiteral("path"), local_->folder()); }
+
 void F1::Form_QueryUnload() {
-    store_.Guardar(kApp, QStringLiteral("Ultdir"), QStringLiteral("path"), local_->folder());
+    saveState();
     session_.closeConnection();
     session_.closeSession();
     // The program ends with its main window, configuration window or not.

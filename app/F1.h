@@ -37,6 +37,9 @@ public:
     // (Whether another instance runs is settled by main() before the window exists.)
     void Form_Load();
 
+    // What closing saves (the last local folder), also saved when the desktop session ends.
+    void saveState();
+
     void cmdconectar_Click();
     void cmddesconecto_Click();
     void lsthost_Click(int position);

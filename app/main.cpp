@@ -4,6 +4,7 @@
 #include <sys/prctl.h>
 
 #include "app/F1.h"
+#include "app/SessionEndWatcher.h"
 #include "app/SingleInstance.h"
 #include "core/SessionState.h"
 #include "core/SettingsStore.h"
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
     SettingsStore store;
     SessionState session;
     F1 window(store, session);
+    // Before anything is shown, so an ending signal is never the default one that kills.
+    SessionEndWatcher sessionEnd(window, [&window] { window.saveState(); });
     window.Form_Load();
     return app.exec();
 }

@@ -6,8 +6,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <csignal>
 
 #include "app/SingleInstance.h"
+#include "core/SettingsStore.h"
 
 namespace {
 
@@ -105,5 +107,25 @@ TEST_F(ProgramInstanceTest, SecondStartLeavesAtOnceAndAKilledOneBlocksNothing) {
     EXPECT_EQ(third->state(), QProcess::Running);
     stop(*third);
 }
+
+class EndingSignalTest : public ProgramInstanceTest, public ::testing::WithParamInterface<int> {};
+
+// A signal ends the program through the window's close: the last folder is saved, the lock
+// released, and the exit is a normal one.
+TEST_P(EndingSignalTest, ClosesLikeTheCloseBox) {
+    const QString ini = home.filePath(QStringLiteral("config/pelicano/pelicano.ini"));
+    auto p = start();
+    ASSERT_TRUE(lockAppears());
+    for (int i = 0; i < 200 && !QFile::exists(ini); ++i) QThread::msleep(50);  // start-up has run
+    ASSERT_EQ(p->state(), QProcess::Running);
+    ::kill(pid_t(p->processId()), GetParam());
+    ASSERT_TRUE(p->waitForFinished(10000));
+    EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p->exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(home.filePath(QStringLiteral("runtime/pelicano.lock"))));
+    EXPECT_FALSE(SettingsStore(ini).Leer(QStringLiteral("Pelicano"), QStringLiteral("Ultdir"), QStringLiteral("path")).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, EndingSignalTest, ::testing::Values(SIGTERM, SIGHUP, SIGINT));
 
 }  // namespace
