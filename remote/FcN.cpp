@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include "NameSplit.h"
 #include "RemoteName.h"
@@ -81,4 +82,10 @@ std::string FcN::newName() const { return boxBytes(Txtnombre_, nombreFilled_) + 
 
 void FcN::cmdaceptar_Click() {
     if (rename_) rename_(NombreActual_, newName());
+}
+
+void FcN::showEvent(QShowEvent* e) {
+    // Centred on the screen rather than over the main window, as a dialog would be by default.
+    if (const QScreen* s = screen()) move(s->availableGeometry().center() - frameGeometry().center() + pos());
+    QDialog::showEvent(e);
 }

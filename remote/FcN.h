@@ -32,6 +32,9 @@ public:
     QLabel* Label2() const { return Label2_; }
     QPushButton* cmdaceptar() const { return cmdaceptar_; }
 
+protected:
+    void showEvent(QShowEvent* e) override;
+
 private:
     struct Filled {
         QString shown;       // what the box showed when filled

@@ -72,12 +72,8 @@ void FolderColumn::paintEvent(QPaintEvent*) {
         p.drawText(model_.captionRect(k), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    model_.cell(k).caption);
     }
-    if (hasFocus() && current_ >= first && current_ < last) {
-        QPen pen(palette().color(QPalette::Highlight));
-        pen.setStyle(Qt::DotLine);
-        p.setPen(pen);
-        p.drawRect(model_.iconRect(current_).adjusted(-1, -1, 0, 0));
-    }
+    // Folders have no selection and no highlight: the cell the keyboard is on is not drawn
+    // apart; assistive technology is told which one it is.
 }
 
 void FolderColumn::mouseDoubleClickEvent(QMouseEvent* e) {
@@ -128,13 +124,7 @@ void FolderColumn::contextMenuEvent(QContextMenuEvent* e) {
 
 void FolderColumn::focusInEvent(QFocusEvent* e) {
     QWidget::focusInEvent(e);
-    update();
     notifyFocus();
-}
-
-void FolderColumn::focusOutEvent(QFocusEvent* e) {
-    QWidget::focusOutEvent(e);
-    update();
 }
 
 bool FolderColumn::event(QEvent* e) {

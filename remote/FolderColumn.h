@@ -61,7 +61,6 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
-    void focusOutEvent(QFocusEvent* e) override;
     bool event(QEvent* e) override;
     void changeEvent(QEvent* e) override;
 

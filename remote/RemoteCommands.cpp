@@ -39,6 +39,8 @@ void RemoteView::Crearcarpeta_Click() {
     if (cells.indexOfName(name) < 0) {
         cells.addByHand(name, typed);
         Picfondo_->cellsChanged();
+        // Reachable like any other cell: the bar is set up for the column as it now is.
+        setUpScrollBar();
     }
 }
 

@@ -141,6 +141,9 @@ bool RemoteView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == List1Viewport_ && type == QEvent::MouseButtonRelease) {
         auto* e = static_cast<QMouseEvent*>(event);
         List1_MouseUp(e->button(), e->globalPosition().toPoint());
+        // The list would take a right release over its empty part as a click that clears the
+        // selection; the menu acts on the selection, so it must stay as it was.
+        if (e->button() == Qt::RightButton) return true;
     } else if (watched == List1_ && type == QEvent::ContextMenu) {
         auto* e = static_cast<QContextMenuEvent*>(event);
         if (e->reason() == QContextMenuEvent::Keyboard) {
@@ -205,6 +208,7 @@ void RemoteView::EnumFiles() {
     List1_->clear();
     cells.clear();
     Picfondo_->cellsChanged();
+    setUpScrollBar();
     if (!conn) return;
 
     auto found = conn->findFiles("*.*");
@@ -239,14 +243,15 @@ void RemoteView::EnumFiles() {
 }
 
 void RemoteView::setUpScrollBar() {
-    // Three folders or fewer leave the bar as an earlier listing left it.
-    if (CantCarpetas() <= 3) return;
-    VScroll1_->setEnabled(true);
+    // Set up afresh every time: a bar left as a longer listing had it would let one touch move a
+    // short column out of view.
+    const bool scrolls = CantCarpetas() > 3;
     // The whole maximum, however long the column: every folder can be scrolled into view.
-    scrollMaximum_ = Picfondo_->model().scrollMaximum();
+    scrollMaximum_ = scrolls ? Picfondo_->model().scrollMaximum() : 0;
     // A maximum below zero is a bar with nothing to scroll.
     VScroll1_->setRange(0, std::max(0, scrollMaximum_));
     VScroll1_->setValue(0);
+    VScroll1_->setEnabled(scrolls);
 }
 
 void RemoteView::restack(int value) {

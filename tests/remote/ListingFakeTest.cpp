@@ -78,7 +78,7 @@ TEST_F(ListingFake, OnlyFoldersGiveZeroFiles) {
     EXPECT_EQ(h.view->Lblserv()->text(), QStringLiteral("0 archivos(0 bytes)"));
 }
 
-TEST_F(ListingFake, ScrollBarSetUpFromFourFoldersAndKeptWithFewer) {
+TEST_F(ListingFake, ScrollBarSetUpAfreshByEveryListing) {
     QScrollBar* bar = h.view->VScroll1();
     folders(3);
     h.view->EnumFiles();
@@ -104,15 +104,14 @@ TEST_F(ListingFake, ScrollBarSetUpFromFourFoldersAndKeptWithFewer) {
     EXPECT_EQ(h.column()->model().iconTop(0), -10);
     EXPECT_EQ(h.column()->model().captionTop(1), 69);
 
-    // Fewer folders: the surplus cells are gone, the column starts at the top, the bar stays.
+    // Fewer folders: the surplus cells are gone, the column starts at the top and the bar is
+    // back at 0 and disabled, so no touch can move the folders out of view.
     fake->dirs["/"].resize(2);
     h.view->EnumFiles();
     EXPECT_EQ(h.view->CantCarpetas(), 2);
     EXPECT_EQ(h.column()->model().iconTop(0), 0);
-    EXPECT_EQ(bar->value(), 10);
-    EXPECT_EQ(bar->maximum(), 279);
-    bar->setValue(20);
-    EXPECT_EQ(h.column()->model().iconTop(1), 47 - 20);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_FALSE(bar->isEnabled());
 }
 
 TEST_F(ListingFake, EnterAndGoUpKeepTheStack) {
@@ -237,6 +236,8 @@ TEST_F(ListingFake, KeyboardAndAssistiveTechnologyReachEveryCell) {
     h.view->EnumFiles();
     h.view->connectedLook();
     h.window.show();
+    h.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&h.window));
     remote::FolderColumn* col = h.column();
     col->setFocus();
 
@@ -250,10 +251,15 @@ TEST_F(ListingFake, KeyboardAndAssistiveTechnologyReachEveryCell) {
     EXPECT_EQ(list->indexOfChild(cell), 11);
     EXPECT_EQ(cell->role(), QAccessible::ListItem);
 
-    // The keyboard walks down and the column follows.
+    // The keyboard walks down and the column follows, with no focus frame on the cell.
     QTest::keyClick(col, Qt::Key_End);
     EXPECT_EQ(col->currentCell(), 11);
     EXPECT_EQ(h.view->VScroll1()->value(), 47 * 12 - 193);
+    ASSERT_TRUE(col->hasFocus());
+    const QImage focused = col->grab().toImage();
+    col->clearFocus();
+    EXPECT_EQ(col->grab().toImage(), focused);
+    col->setFocus();
     QTest::keyClick(col, Qt::Key_Up);
     // The menu key reaches a widget as a keyboard context-menu event.
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
@@ -307,6 +313,13 @@ TEST_F(ListingFake, LongNamesTooltipsAndTheListsMenuKey) {
     QApplication::sendEvent(h.view->List1(), &menuKey);
     ASSERT_EQ(h.popups.size(), 1u);
     EXPECT_EQ(h.popups[0][0].text, QStringLiteral("Eliminar f"));
+
+    // A right-click below the last item leaves the selection exactly as it was.
+    QWidget* viewport = h.view->List1()->viewport();
+    QTest::mouseClick(viewport, Qt::RightButton, {}, QPoint(10, viewport->height() - 5));
+    ASSERT_EQ(h.popups.size(), 2u);
+    EXPECT_EQ(h.popups[1][0].text, QStringLiteral("Eliminar f"));
+    EXPECT_EQ(h.view->List1()->selectedItems().size(), 1);
     h.window.close();
 }
 
@@ -324,7 +337,7 @@ TEST_F(ListingFake, ACreatedFolderTheListingDoesNotShowGetsOneCellByHand) {
     EXPECT_EQ(h.view->Lblcarpeta(3), QStringLiteral("otra"));
     EXPECT_EQ(h.column()->model().iconTop(3), 3 * 47);  // under the last cell
     EXPECT_TRUE(h.column()->PicFolderToolTip(3).isEmpty());
-    EXPECT_FALSE(h.view->VScroll1()->isEnabled());  // no scroll set-up for it
+    EXPECT_TRUE(h.view->VScroll1()->isEnabled());  // set up as for a listing of four
     // The hand-filled cell is a folder like the others: it can be entered.
     h.view->PicFolder_DblClick(3);
     EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/otra"));
@@ -334,6 +347,14 @@ TEST_F(ListingFake, ACreatedFolderTheListingDoesNotShowGetsOneCellByHand) {
     h.view->Crearcarpeta_Click();
     EXPECT_EQ(h.folders(), QStringList{QStringLiteral("x")});
     EXPECT_EQ(h.column()->model().iconTop(0), 0);
+
+    // In a long column the bar reaches the cell like any other.
+    folders(5, "/otra");
+    h.dialogs.answerInputs({QStringLiteral("y")});
+    h.view->Crearcarpeta_Click();
+    ASSERT_EQ(h.view->CantCarpetas(), 6);
+    h.view->VScroll1()->setValue(h.view->VScroll1()->maximum());
+    EXPECT_EQ(h.column()->model().captionTop(5) + 15, 191);
     EXPECT_TRUE(h.dialogs.boxes().isEmpty());
 }
 

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 #include "remote/FcN.h"
@@ -42,6 +43,14 @@ TEST(RenameWindow, LayoutFontsAndColours) {
     EXPECT_EQ(nextByTab(d.Txtnombre()), d.Txtext());
     EXPECT_EQ(nextByTab(d.Txtext()), d.cmdaceptar());
     EXPECT_EQ(d.Label1()->buddy(), d.Txtnombre());
+
+    // Centred on the screen, not over its owner.
+    owner.setGeometry(0, 0, 200, 150);
+    owner.show();
+    d.show();
+    const QRect screen = d.screen()->availableGeometry();
+    EXPECT_LE((d.frameGeometry().center() - screen.center()).manhattanLength(), 1);
+    d.close();
 }
 
 TEST(RenameWindow, EachPressSendsTheCurrentBoxesForTheSameName) {
