@@ -7,7 +7,9 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
+#include "LocalNames.h"
 #include "LocalPaths.h"
 
 namespace {
@@ -27,6 +29,8 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QSize s = QStyledItemDelegate::sizeHint(option, index);
         s.rwidth() += index.data(kDepthRole).toInt() * kIndent;
+        // One height for every row, whatever fallback font a name's characters need.
+        s.setHeight(std::max(option.decorationSize.height(), option.fontMetrics.height()) + 2);
         return s;
     }
 };
@@ -53,15 +57,14 @@ void FolderList::refresh() {
     const QStringList chain = localpath::ancestors(path_);
     for (int depth = 0; depth < chain.size(); ++depth) {
         const QString& folder = chain[depth];
-        auto* item = new QListWidgetItem(openIcon, depth == 0 ? folder : folder.section(QLatin1Char('/'), -1), this);
+        const QString name = depth == 0 ? folder : folder.section(QLatin1Char('/'), -1);
+        auto* item = new QListWidgetItem(openIcon, localname::shown(name), this);
         item->setData(kPathRole, folder);
         item->setData(kDepthRole, depth);
     }
     setCurrentRow(int(chain.size()) - 1);
-    const QStringList subfolders =
-        QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
-    for (const QString& name : subfolders) {
-        auto* item = new QListWidgetItem(closedIcon, name, this);
+    for (const QString& name : localname::entries(path_, localname::Kind::Folders)) {
+        auto* item = new QListWidgetItem(closedIcon, localname::shown(name), this);
         item->setData(kPathRole, localpath::join(path_, name));
         item->setData(kDepthRole, int(chain.size()));
     }
@@ -79,7 +82,7 @@ void FolderList::open(QListWidgetItem* item) {
     if (!item) return;
     const QString target = item->data(kPathRole).toString();
     // A folder removed since it was listed: show what is there now instead.
-    if (!QFileInfo(target).isDir()) {
+    if (!localname::isFolder(target)) {
         refresh();
         return;
     }

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "FolderList.h"
+#include "LocalNames.h"
 #include "LocalPaths.h"
 #include "SelectionSummary.h"
 #include "core/Dialogs.h"
@@ -32,10 +33,9 @@ private:
     std::function<void()> beforePopup_;
 };
 
-bool readableFolder(const QString& path) {
-    const QFileInfo info(path);
-    return info.isDir() && info.isReadable() && info.isExecutable();
-}
+bool readableFolder(const QString& path) { return localname::isReadableFolder(path); }
+
+constexpr int kNameRole = Qt::UserRole;  // the name as the file system holds it
 }  // namespace
 
 LocalBrowser::LocalBrowser(QGroupBox* Frame1, QObject* parent) : QObject(parent) {
@@ -88,7 +88,7 @@ QString LocalBrowser::folder() const { return dir1_->path(); }
 QString LocalBrowser::programFolder() { return localpath::normalizeFolder(QCoreApplication::applicationDirPath()); }
 
 bool LocalBrowser::setFolder(const QString& path) {
-    if (path.isEmpty() || !QFileInfo(path).isDir()) return false;
+    if (path.isEmpty() || !localname::isFolder(path)) return false;
     dir1_->setPath(path);
     return true;
 }
@@ -141,18 +141,21 @@ void LocalBrowser::Dir1_Change() {
 void LocalBrowser::reloadFiles() {
     reloadingFiles_ = true;
     file1_->clear();
-    const QStringList names =
-        QDir(folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
-    file1_->addItems(names);
+    for (const QString& name : localname::entries(folder(), localname::Kind::Files)) {
+        auto* item = new QListWidgetItem(localname::shown(name), file1_);
+        item->setData(kNameRole, name);
+    }
     reloadingFiles_ = false;
 }
 
 void LocalBrowser::File1_Click() {
     QStringList selected;
     for (int i = 0; i < file1_->count(); ++i)
-        if (file1_->item(i)->isSelected()) selected << file1_->item(i)->text();
+        if (file1_->item(i)->isSelected()) selected << fileName(i);
     lblsuma_->setText(summaryCaption(summarizeSelection(folder(), selected)));
 }
+
+QString LocalBrowser::fileName(int index) const { return file1_->item(index)->data(kNameRole).toString(); }
 
 void LocalBrowser::clearSelectionAndSummary() {
     file1_->clearSelection();

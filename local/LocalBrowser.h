@@ -35,6 +35,8 @@ public:
     QListWidget* File1() const { return file1_; }
     QLabel* lblsuma() const { return lblsuma_; }
 
+    // File1's item index as the file system names it (LocalNames.h); its text is for display.
+    QString fileName(int index) const;
     // After an upload: every selection flag cleared, the summary empty.
     void clearSelectionAndSummary();
     // Replaces the drive list (the system's mounts are read at construction).

@@ -1,16 +1,15 @@
 #include "SelectionSummary.h"
 
-#include <QFileInfo>
-
+#include "LocalNames.h"
 #include "LocalPaths.h"
 
 SelectionTotals summarizeSelection(const QString& folder, const QStringList& names) {
     SelectionTotals t;
     for (const QString& name : names) {
-        const QFileInfo info(localpath::join(folder, name));
-        if (!info.exists() || info.isDir()) continue;
+        const auto size = localname::fileSize(localpath::join(folder, name));
+        if (!size) continue;
         ++t.count;
-        t.bytes += info.size();
+        t.bytes += *size;
     }
     return t;
 }

@@ -7,14 +7,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "local/LocalNames.h"
+
 LocalFileReader::~LocalFileReader() { close(); }
 
 bool LocalFileReader::open(const QString& path) {
     close();
-    path_ = path;
+    path_ = localname::shown(path);  // for messages
     error_.clear();
     // Non-blocking only for the open itself: a FIFO put in the file's place must not hang us.
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    fd_ = ::open(localname::toBytes(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         fail(errno);
         return false;

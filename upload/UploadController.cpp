@@ -11,6 +11,7 @@
 #include "core/EventYield.h"
 #include "core/SessionState.h"
 #include "local/LocalBrowser.h"
+#include "local/LocalNames.h"
 #include "local/LocalPaths.h"
 
 namespace {
@@ -96,12 +97,13 @@ void UploadController::Subilos2() {
 
 bool UploadController::sendItem(int index) {
     F2& w = window();
-    const QString name = local_.File1()->item(index)->text();
+    const QString fileName = local_.fileName(index);
+    const QString name = localname::shown(fileName);
     w.resetBar();
 
     // The local file first: one that cannot be read must not create or truncate a remote file.
     LocalFileReader local;
-    if (!local.open(localpath::join(local_.folder(), name))) {
+    if (!local.open(localpath::join(local_.folder(), fileName))) {
         stopBox(local.errorText(), QStringLiteral("Error"));
         return false;
     }
@@ -109,7 +111,8 @@ bool UploadController::sendItem(int index) {
         stopBox(QStringLiteral("Error al tener acceso al archivo ") + name);
         return false;
     }
-    auto opened = session_.hConexion->openFileForWrite(name.toUtf8().toStdString(),
+    // The remote name is the local name's own bytes.
+    auto opened = session_.hConexion->openFileForWrite(localname::toBytes(fileName).toStdString(),
                                                        transferType(session_.TipoTransferencia));
     if (!opened) {
         stopBox(QStringLiteral("Error al tener acceso al archivo ") + name);

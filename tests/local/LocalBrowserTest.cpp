@@ -10,7 +10,11 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <QSet>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "DialogsRecorder.h"
 #include "local/FolderList.h"
@@ -106,6 +110,42 @@ TEST_F(LocalBrowserTest, FolderChangeClearsTheSelectionButKeepsTheLabel) {
     folders->setCurrentRow(folders->row(folders->findItems(QStringLiteral("sub"), Qt::MatchExactly).value(0)) - 1);
     QTest::keyClick(folders, Qt::Key_Return);
     EXPECT_EQ(browser->folder(), dir.path());
+}
+
+TEST_F(LocalBrowserTest, NamesThatAreNotUtf8AreListedAndUsable) {
+    const QByteArray base = QFile::encodeName(dir.path()) + '/';
+    ASSERT_EQ(::mkdir((base + "d\xe9p\xf4t").constData(), 0755), 0);
+    write(dir.filePath(QStringLiteral("d\u00e9p\u00f4t")), 0);  // a valid twin with another name
+    const int fd = ::open((base + "caf\xe9.txt").constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "abc", 3), 3);
+    ::close(fd);
+    ASSERT_TRUE(::symlink((base + "caf\xe9.txt").constData(), (base + "d\xe9p\xf4t/in\xff").constData()) == 0);
+
+    ASSERT_TRUE(browser->setFolder(dir.path()));
+    ASSERT_TRUE(files().contains(QStringLiteral("caf\uFFFD.txt")));
+    clickFile(int(files().indexOf(QStringLiteral("caf\uFFFD.txt"))));
+    EXPECT_EQ(browser->lblsuma()->text(), QStringLiteral("Seleccionados : (1) 3 bytes"));
+
+    QListWidget* folders = dir1();
+    QListWidgetItem* odd = folders->findItems(QStringLiteral("d\uFFFDp\uFFFDt"), Qt::MatchExactly).value(0);
+    ASSERT_NE(odd, nullptr);
+    QTest::keyClick(folders, Qt::Key_Home);
+    folders->setCurrentItem(odd);
+    QTest::keyClick(folders, Qt::Key_Return);
+    EXPECT_EQ(files(), QStringList{QStringLiteral("in\uFFFD")});
+    clickFile(0);
+    EXPECT_EQ(browser->lblsuma()->text(), QStringLiteral("Seleccionados : (1) 3 bytes"));
+}
+
+TEST_F(LocalBrowserTest, EveryFolderRowHasOneHeight) {
+    for (const char* name : {"plain", "\xe6\x97\xa5\xe6\x9c\xac", "\xf0\x9f\x93\x81 fotos", "\xe0\xa4\xb9\xe0\xa4\xbf"})
+        QDir(dir.path()).mkdir(QString::fromUtf8(name));
+    ASSERT_TRUE(browser->setFolder(dir.path()));
+    QListWidget* folders = dir1();
+    QSet<int> heights;
+    for (int i = 0; i < folders->count(); ++i) heights << folders->visualItemRect(folders->item(i)).height();
+    EXPECT_EQ(heights.size(), 1);
 }
 
 TEST_F(LocalBrowserTest, TheRootIsAFolderLikeAnyOther) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "DialogsRecorder.h"
@@ -77,6 +78,22 @@ TEST_F(UploadEngineTest, SelectedFilesGoInIndexOrderWithTheTransferType) {
     EXPECT_EQ(h.listings, 1);
     EXPECT_TRUE(h.local.File1()->selectedItems().isEmpty());
     EXPECT_TRUE(h.local.lblsuma()->text().isEmpty());
+}
+
+TEST_F(UploadEngineTest, ANameThatIsNotUtf8GoesUnderItsOwnBytes) {
+    const QByteArray name("caf\xe9 \xff.txt");
+    const int fd = ::open((QFile::encodeName(h.dir.path()) + '/' + name).constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "12345", 5), 5);
+    ::close(fd);
+    h.local.setFolder(h.dir.path());
+    ASSERT_EQ(h.local.File1()->count(), 1);
+    h.select({0});
+    h.controller.CmdSubir_Click();
+    ASSERT_EQ(log.files.size(), 1u);
+    EXPECT_EQ(log.files[0].name, name.toStdString());
+    EXPECT_EQ(log.files[0].bytes, 5u);
+    EXPECT_TRUE(dialogs.boxes().isEmpty());
 }
 
 TEST_F(UploadEngineTest, NothingSelectedShowsTheBoxAndNothingElse) {
