@@ -5,15 +5,29 @@
 namespace look {
 
 namespace {
+bool installed(const QString& family) { return QFontDatabase::families().contains(family, Qt::CaseInsensitive); }
+
 QString programFamily() {
     static const QString family = [] {
-        const QStringList installed = QFontDatabase::families();
         for (const char* name : {"Comic Sans MS", "Comic Neue"})
-            if (installed.contains(QLatin1String(name), Qt::CaseInsensitive)) return QString::fromLatin1(name);
+            if (installed(QLatin1String(name))) return QString::fromLatin1(name);
         return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
     }();
     return family;
 }
+
+// The closest free family Debian ships for each face the windows name, where the face itself
+// is missing (scripts/install-deps.sh installs them).
+struct Substitute {
+    const char* face;
+    const char* family;
+    QFont::Weight weight;
+};
+constexpr Substitute kSubstitutes[] = {
+    {"Tahoma", "DejaVu Sans", QFont::Normal},             // a plain humanist sans
+    {"MS Sans Serif", "Liberation Sans", QFont::Normal},  // a plain grotesque sans
+    {"Arial Black", "Roboto", QFont::Black},              // a heavy sans
+};
 }  // namespace
 
 QFont programFont(double pointSize, bool bold) {
@@ -24,9 +38,21 @@ QFont programFont(double pointSize, bool bold) {
 }
 
 QFont namedFont(const QString& family, double pointSize, bool bold) {
-    QFont f(QFontDatabase::families().contains(family, Qt::CaseInsensitive) ? family : programFamily());
+    QFont f(programFamily());
     f.setPointSizeF(pointSize);
     f.setBold(bold);
+    if (installed(family)) {
+        f.setFamily(family);
+        return f;
+    }
+    for (const Substitute& s : kSubstitutes) {
+        if (family.compare(QLatin1String(s.face), Qt::CaseInsensitive) != 0) continue;
+        if (!installed(QLatin1String(s.family))) break;
+        f.setFamily(QLatin1String(s.family));
+        // A face that is heavy by design stays heavy, bold or not.
+        if (s.weight > f.weight()) f.setWeight(s.weight);
+        break;
+    }
     return f;
 }
 

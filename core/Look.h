@@ -15,7 +15,8 @@ inline QRect twipsRect(int left, int top, int width, int height) {
 
 // "Comic Sans MS" where installed, else "Comic Neue", else the default sans font.
 QFont programFont(double pointSize, bool bold = false);
-// A named face where installed, else the program font's family.
+// A named face where installed, else the closest free family installed, else the program
+// font's family.
 QFont namedFont(const QString& family, double pointSize, bool bold = false);
 
 // 0x00BBGGRR as the documents write colours.

@@ -15,7 +15,6 @@
 #include "core/SettingsStore.h"
 
 namespace {
-const QString kDesignPort = QStringLiteral("21");
 
 template <typename W>
 W* place(W* w, const char* name, QRect geometry) {
@@ -93,7 +92,8 @@ void Fconf::open() {
 }
 
 void Fconf::loadDesignValues() {
-    Txtport->setText(kDesignPort);
+    // The port in effect, so that saving only the transfer type keeps a custom port.
+    Txtport->setText(QString::number(session_.Puerto == 0 ? 21 : session_.Puerto));
 }
 
 void Fconf::Form_Load() {

@@ -131,20 +131,25 @@ TEST_F(FconfTest, AFractionSavedNowIsRoundedToNearestAtTheNextStart) {
     EXPECT_EQ(numbertext::portFromSetting(stored("Configuracion", "puerto")), std::optional<std::uint16_t>(22));
 }
 
-TEST_F(FconfTest, OpeningShowsTheDesignPortWhateverIsInEffect) {
+TEST_F(FconfTest, OpeningShowsThePortInEffect) {
+    fconf.open();
+    EXPECT_EQ(port()->text(), QStringLiteral("21"));  // 0: the default port
+    fconf.close();
+
+    // Saving only the transfer type keeps a custom port.
     session.Puerto = 2121;
     fconf.open();
-    EXPECT_EQ(port()->text(), QStringLiteral("21"));
+    EXPECT_EQ(port()->text(), QStringLiteral("2121"));
     guardar();
-    EXPECT_EQ(stored("Configuracion", "puerto"), QStringLiteral("21"));
-    EXPECT_EQ(session.Puerto, 21);
+    EXPECT_EQ(stored("Configuracion", "puerto"), QStringLiteral("2121"));
+    EXPECT_EQ(session.Puerto, 2121);
 
     // A text typed and then abandoned through the close box is gone at the next opening.
     fconf.open();
     typePort(QStringLiteral("8080"));
     fconf.close();
     fconf.open();
-    EXPECT_EQ(port()->text(), QStringLiteral("21"));
+    EXPECT_EQ(port()->text(), QStringLiteral("2121"));
     fconf.close();
 }
 
