@@ -23,9 +23,11 @@ struct Substitute {
     const char* family;
     QFont::Weight weight;
 };
+// Liberation Sans keeps the widths the windows' boxes were drawn for ("Conectar al puerto:" fits
+// its label, where the wider DejaVu Sans is cut).
 constexpr Substitute kSubstitutes[] = {
-    {"Tahoma", "DejaVu Sans", QFont::Normal},             // a plain humanist sans
-    {"MS Sans Serif", "Liberation Sans", QFont::Normal},  // a plain grotesque sans
+    {"Tahoma", "Liberation Sans", QFont::Normal},         // a plain sans
+    {"MS Sans Serif", "Liberation Sans", QFont::Normal},  // a plain sans
     {"Arial Black", "Roboto", QFont::Black},              // a heavy sans
 };
 }  // namespace

@@ -6,7 +6,7 @@ set -euo pipefail
 # Fonts: Comic Neue for the hand-writing face, and the free families that stand in for the
 # other faces the windows name (see core/Look.cpp).
 build_pkgs=(cmake g++ make pkg-config libssl-dev qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-comic-neue
-            fonts-dejavu-core fonts-liberation2 fonts-roboto-unhinted librsvg2-bin)
+            fonts-liberation2 fonts-roboto-unhinted librsvg2-bin)
 test_pkgs=(python3 python3-pyftpdlib python3-openssl openssl vsftpd desktop-file-utils xvfb xauth appstream man-db)
 run_pkgs=(python3 python3-pyftpdlib)
 bench_pkgs=(curl vsftpd time)
