@@ -349,7 +349,7 @@ Result<std::unique_ptr<RemoteFile>> FtpConnection::openFileForWrite(const std::s
         }
     });
     if (data.failed()) return data.error();
-    auto upload = std::make_unique<Upload>(*this, std::move(data).value(), ascii);
+    auto upload = std::make_unique<Upload>(static_cast<UploadOwner&>(*this), std::move(data).value(), ascii);
     upload_ = upload.get();
     return std::unique_ptr<RemoteFile>(std::move(upload));
 }

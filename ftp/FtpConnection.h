@@ -9,10 +9,9 @@
 #include "Connection.h"
 #include "ControlChannel.h"
 #include "Socket.h"
+#include "Upload.h"
 
 namespace ftp {
-
-class Upload;
 
 struct Credentials {
     std::string host;
@@ -21,7 +20,7 @@ struct Credentials {
     std::string password;
 };
 
-class FtpConnection final : public Connection {
+class FtpConnection final : public Connection, private UploadOwner {
 public:
     // Session values are copied: the connection may outlive the session object.
     FtpConnection(const Session& session, Credentials credentials);
@@ -42,13 +41,13 @@ public:
     bool usesMlsd() const { return mlsd_; }
     bool usesPasvOnly() const { return pasvOnly_; }
 
-    // For the upload: the data connection's inactivity limit and the shared waiter.
-    const Timeouts& timeouts() const { return timeouts_; }
-    const Waiter& waiter() const { return waiter_; }
-    ControlChannel& control() { return control_; }
-    void uploadFinished(Upload* upload);
-
 private:
+    // For the upload: the control channel, the data connection's inactivity limit, the waiter.
+    ControlChannel& control() override { return control_; }
+    const Timeouts& timeouts() const override { return timeouts_; }
+    const Waiter& waiter() const override { return waiter_; }
+    void uploadFinished(Upload* upload) override;
+
     class Busy;
     Status readGreeting();
     Status logIn();

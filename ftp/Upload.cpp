@@ -6,8 +6,6 @@
 
 #include <poll.h>
 
-#include "FtpConnection.h"
-
 namespace ftp {
 
 namespace {
@@ -15,7 +13,7 @@ namespace {
 constexpr std::chrono::milliseconds kAfterAbort{2000};
 }
 
-Upload::Upload(FtpConnection& connection, Socket data, bool ascii)
+Upload::Upload(UploadOwner& connection, Socket data, bool ascii)
     : connection_(&connection), data_(std::move(data)), ascii_(ascii), buffer_(new char[kBufferSize]) {}
 
 Upload::~Upload() {

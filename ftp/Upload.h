@@ -6,17 +6,31 @@
 #include <optional>
 
 #include "Connection.h"
+#include "ControlChannel.h"
 #include "Socket.h"
 
 namespace ftp {
 
-class FtpConnection;
+class Upload;
+
+// What an upload needs from the connection that opened it: its control channel, its limits, its
+// waiter, and a word when the transfer is over.
+class UploadOwner {
+public:
+    virtual ControlChannel& control() = 0;
+    virtual const Timeouts& timeouts() const = 0;
+    virtual const Waiter& waiter() const = 0;
+    virtual void uploadFinished(Upload* upload) = 0;
+
+protected:
+    ~UploadOwner() = default;
+};
 
 class Upload final : public RemoteFile {
 public:
     static constexpr std::size_t kBufferSize = 128 * 1024;
 
-    Upload(FtpConnection& connection, Socket data, bool ascii);
+    Upload(UploadOwner& connection, Socket data, bool ascii);
     ~Upload() override;
     Upload(const Upload&) = delete;
     Upload& operator=(const Upload&) = delete;
@@ -35,7 +49,7 @@ private:
     void abort();
     void finish();
 
-    FtpConnection* connection_;
+    UploadOwner* connection_;
     Socket data_;
     bool ascii_;
     bool lastWasCr_ = false;  // so a CRLF split across two writes is not doubled

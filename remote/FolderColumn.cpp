@@ -10,13 +10,11 @@
 #include <QStyle>
 #include <QToolTip>
 
-#include "FolderColumnAccessible.h"
 #include "core/Look.h"
 
 namespace remote {
 
 FolderColumn::FolderColumn(QWidget* parent) : QWidget(parent), metrics_(font()) {
-    FolderColumnAccessible::registerFactory();
     setObjectName(QStringLiteral("Picfondo"));
     setAccessibleName(QStringLiteral("Carpetas del servidor"));
     setFont(look::programFont(8.25));
@@ -148,15 +146,6 @@ void FolderColumn::changeEvent(QEvent* e) {
     // Captions keep the width they were measured with until the next listing.
     if (e->type() == QEvent::FontChange) metrics_ = QFontMetrics(font());
     QWidget::changeEvent(e);
-}
-
-QAccessibleInterface* FolderColumn::accessibleCell(int k) const {
-    if (k < 0 || k >= (model_.hidden() ? 0 : model_.CantCarpetas())) return nullptr;
-    if (auto it = accessibleCells_.find(k); it != accessibleCells_.end())
-        return QAccessible::accessibleInterface(it->second);
-    auto* cell = new FolderCellAccessible(const_cast<FolderColumn*>(this), k);
-    accessibleCells_[k] = QAccessible::registerAccessibleInterface(cell);  // the registry owns it
-    return cell;
 }
 
 void FolderColumn::dropAccessibleCells() {

@@ -4,7 +4,6 @@
 // lists and scrolls as fast as a short one. Mouse, keyboard and assistive technology reach
 // every cell; what a gesture does is up to the owner, through the signals.
 
-#include <QAccessibleInterface>
 #include <QFontMetrics>
 #include <QPixmap>
 #include <QPoint>
@@ -44,8 +43,9 @@ public:
     void activate(int k) { emit iconDoubleClicked(k); }
     void openMenu(int k) { emit iconReleased(k, Qt::RightButton, cellGlobalPos(k)); }
 
-    // Assistive technology: the cell interfaces handed out, dropped when the cells change.
-    QAccessibleInterface* accessibleCell(int k) const;
+    // Assistive technology: ids of the cell interfaces handed out (cell -> QAccessible::Id),
+    // dropped when the cells change. The interfaces themselves live in FolderColumnAccessible.
+    std::unordered_map<int, unsigned>& accessibleCellIds() const { return accessibleCells_; }
 
 signals:
     void iconDoubleClicked(int k);
@@ -72,7 +72,7 @@ private:
     QPixmap icon_;
     QFontMetrics metrics_;
     int current_ = -1;
-    mutable std::unordered_map<int, unsigned> accessibleCells_;  // cell -> QAccessible::Id
+    mutable std::unordered_map<int, unsigned> accessibleCells_;
 };
 
 }  // namespace remote

@@ -30,7 +30,14 @@ FolderColumn* FolderColumnAccessible::column() const { return static_cast<Folder
 
 int FolderColumnAccessible::childCount() const { return shownCells(column()); }
 
-QAccessibleInterface* FolderColumnAccessible::child(int index) const { return column()->accessibleCell(index); }
+QAccessibleInterface* FolderColumnAccessible::child(int index) const {
+    if (index < 0 || index >= shownCells(column())) return nullptr;
+    auto& ids = column()->accessibleCellIds();
+    if (auto it = ids.find(index); it != ids.end()) return QAccessible::accessibleInterface(it->second);
+    auto* cell = new FolderCellAccessible(column(), index);
+    ids[index] = QAccessible::registerAccessibleInterface(cell);  // the registry owns it
+    return cell;
+}
 
 int FolderColumnAccessible::indexOfChild(const QAccessibleInterface* child) const {
     if (auto* cell = dynamic_cast<const FolderCellAccessible*>(child); cell && cell->isValid()) return cell->index();

@@ -17,6 +17,7 @@
 
 #include "FcN.h"
 #include "FolderColumn.h"
+#include "FolderColumnAccessible.h"
 #include "RemoteName.h"
 #include "ServerSummary.h"
 #include "core/BusyCursor.h"
@@ -88,6 +89,7 @@ void RemoteView::createControls(QWidget* window, QGroupBox* Frame2) {
     Lblserv_->setTextFormat(Qt::PlainText);
 
     // The panel lies on the window itself, over the frame.
+    remote::FolderColumnAccessible::registerFactory();
     Picfondo_ = new remote::FolderColumn(window);
     Picfondo_->setGeometry(look::twipsRect(4560, 3000, 735, 2895));
     Picfondo_->raise();
