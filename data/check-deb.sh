@@ -9,7 +9,7 @@ pristine=${2:-}
 mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
 root=$(mktemp -d /tmp/pelicano-deb.XXXXXX)
 cleanup() {
-  umount "$root/proc" 2>/dev/null || true
+  umount "$root/dev/pts" "$root/proc" 2>/dev/null || true
   rm -rf "$root"
 }
 trap cleanup EXIT
@@ -21,6 +21,9 @@ else
     { echo "check-deb: debootstrap failed, see $root.log" >&2; exit 1; }
 fi
 mount -t proc proc "$root/proc"
+mkdir -p "$root/dev/pts" && mount -t devpts devpts "$root/dev/pts"
+# No services start inside the throw-away root.
+printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d" && chmod +x "$root/usr/sbin/policy-rc.d"
 cp "$deb" "$root/tmp/pelicano.deb"
 in_root() { chroot "$root" env DEBIAN_FRONTEND=noninteractive LC_ALL=C.UTF-8 "$@"; }
 

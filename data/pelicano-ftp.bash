@@ -7,15 +7,13 @@ _pelicano_ftp() {
     case $prev in
         -P | -u | --cd) return ;;
         -t) COMPREPLY=($(compgen -W 'ascii binary' -- "$cur")); return ;;
-        --tls) COMPREPLY=($(compgen -W 'auto require off implicit' -- "$cur")); return ;;
-        --trust) return ;;
     esac
 
     # Find the host and the command among the words typed so far.
     local i positional=0 command=
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            -P | -u | --cd | -t | --tls | --trust) ((i++)) ;;
+            -P | -u | --cd | -t) ((i++)) ;;
             -*) ;;
             *)
                 ((positional++))
@@ -26,7 +24,7 @@ _pelicano_ftp() {
 
     if [[ -z $command ]]; then
         if [[ $cur == -* ]]; then
-            COMPREPLY=($(compgen -W '-P -u --password-stdin --cd -t -f --tls --trust --help --version' -- "$cur"))
+            COMPREPLY=($(compgen -W '-P -u --password-stdin --cd -t -f --help --version' -- "$cur"))
         elif ((positional == 1)); then
             COMPREPLY=($(compgen -W 'pwd ls mkdir rmdir rm mv put get' -- "$cur"))
         else

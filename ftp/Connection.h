@@ -45,6 +45,16 @@ public:
     virtual std::uint64_t bytesWritten() const = 0;  // bytes accepted from the caller so far
 };
 
+// A remote file open for reading (RETR in progress). read() returns 0 only once the whole file has
+// arrived and the server's completion reply said so; a 4xx/5xx there is a failure. Destroying an
+// unfinished reader aborts the transfer with a reset, as for RemoteFile.
+class RemoteReader {
+public:
+    virtual ~RemoteReader() = default;
+    virtual Result<std::size_t> read(void* data, std::size_t size) = 0;
+    virtual std::uint64_t bytesRead() const = 0;  // bytes received from the server so far
+};
+
 class Connection {
 public:
     // Connects, reads the greeting, logs in (USER/PASS; 332 ACCT is a failure), sends FEAT (and
@@ -69,6 +79,10 @@ public:
     // time on a connection; other operations fail with InvalidArgument while a file is open.
     virtual Result<std::unique_ptr<RemoteFile>> openFileForWrite(const std::string& name,
                                                                  TransferType type) = 0;
+    // TYPE A/I, then passive data connection and RETR. ASCII turns CRLF into LF. The same rule of
+    // one open file or find per connection holds.
+    virtual Result<std::unique_ptr<RemoteReader>> openFileForRead(const std::string& name,
+                                                                  TransferType type) = 0;
     virtual const Reply& lastReply() const = 0;  // for diagnostics only
     // Protocol, cipher and certificate of an encrypted control connection; nullopt in clear.
     virtual std::optional<TlsStatus> tlsStatus() const { return std::nullopt; }

@@ -9,6 +9,7 @@
 
 #include "ListingParser.h"
 #include "ReplyParsers.h"
+#include "Download.h"
 #include "Upload.h"
 
 namespace ftp {
@@ -59,13 +60,19 @@ FtpConnection::FtpConnection(const Session& session, Credentials credentials)
 
 FtpConnection::~FtpConnection() {
     if (upload_) upload_->detach();
+    if (download_) download_->detach();
     upload_ = nullptr;
+    download_ = nullptr;
     if (control_.isOpen() && control_.send("QUIT")) (void)control_.finalReply(std::min(kQuitWait, timeouts_.reply));
     control_.close();
 }
 
 void FtpConnection::uploadFinished(Upload* upload) {
     if (upload_ == upload) upload_ = nullptr;
+}
+
+void FtpConnection::downloadFinished(Download* download) {
+    if (download_ == download) download_ = nullptr;
 }
 
 Status FtpConnection::login() {
@@ -146,7 +153,7 @@ Status FtpConnection::ensureLoggedIn() { return control_.isOpen() ? Status::ok()
 
 Status FtpConnection::checkUsable() {
     if (busy_) return invalid("another operation is in progress on this connection");
-    if (upload_) return invalid("a file is open for writing on this connection");
+    if (upload_ || download_) return invalid("a file is open on this connection");
     return Status::ok();
 }
 
@@ -329,29 +336,45 @@ Result<std::unique_ptr<Find>> FtpConnection::findFiles(const std::string& patter
     return std::make_unique<Find>(std::move(kept));
 }
 
+// TYPE, a passive data connection and the transfer command, up to its 1xx.
+Result<Socket> FtpConnection::startTransfer(const std::string& verb, const std::string& name, bool ascii) {
+    if (Status s = setType(ascii ? 'A' : 'I'); s.failed()) return s.error();
+    auto d = openPassive();
+    if (d.failed()) return d;
+    if (Status s = control_.send(verb + " " + name); s.failed()) return s.error();
+    for (;;) {
+        auto r = control_.reply();
+        if (r.failed()) return r.error();
+        if (isCode(r.value(), 1)) return d;
+        if (isCode(r.value(), 2)) continue;  // a stray early reply: still wait for the 1xx
+        return refused((verb == "STOR" ? "upload " : "download ") + name, r.value());
+    }
+}
+
 Result<std::unique_ptr<RemoteFile>> FtpConnection::openFileForWrite(const std::string& name, TransferType type) {
     if (!isSafeArgument(name)) return invalid("upload: name holds CR, LF or NUL");
     if (name.empty()) return invalid("upload: empty name");
     if (Status s = checkUsable(); s.failed()) return s.error();
     Busy busy(*this);
     const bool ascii = type == TransferType::Ascii;
-    auto data = withRelogin([&]() -> Result<Socket> {
-        if (Status s = setType(ascii ? 'A' : 'I'); s.failed()) return s.error();
-        auto d = openPassive();
-        if (d.failed()) return d;
-        if (Status s = control_.send("STOR " + name); s.failed()) return s.error();
-        for (;;) {
-            auto r = control_.reply();
-            if (r.failed()) return r.error();
-            if (isCode(r.value(), 1)) return d;
-            if (isCode(r.value(), 2)) continue;  // a stray early reply: still wait for the 1xx
-            return refused("upload " + name, r.value());
-        }
-    });
+    auto data = withRelogin([&] { return startTransfer("STOR", name, ascii); });
     if (data.failed()) return data.error();
     auto upload = std::make_unique<Upload>(static_cast<UploadOwner&>(*this), std::move(data).value(), ascii);
     upload_ = upload.get();
     return std::unique_ptr<RemoteFile>(std::move(upload));
+}
+
+Result<std::unique_ptr<RemoteReader>> FtpConnection::openFileForRead(const std::string& name, TransferType type) {
+    if (!isSafeArgument(name)) return invalid("download: name holds CR, LF or NUL");
+    if (name.empty()) return invalid("download: empty name");
+    if (Status s = checkUsable(); s.failed()) return s.error();
+    Busy busy(*this);
+    const bool ascii = type == TransferType::Ascii;
+    auto data = withRelogin([&] { return startTransfer("RETR", name, ascii); });
+    if (data.failed()) return data.error();
+    auto download = std::make_unique<Download>(static_cast<DownloadOwner&>(*this), std::move(data).value(), ascii);
+    download_ = download.get();
+    return std::unique_ptr<RemoteReader>(std::move(download));
 }
 
 Result<std::unique_ptr<Connection>> Connection::open(Session& session, const std::string& host, std::uint16_t port,

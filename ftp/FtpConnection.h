@@ -8,6 +8,7 @@
 
 #include "Connection.h"
 #include "ControlChannel.h"
+#include "Download.h"
 #include "Socket.h"
 #include "Upload.h"
 
@@ -20,7 +21,7 @@ struct Credentials {
     std::string password;
 };
 
-class FtpConnection final : public Connection, private UploadOwner {
+class FtpConnection final : public Connection, private UploadOwner, private DownloadOwner {
 public:
     // Session values are copied: the connection may outlive the session object.
     FtpConnection(const Session& session, Credentials credentials);
@@ -36,17 +37,19 @@ public:
     Status rename(const std::string& from, const std::string& to) override;
     Result<std::unique_ptr<Find>> findFiles(const std::string& pattern) override;
     Result<std::unique_ptr<RemoteFile>> openFileForWrite(const std::string& name, TransferType type) override;
+    Result<std::unique_ptr<RemoteReader>> openFileForRead(const std::string& name, TransferType type) override;
     const Reply& lastReply() const override { return control_.lastReply(); }
 
     bool usesMlsd() const { return mlsd_; }
     bool usesPasvOnly() const { return pasvOnly_; }
 
 private:
-    // For the upload: the control channel, the data connection's inactivity limit, the waiter.
+    // For the upload and the download: the control channel, the data connection's inactivity limit, the waiter.
     ControlChannel& control() override { return control_; }
     const Timeouts& timeouts() const override { return timeouts_; }
     const Waiter& waiter() const override { return waiter_; }
     void uploadFinished(Upload* upload) override;
+    void downloadFinished(Download* download) override;
 
     class Busy;
     Status readGreeting();
@@ -60,6 +63,7 @@ private:
     Result<Socket> openPassive();
     Result<Socket> connectData(std::uint16_t port);
     Result<std::string> readListing(const std::string& command);
+    Result<Socket> startTransfer(const std::string& verb, const std::string& name, bool ascii);
     Result<std::string> pwd();
     template <class F>
     auto withRelogin(F&& fn) -> decltype(fn());
@@ -76,6 +80,7 @@ private:
     bool pasvOnly_ = false;  // EPSV refused or unreachable once: PASV from then on
     bool busy_ = false;      // an operation is running (the wait hook may re-enter)
     Upload* upload_ = nullptr;
+    Download* download_ = nullptr;
 };
 
 // CR, LF or NUL in an argument would let it smuggle a second command.

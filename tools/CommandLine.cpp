@@ -4,17 +4,21 @@
 #include <map>
 
 const char* const kUsage =
-    "usage: pelicano-ftp [-P PORT] [-u USER] [--password-stdin] [--cd DIR] [-t ascii|binary] HOST COMMAND [ARG...]\n"
+    "usage: pelicano-ftp [-P PORT] [-u USER] [--password-stdin] [--cd DIR] [-t ascii|binary] [-f]\n"
+    "                    HOST|ftp://USER@HOST:PORT/PATH COMMAND [ARG...]\n"
     "       pelicano-ftp --help | --version\n"
-    "  commands: pwd | ls | mkdir DIR | rmdir DIR | rm NAME... | mv OLD NEW | put FILE...\n"
-    "  the password comes from PELICANO_PASSWORD or, with --password-stdin, the first line of input\n";
+    "  commands: pwd | ls [-l] | mkdir DIR | rmdir DIR | rm NAME... | mv OLD NEW | put FILE...\n"
+    "            get REMOTE [LOCAL] (-f replaces an existing LOCAL)\n"
+    "  the password comes from --password-stdin (the first line of input), PELICANO_PASSWORD\n"
+    "  or ~/.netrc; exit status 0 success, 1 server or transfer failure, 2 wrong usage,\n"
+    "  3 connection or login failure, 4 certificate not trusted\n";
 
 namespace {
 
 // Minimum and maximum argument counts of each command (-1 = no maximum).
 const std::map<std::string, std::pair<int, int>> kCommands = {
     {"pwd", {0, 0}}, {"ls", {0, 0}},  {"mkdir", {1, 1}}, {"rmdir", {1, 1}},
-    {"rm", {1, -1}}, {"mv", {2, 2}}, {"put", {1, -1}},
+    {"rm", {1, -1}}, {"mv", {2, 2}}, {"put", {1, -1}}, {"get", {1, 2}},
 };
 
 std::optional<std::uint16_t> parsePort(const std::string& text) {
@@ -59,6 +63,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argv
             auto v = value("-u");
             if (!v) return std::nullopt;
             cl.user = *v;
+        } else if (a == "-f") {
+            cl.force = true;
         } else if (a == "--password-stdin") {
             cl.passwordFromStdin = true;
         } else if (a == "--cd") {
@@ -88,6 +94,15 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argv
     cl.host = positional[0];
     cl.command = positional[1];
     cl.args.assign(positional.begin() + 2, positional.end());
+    // The switches the classic tools take after these commands.
+    if (cl.command == "ls" && !cl.args.empty() && cl.args.front() == "-l") {
+        cl.longListing = true;
+        cl.args.erase(cl.args.begin());
+    }
+    if (cl.command == "get" && !cl.args.empty() && cl.args.front() == "-f") {
+        cl.force = true;
+        cl.args.erase(cl.args.begin());
+    }
     auto it = kCommands.find(cl.command);
     if (it == kCommands.end()) {
         error = "unknown command: " + cl.command;

@@ -9,14 +9,16 @@
 #include "ftp/Connection.h"
 
 struct CommandLine {
-    std::uint16_t port = 0;
-    std::string user = "anonymous";
+    std::uint16_t port = 0;  // 0: not given
+    std::string user;        // empty: not given (then ~/.netrc's login, else anonymous)
     bool passwordFromStdin = false;
     std::string directory;  // --cd
     ftp::TransferType type = ftp::TransferType::Binary;
     std::string host;
     std::string command;
     std::vector<std::string> args;
+    bool force = false;        // -f: get may replace a local file
+    bool longListing = false;  // ls -l
     bool help = false;
     bool version = false;
 };

@@ -1,18 +1,32 @@
 #include "Commands.h"
 
+#include <algorithm>
+#include <iomanip>
 #include <iostream>
+#include <string>
 
+#include "Get.h"
 #include "Printable.h"
 #include "Put.h"
 #include "Report.h"
+#include "Signals.h"
 
 namespace {
 
-int list(ftp::Connection& c) {
+// Plain: tab-separated for scripts. Long: aligned columns for people.
+int list(ftp::Connection& c, bool longListing) {
     auto find = c.findFiles("*.*");
     if (find.failed()) return fail("ls", ".", find.error());
-    while (const ftp::Entry* e = find.value()->next())
-        std::cout << (e->isDirectory() ? 'd' : '-') << '\t' << e->size << '\t' << printableName(e->name) << '\n';
+    const auto& entries = find.value()->entries();
+    std::size_t width = 1;
+    for (const auto& e : entries) width = std::max(width, std::to_string(e.size).size());
+    for (const auto& e : entries) {
+        const char kind = e.isDirectory() ? 'd' : '-';
+        if (longListing)
+            std::cout << kind << ' ' << std::setw(static_cast<int>(width)) << e.size << ' ' << printableName(e.name) << '\n';
+        else
+            std::cout << kind << '\t' << e.size << '\t' << printableName(e.name) << '\n';
+    }
     return 0;
 }
 
@@ -26,7 +40,8 @@ int runCommand(ftp::Connection& c, const CommandLine& cl) {
         std::cout << printableName(dir.value()) << '\n';
         return 0;
     }
-    if (cl.command == "ls") return list(c);
+    if (cl.command == "ls") return list(c, cl.longListing);
+    if (cl.command == "get") return get(c, a[0], a.size() > 1 ? a[1] : std::string(), cl.type, cl.force);
     if (cl.command == "mkdir") {
         ftp::Status s = c.createDirectory(a[0]);
         return s ? 0 : fail("mkdir", a[0], s.error());
@@ -45,6 +60,6 @@ int runCommand(ftp::Connection& c, const CommandLine& cl) {
         return 0;
     }
     for (const auto& path : a)  // put
-        if (int rc = put(c, path, cl.type); rc != 0) return rc;
+        if (int rc = put(c, path, cl.type); rc != 0 || interruption()) return rc;
     return 0;
 }

@@ -8,8 +8,29 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "Password.h"
 #include "Report.h"
+#include "Signals.h"
+#include "Target.h"
 #include "ftp/Connection.h"
+
+namespace {
+
+int usage(const std::string& error) {
+    std::cerr << "pelicano-ftp: " << error << "\n" << kUsage;
+    return kExitUsage;
+}
+
+// Password from --password-stdin, else PELICANO_PASSWORD, else ~/.netrc.
+PasswordSources passwordSources(const CommandLine& cl) {
+    PasswordSources sources;
+    if (cl.passwordFromStdin) sources.given = readPasswordFromStdin();
+    else if (const char* env = std::getenv("PELICANO_PASSWORD")) sources.given = env;
+    else if (const char* home = std::getenv("HOME")) sources.netrcPath = std::string(home) + "/.netrc";
+    return sources;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     prctl(PR_SET_DUMPABLE, 0);  // a core dump would hold the password
@@ -23,26 +44,26 @@ int main(int argc, char** argv) {
         std::cout << "pelicano-ftp " << PELICANO_VERSION << "\n";
         return 0;
     }
-    if (!cl) {
-        std::cerr << "pelicano-ftp: " << error << "\n" << kUsage;
-        return kExitUsage;
+    if (!cl) return usage(error);
+    auto target = resolveTarget(*cl, passwordSources(*cl), error);
+    if (!target) return usage(error);
+    if (target->secure) {
+        // Implicit TLS is not in this build's engine yet.
+        return usage("ftps:// needs encryption, which this build of pelicano-ftp does not have");
     }
-    std::string password;
-    if (cl->passwordFromStdin) {
-        std::getline(std::cin, password);
-        if (!password.empty() && password.back() == '\r') password.pop_back();
-    } else if (const char* env = std::getenv("PELICANO_PASSWORD")) {
-        password = env;
-    }
+
+    catchInterruptions();
     ftp::Session session("Deduradi Rovazozo");
-    auto c = ftp::Connection::open(session, cl->host, cl->port, cl->user, password);
+    session.setWaitHook([] { return interruption() == 0; });
+    auto c = ftp::Connection::open(session, target->host, target->port, target->user, target->password);
     if (c.failed()) {
-        fail("connect", cl->host, c.error());
-        return kExitConnect;
+        fail("connect", target->host, c.error());
+        return interruption() ? interruptedStatus(interruption()) : kExitConnect;
     }
-    if (!cl->directory.empty()) {
-        ftp::Status s = c.value()->changeDirectory(cl->directory);
-        if (s.failed()) return fail("cd", cl->directory, s.error());
+    int rc = 0;
+    if (!target->directory.empty()) {
+        if (ftp::Status s = c.value()->changeDirectory(target->directory); s.failed()) rc = fail("cd", target->directory, s.error());
     }
-    return runCommand(*c.value(), *cl);
+    if (rc == 0) rc = runCommand(*c.value(), *cl);
+    return interruption() ? interruptedStatus(interruption()) : rc;
 }

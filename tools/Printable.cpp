@@ -31,17 +31,23 @@ std::size_t utf8Length(const std::string& s, std::size_t i) {
 
 std::string printableName(const std::string& raw) {
     std::string out;
-    for (std::size_t i = 0; i < raw.size();) {
-        std::size_t len = utf8Length(raw, i);
-        if (len == 0) {
+    auto escape = [&](std::size_t from, std::size_t count) {
+        for (std::size_t k = from; k < from + count; ++k) {
             char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(raw[i]));
+            std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(raw[k]));
             out += hex;
-            ++i;
-        } else {
-            out.append(raw, i, len);
-            i += len;
         }
+    };
+    for (std::size_t i = 0; i < raw.size();) {
+        const std::size_t len = utf8Length(raw, i);
+        const auto c = static_cast<unsigned char>(raw[i]);
+        // A control character (C0, DEL, or C1 as U+0080..U+009F) could move the cursor, clear
+        // the screen or retitle the terminal; a tab would add a column to ls.
+        const bool control = c < 0x20 || c == 0x7f || (len == 2 && c == 0xc2 && static_cast<unsigned char>(raw[i + 1]) < 0xa0);
+        if (c == '\t') out += "\\t";
+        else if (len == 0 || control) escape(i, len == 0 ? 1 : len);
+        else out.append(raw, i, len);
+        i += len == 0 ? 1 : len;
     }
     return out;
 }

@@ -3,5 +3,6 @@
 
 #include <string>
 
-// A name as bytes for a terminal: valid UTF-8 stays, any other byte becomes \xNN.
+// Text from the server for a terminal: valid UTF-8 stays; a tab becomes \t, and a control
+// character (C0, DEL, C1) or a byte that is not UTF-8 becomes \xNN per byte.
 std::string printableName(const std::string& raw);

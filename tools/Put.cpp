@@ -5,12 +5,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Printable.h"
 #include "Report.h"
+#include "Signals.h"
 
 namespace {
 
@@ -45,32 +49,71 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
+// The local file, opened and checked before anything is sent.
+class LocalFile {
+public:
+    ~LocalFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    // Empty on success, else why the file cannot be sent.
+    std::string open(const std::string& path) {
+        // O_NONBLOCK: opening a FIFO must not wait for a writer.
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd_ < 0) return std::strerror(errno);
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) return std::strerror(errno);
+        if (S_ISDIR(st.st_mode)) return "is a folder, not a file";
+        if (!S_ISREG(st.st_mode)) return "not a regular file (a pipe, a device or a socket)";
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+        size_ = static_cast<std::uint64_t>(st.st_size);
+        return {};
+    }
+    long read(char* buffer, std::size_t size) { return ::read(fd_, buffer, size); }
+    std::uint64_t size() const { return size_; }
+
+private:
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+int interrupted(const std::string& name) {
+    std::cerr << "put: " << printableName(name)
+              << ": interrupted; the transfer was broken off and the server's copy is incomplete\n";
+    return interruptedStatus(interruption());
+}
+
 }  // namespace
 
 // Opens the local file first, so an unreadable one never creates or truncates the remote file.
 int put(ftp::Connection& c, const std::string& path, ftp::TransferType type) {
-    std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!in) return failLocal("put", path, std::strerror(errno));
-    std::fseek(in.get(), 0, SEEK_END);
-    const long size = std::ftell(in.get());
-    std::fseek(in.get(), 0, SEEK_SET);
+    LocalFile in;
+    if (std::string why = in.open(path); !why.empty()) return failLocal("put", path, why);
     const std::string name = baseName(path);
     auto file = c.openFileForWrite(name, type);
-    if (file.failed()) return fail("put", name, file.error());
-    Progress progress(name, size > 0 ? static_cast<std::uint64_t>(size) : 0);
+    if (file.failed()) return interruption() ? interrupted(name) : fail("put", name, file.error());
+    Progress progress(name, in.size());
     std::unique_ptr<char[]> buffer(new char[kReadChunk]);
+    std::uint64_t read = 0;
     for (;;) {
-        std::size_t n = std::fread(buffer.get(), 1, kReadChunk, in.get());
-        for (std::size_t at = 0; at < n; at += kBlock) {
-            ftp::Status s = file.value()->write(buffer.get() + at, std::min(kBlock, n - at));
-            if (s.failed()) return fail("put", name, s.error());
+        // Destroying the unclosed remote file aborts the transfer with a reset.
+        if (interruption()) return file.value().reset(), interrupted(name);
+        const long n = in.read(buffer.get(), kReadChunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return file.value().reset(), failLocal("put", path, std::strerror(errno));
+        if (n == 0) break;
+        read += static_cast<std::uint64_t>(n);
+        for (long at = 0; at < n; at += kBlock) {
+            ftp::Status s = file.value()->write(buffer.get() + at, std::min<std::size_t>(kBlock, n - at));
+            if (s.failed()) return interruption() ? interrupted(name) : fail("put", name, s.error());
         }
         progress.update(file.value()->bytesWritten());
-        if (n < kReadChunk) break;
     }
-    if (std::ferror(in.get())) return failLocal("put", path, "read error");  // the remote file is abandoned
+    if (read < in.size()) {
+        file.value().reset();
+        return failLocal("put", path, "the file shrank while it was sent; the server's copy is incomplete");
+    }
     ftp::Status s = file.value()->close();
-    if (s.failed()) return fail("put", name, s.error());
+    if (s.failed()) return interruption() ? interrupted(name) : fail("put", name, s.error());
     progress.update(file.value()->bytesWritten(), true);
     return 0;
 }

@@ -5,20 +5,19 @@
 #include "Printable.h"
 
 int fail(const std::string& command, const std::string& name, const ftp::Error& e) {
-    std::string line = command + ": " + printableName(name) + ": ";
+    std::string cause;
     if (e.reply.code != 0) {
-        std::string text = e.reply.text;  // starts with the code; one line per reply line
-        for (char& c : text)
+        cause = e.reply.text;  // starts with the code; one line per reply line
+        for (char& c : cause)
             if (c == '\n' || c == '\r') c = ' ';
-        line += text;
     } else {
-        line += e.message;
+        cause = e.message;
     }
-    std::cerr << line << "\n";
+    std::cerr << command << ": " << printableName(name) << ": " << printableName(cause) << "\n";
     return 1;
 }
 
 int failLocal(const std::string& command, const std::string& name, const std::string& why) {
-    std::cerr << command << ": " << name << ": " << why << "\n";
+    std::cerr << command << ": " << printableName(name) << ": " << why << "\n";
     return 1;
 }

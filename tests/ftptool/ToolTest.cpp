@@ -5,14 +5,23 @@
 #include <fstream>
 #include <sstream>
 
+#include <csignal>
+#include <filesystem>
+
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "tools/CommandLine.h"
 #include "tools/Printable.h"
+#include "tools/Target.h"
+#include "FaultFtpServer.h"
 #include "FtpServerProcess.h"
 
 namespace {
+
+using testsupport::FaultFtpServer;
 
 std::optional<CommandLine> parse(std::vector<std::string> args) {
     std::string error;
@@ -30,7 +39,7 @@ TEST(ToolArguments, OptionsCommandsAndArity) {
     EXPECT_EQ(cl->args, (std::vector<std::string>{"a", "-b"})) << "after the command a dash is a name";
 
     for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-             {"host"}, {"host", "get", "x"}, {"host", "mkdir"}, {"host", "mv", "a"}, {"host", "pwd", "x"},
+             {"host"}, {"host", "get"}, {"host", "get", "a", "b", "c"}, {"host", "mkdir"}, {"host", "mv", "a"}, {"host", "pwd", "x"},
              {"-P", "0", "h", "pwd"}, {"-P", "65536", "h", "pwd"}, {"-P", "21x", "h", "pwd"},
              {"-t", "ebcdic", "h", "pwd"}, {"--password", "x", "h", "pwd"}, {"-u"}}) {
         EXPECT_FALSE(parse(bad)) << ::testing::PrintToString(bad);
@@ -44,6 +53,53 @@ TEST(ToolArguments, NamesArePrintedWithInvalidBytesEscaped) {
     EXPECT_EQ(printableName("\xc3"), "\\xc3") << "cut-off sequence";
     EXPECT_EQ(printableName("\xc0\xaf"), "\\xc0\\xaf") << "overlong form";
     EXPECT_EQ(printableName("\xed\xa0\x80"), "\\xed\\xa0\\x80") << "surrogate";
+    // Control characters reach the terminal only in a visible form.
+    EXPECT_EQ(printableName("a\x1b[2Jb\tc"), "a\\x1b[2Jb\\tc");
+    EXPECT_EQ(printableName("\x07\x7f\xc2\x9b\xc2\xa0"), "\\x07\\x7f\\xc2\\x9b\xc2\xa0") << "BEL, DEL, C1 CSI; NBSP stays";
+}
+
+TEST(ToolTargets, UrlsOptionsAndNetrc) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string expect;  // host port user dir, or "error"
+    };
+    const PasswordSources none{std::string("pw"), {}};
+    for (const Case& c : std::vector<Case>{
+             {{"ftp://h/pub/a%20b", "ls"}, "h 0 anonymous pub/a b"},
+             {{"FTP://bob%40x@h:2121/%2Fabs", "ls"}, "h 2121 bob@x /abs"},
+             {{"ftp://[::1]:21", "ls"}, "::1 21 anonymous "},
+             {{"-u", "ann", "-P", "21", "ftp://ann@h:21/", "ls"}, "h 21 ann "},
+             {{"ftp://bob:secret@h", "ls"}, "error"},
+             {{"ftp://h:99999", "ls"}, "error"},
+             {{"ftp://h/%zz", "ls"}, "error"},
+             {{"ftp://", "ls"}, "error"},
+             {{"-u", "ann", "ftp://bob@h", "ls"}, "error"},
+             {{"--cd", "x", "ftp://h/y", "ls"}, "error"},
+         }) {
+        std::string error;
+        auto cl = parseCommandLine(c.args, error);
+        ASSERT_TRUE(cl) << error;
+        auto t = resolveTarget(*cl, none, error);
+        const std::string got =
+            t ? t->host + " " + std::to_string(t->port) + " " + t->user + " " + t->directory : "error";
+        EXPECT_EQ(got, c.expect) << ::testing::PrintToString(c.args) << " " << error;
+    }
+
+    const std::string netrc =
+        "machine other login x password nope\n"
+        "macdef init\ncd /\nmachine h\n\n"
+        "machine H login ann password \"a b\"\n"
+        "machine h login bob password bobs\n"
+        "default login anonymous password guest@\n";
+    struct Lookup {
+        std::string host, user, expect;  // expect "login password" or "none"
+    };
+    for (const Lookup& l : std::vector<Lookup>{
+             {"h", "", "ann a b"}, {"h", "bob", "bob bobs"}, {"elsewhere", "", "anonymous guest@"}, {"h", "zoe", "none"}}) {
+        auto e = findNetrcEntry(netrc, l.host, l.user);
+        EXPECT_EQ(e ? e->login + " " + e->password : "none", l.expect) << l.host << " " << l.user;
+    }
+    EXPECT_FALSE(findNetrcEntry("machine a login b password c", "h", ""));
 }
 
 struct ToolRun {
@@ -52,15 +108,20 @@ struct ToolRun {
     std::string err;
 };
 
+// Runs the built tool with `args` through the shell, standard streams in files of `tmp`.
+ToolRun runTool(testsupport::TempDir& tmp, const std::string& args, const std::string& env, const std::string& input = "") {
+    testsupport::writeFile(tmp.file("in"), input);
+    std::string cmd = env + " " + PELICANO_FTP_TOOL + " " + args + " <" + tmp.file("in") + " >" + tmp.file("out") +
+                      " 2>" + tmp.file("err");
+    int rc = std::system(cmd.c_str());
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, testsupport::readFile(tmp.file("out")),
+            testsupport::readFile(tmp.file("err"))};
+}
+
 class Tool : public ::testing::Test {
 protected:
     ToolRun run(const std::string& args, const std::string& env = "PELICANO_PASSWORD=demo", const std::string& input = "") {
-        testsupport::writeFile(tmp_.file("in"), input);
-        std::string cmd = env + " " + PELICANO_FTP_TOOL + " -P " + std::to_string(server_.port()) + " -u demo " + args +
-                          " <" + tmp_.file("in") + " >" + tmp_.file("out") + " 2>" + tmp_.file("err");
-        int rc = std::system(cmd.c_str());
-        return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, testsupport::readFile(tmp_.file("out")),
-                testsupport::readFile(tmp_.file("err"))};
+        return runTool(tmp_, "-P " + std::to_string(server_.port()) + " -u demo " + args, env, input);
     }
     testsupport::FtpServerProcess server_;
     testsupport::TempDir tmp_;
@@ -120,6 +181,98 @@ TEST_F(Tool, PasswordFromStandardInput) {
     ToolRun r = run("--password-stdin 127.0.0.1 pwd", "PELICANO_PASSWORD=wrong", "demo\n");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "/\n");
+}
+
+TEST_F(Tool, UrlNetrcLongListingAndGet) {
+    std::filesystem::create_directory(server_.path("pub"));
+    const std::string bytes(70000, '\x7f');
+    testsupport::writeFile(server_.path("pub/data.bin"), bytes);
+    const std::string home = tmp_.file("home"), netrc = home + "/.netrc";
+    std::filesystem::create_directory(home);
+    testsupport::writeFile(netrc, "machine 127.0.0.1 login demo password demo\n");
+    ::chmod(netrc.c_str(), 0600);
+    const std::string url = "ftp://127.0.0.1:" + std::to_string(server_.port()) + "/pub ";
+    const std::string env = "env -u PELICANO_PASSWORD HOME=" + home;
+
+    ToolRun r = runTool(tmp_, url + "ls -l", env);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "- 70000 data.bin\n");
+
+    const std::string local = home + "/copy.bin";
+    EXPECT_EQ(runTool(tmp_, url + "get data.bin " + local, env).status, 0);
+    EXPECT_TRUE(testsupport::readFile(local) == bytes);
+    testsupport::writeFile(local, "mine");
+    r = runTool(tmp_, url + "get data.bin " + local, env);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(testsupport::readFile(local), "mine") << "not replaced without -f";
+    EXPECT_EQ(runTool(tmp_, "-f " + url + "get data.bin " + local, env).status, 0);
+    EXPECT_TRUE(testsupport::readFile(local) == bytes);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home), {}), 2) << "no temporary file left";
+
+    ::chmod(netrc.c_str(), 0644);
+    r = runTool(tmp_, url + "ls", env);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("chmod 600"), std::string::npos) << r.err;
+}
+
+class ToolFault : public ::testing::Test {
+protected:
+    ToolRun run(const std::string& args) {
+        return runTool(tmp_, "-P " + std::to_string(server_.port()) + " -u u 127.0.0.1 " + args, "PELICANO_PASSWORD=demo");
+    }
+    testsupport::FaultFtpServer server_;
+    testsupport::TempDir tmp_;
+};
+
+TEST_F(ToolFault, GetCutInTheMiddleLeavesNoFile) {
+    server_.script().listing = std::string(5000, 'x');
+    server_.script().sendFinal = "426 Connection closed; transfer aborted";
+    ToolRun r = run("get big.iso " + tmp_.file("big.iso"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("get: big.iso: 426 ", 0), 0u) << r.err;
+    EXPECT_FALSE(testsupport::exists(tmp_.file("big.iso")));
+    for (const auto& e : std::filesystem::directory_iterator(tmp_.path()))
+        EXPECT_EQ(e.path().filename().string().find("big.iso"), std::string::npos) << e.path();
+}
+
+TEST_F(ToolFault, PutRefusesWhatIsNotARegularFileBeforeSendingAnything) {
+    const std::string fifo = tmp_.file("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {tmp_.path(), fifo, std::string("/dev/zero")}) {
+        ToolRun r = run("put " + path);
+        EXPECT_EQ(r.status, 1) << path;
+        EXPECT_EQ(r.err.rfind("put: " + path + ": ", 0), 0u) << r.err;
+    }
+    EXPECT_EQ(server_.joined().find("STOR"), std::string::npos) << server_.joined();
+}
+
+TEST_F(ToolFault, ControlCharactersFromTheServerArePrintedVisibly) {
+    server_.script().listing = "type=file;size=1; a\x1b[2Jb\tc\xc2\x9b\r\n";
+    EXPECT_EQ(run("ls").out, "-\t1\ta\\x1b[2Jb\\tc\\xc2\\x9b\n");
+    server_.on("RMD", {FaultFtpServer::Action::Reply, "550 no\x1b]0;owned\x07"});
+    EXPECT_EQ(run("rmdir x").err, "rmdir: x: 550 no\\x1b]0;owned\\x07\n");
+}
+
+// A put ended by a signal breaks the data connection off with a reset, so the server cannot
+// take the cut file for a whole one, and says which file was cut.
+TEST_F(ToolFault, SignalDuringPutResetsTheDataConnection) {
+    server_.script().pauseDataAfter = 1;
+    const std::string big = tmp_.file("big.bin");
+    std::filesystem::resize_file((testsupport::writeFile(big, ""), big), 256u << 20);
+    const std::string pid = tmp_.file("pid"), status = tmp_.file("status");
+    const std::string cmd = "(PELICANO_PASSWORD=demo " + std::string(PELICANO_FTP_TOOL) + " -P " +
+                            std::to_string(server_.port()) + " -u u 127.0.0.1 put " + big + " 2>" + tmp_.file("err") +
+                            " & echo $! >" + pid + "; wait $!; echo $? >" + status + ".tmp; mv " + status + ".tmp " +
+                            status + ") &";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    for (int i = 0; i < 2000 && !(server_.paused() && testsupport::exists(pid)); ++i) usleep(10000);
+    ASSERT_TRUE(server_.paused());
+    ::kill(std::stoi(testsupport::readFile(pid)), SIGTERM);
+    for (int i = 0; i < 2000 && !testsupport::exists(status); ++i) usleep(10000);
+    EXPECT_EQ(testsupport::readFile(status), "143\n");
+    EXPECT_EQ(testsupport::readFile(tmp_.file("err")).rfind("put: big.bin: interrupted", 0), 0u)
+        << testsupport::readFile(tmp_.file("err"));
+    EXPECT_EQ(server_.uploadEnding("big.bin"), "reset");
 }
 
 }  // namespace

@@ -65,6 +65,9 @@ public:
     ftp::Result<std::unique_ptr<ftp::RemoteFile>> openFileForWrite(const std::string&, ftp::TransferType) override {
         return ftp::Error{ftp::ErrorKind::InvalidArgument, "not here", {}};
     }
+    ftp::Result<std::unique_ptr<ftp::RemoteReader>> openFileForRead(const std::string&, ftp::TransferType) override {
+        return ftp::Error{ftp::ErrorKind::InvalidArgument, "no downloads here", {}};
+    }
     const ftp::Reply& lastReply() const override { return reply_; }
 
 private:

@@ -1,6 +1,7 @@
 #include "FaultFtpServer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <cstring>
 
@@ -98,6 +99,12 @@ std::string FaultFtpServer::uploaded(const std::string& name) const {
     std::lock_guard lock(mutex_);
     auto it = uploads_.find(name);
     return it == uploads_.end() ? std::string() : it->second;
+}
+
+std::string FaultFtpServer::uploadEnding(const std::string& name) const {
+    std::lock_guard lock(mutex_);
+    auto it = endings_.find(name);
+    return it == endings_.end() ? std::string() : it->second;
 }
 
 int FaultFtpServer::connections() const {
@@ -201,7 +208,7 @@ std::string FaultFtpServer::defaultReply(const std::string& verb, const std::str
     if (verb == "RNFR") return "350 Ready for RNTO";
     if (verb == "EPSV") return openPassive(true);
     if (verb == "PASV") return openPassive(false);
-    if (verb == "STOR" || verb == "LIST" || verb == "MLSD") return transfer(fd, verb, arg);
+    if (verb == "STOR" || verb == "LIST" || verb == "MLSD" || verb == "RETR") return transfer(fd, verb, arg);
     if (verb == "QUIT") {
         close = true;
         return "221 Bye";
@@ -240,13 +247,25 @@ std::string FaultFtpServer::transfer(int fd, const std::string& verb, const std:
         }
         send(data, script_.listing.data(), script_.listing.size(), MSG_NOSIGNAL);
         ::close(data);
-        return script_.coalesceTransferReplies ? std::string() : "226 Done";
+        return script_.coalesceTransferReplies ? std::string() : script_.sendFinal;
     }
     sendText(fd, "150 Send it");
     std::string received;
     char chunk[65536];
+    std::string ending = "end";
     while (waitReadable(data, stop_, 10000)) {
+        if (script_.pauseDataAfter >= 0 && static_cast<long>(received.size()) >= script_.pauseDataAfter) {
+            paused_ = true;
+            pollfd p{data, POLLRDHUP, 0};  // the client's end, a FIN or a reset, without reading on
+            while (!stop_ && poll(&p, 1, 50) == 0) {}
+            int error = 0;
+            socklen_t len = sizeof error;
+            getsockopt(data, SOL_SOCKET, SO_ERROR, &error, &len);
+            ending = (p.revents & POLLERR) || error == ECONNRESET ? "reset" : "end";
+            break;
+        }
         ssize_t n = recv(data, chunk, sizeof chunk, 0);
+        if (n < 0 && errno == ECONNRESET) ending = "reset";
         if (n <= 0) break;
         received.append(chunk, static_cast<std::size_t>(n));
         if (script_.stallDataAfter >= 0 && static_cast<long>(received.size()) >= script_.stallDataAfter) {
@@ -269,6 +288,7 @@ std::string FaultFtpServer::transfer(int fd, const std::string& verb, const std:
     {
         std::lock_guard lock(mutex_);
         uploads_[arg] = received;
+        endings_[arg] = ending;
     }
     return script_.storFinal;
 }

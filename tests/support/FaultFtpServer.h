@@ -31,12 +31,15 @@ public:
         std::string features = " UTF8\r\n MLST type*;size*;";  // FEAT body lines
         bool dribble = false;               // every control byte in its own write
         std::string pasvHost;               // address advertised in 227; empty = the real one
-        std::string listing;                // payload of LIST and MLSD
+        std::string listing;                // payload of LIST, MLSD and RETR
+        std::string sendFinal = "226 Done";  // reply after LIST, MLSD and RETR's data
         bool coalesceTransferReplies = false;  // 150 and 226 in one write, before the data
         std::string storFinal = "226 Transfer complete";
         long dropDataAfter = -1;            // close STOR's data connection after this many bytes
         long stallDataAfter = -1;           // stop reading STOR's data after this many bytes and
                                             // send storFinal while the connection stays open
+        long pauseDataAfter = -1;           // stop reading STOR's data after this many bytes until
+                                            // the client ends the data connection
         bool sendGreeting = true;
     };
 
@@ -60,6 +63,9 @@ public:
     std::string joined() const;
     std::string uploaded(const std::string& name) const;
     int connections() const;
+    bool paused() const { return paused_; }  // pauseDataAfter reached
+    // How the client ended an upload's data connection: "end" (orderly) or "reset".
+    std::string uploadEnding(const std::string& name) const;
 
 private:
     void run();
@@ -81,6 +87,8 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> transcript_;
     std::map<std::string, std::string> uploads_;
+    std::map<std::string, std::string> endings_;
+    std::atomic<bool> paused_{false};
     int connections_ = 0;
     std::atomic<bool> stop_{false};
     std::thread thread_;

@@ -1,0 +1,49 @@
+#pragma once
+// Where pelicano-ftp connects and as whom: a host or an ftp:// URL, the options, the password's
+// sources and ~/.netrc, resolved without touching the network.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "CommandLine.h"
+
+struct Url {
+    bool secure = false;  // ftps://
+    std::string user;     // empty: not given
+    bool hasPassword = false;
+    std::string host;
+    std::uint16_t port = 0;  // 0: not given
+    std::string path;        // decoded, without the "/" after the host
+};
+
+bool looksLikeUrl(const std::string& text);
+// nullopt with `error` set when the URL cannot be read (bad %XX, bad port, no host).
+std::optional<Url> parseUrl(const std::string& text, std::string& error);
+
+struct NetrcEntry {
+    std::string login;     // empty when the entry names none
+    std::string password;
+};
+// The entry of netrc text for host ("machine", else "default") whose login matches user (any
+// login when user is empty).
+std::optional<NetrcEntry> findNetrcEntry(const std::string& text, const std::string& host, const std::string& user);
+
+struct Target {
+    bool secure = false;
+    std::string host;
+    std::uint16_t port = 0;
+    std::string user;
+    std::string password;
+    std::string directory;  // changed into before the command; empty: stay
+};
+
+// Where the password comes from when neither --password-stdin nor PELICANO_PASSWORD gave one.
+struct PasswordSources {
+    std::optional<std::string> given;  // from standard input or the environment
+    std::string netrcPath;             // read only when nothing was given
+};
+
+// nullopt with `error` set on wrong usage: options that contradict the URL, a password in the
+// URL, a ~/.netrc others can read.
+std::optional<Target> resolveTarget(const CommandLine& cl, const PasswordSources& passwords, std::string& error);
