@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "RateGuard.h"
+
 namespace ftp {
 
 namespace {
@@ -17,6 +19,7 @@ Status ControlChannel::connect(const std::vector<SocketAddress>& addresses) {
     if (auto p = socket_.peer(); p) peer_ = p.value();
     assembler_ = ReplyAssembler();
     hungUp_ = false;
+    verb_.clear();
     return Status::ok();
 }
 
@@ -26,11 +29,20 @@ void ControlChannel::close() {
     pending_.clear();
 }
 
-Error ControlChannel::fail(ErrorKind kind, const std::string& message) {
+Error ControlChannel::fail(ErrorKind kind, const std::string& message, bool replyIsCause) {
     if (kind == ErrorKind::Closed) hungUp_ = true;
     // After a timeout, a cancel or garbage the reply stream is out of step: never reuse it.
     close();
-    return Error{kind, message, last_};
+    return Error{kind, message, replyIsCause ? last_ : Reply{}};
+}
+
+std::string ControlChannel::awaited() const {
+    return verb_.empty() ? "the server's greeting" : "the server's reply to " + verb_;
+}
+
+Error ControlChannel::hungUp() {
+    if (last_.code == kServiceClosing) return fail(ErrorKind::Closed, "the server closed the connection", true);
+    return fail(ErrorKind::Closed, "the server closed the connection while we waited for " + awaited());
 }
 
 void ControlChannel::dropStaleReplies() {
@@ -38,11 +50,11 @@ void ControlChannel::dropStaleReplies() {
     for (;;) {
         long n = socket_.receiveNow(buf, sizeof buf);
         if (n == 0) {
-            fail(ErrorKind::Closed, "server closed the connection");
+            hungUp();
             return;
         }
         if (n < 0) {
-            if (errno != EAGAIN && errno != EWOULDBLOCK) fail(ErrorKind::Closed, "server closed the connection");
+            if (errno != EAGAIN && errno != EWOULDBLOCK) hungUp();
             break;
         }
         if (!assembler_.feed(std::string_view(buf, static_cast<std::size_t>(n)))) {
@@ -56,7 +68,7 @@ void ControlChannel::dropStaleReplies() {
         // An answer nobody waits for: a late reply to an aborted transfer, or an idle timeout.
         last_ = *r;
         if (r->code == kServiceClosing) {
-            fail(ErrorKind::Closed, "server closed the connection");
+            hungUp();
             return;
         }
     }
@@ -65,7 +77,8 @@ void ControlChannel::dropStaleReplies() {
 Status ControlChannel::send(const std::string& command) {
     if (!socket_.isOpen()) return Error{ErrorKind::Closed, "not connected", last_};
     dropStaleReplies();
-    if (!socket_.isOpen()) return Error{ErrorKind::Closed, "server closed the connection", last_};
+    if (!socket_.isOpen()) return Error{ErrorKind::Closed, "the server closed the connection", {}};
+    verb_ = command.substr(0, command.find(' '));
     std::string line = command + "\r\n";
     Status s = socket_.sendAll(line.data(), line.size(), waiter_, timeouts_.reply);
     if (s.failed()) return fail(s.error().kind, s.error().message);
@@ -76,10 +89,10 @@ Result<std::optional<Reply>> ControlChannel::earlyFailure() {
     char buf[16384];
     for (;;) {
         long n = socket_.receiveNow(buf, sizeof buf);
-        if (n == 0) return fail(ErrorKind::Closed, "server closed the connection");
+        if (n == 0) return hungUp();
         if (n < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK) break;
-            return fail(ErrorKind::Closed, "server closed the connection");
+            return hungUp();
         }
         if (!assembler_.feed(std::string_view(buf, static_cast<std::size_t>(n))))
             return fail(ErrorKind::Protocol, "malformed reply: " + assembler_.error());
@@ -87,7 +100,7 @@ Result<std::optional<Reply>> ControlChannel::earlyFailure() {
     while (auto r = assembler_.take()) {
         if (r->code == kServiceClosing) {
             last_ = *r;
-            return fail(ErrorKind::Closed, "server closed the connection");
+            return hungUp();
         }
         if (r->code >= 400) {
             last_ = *r;
@@ -106,16 +119,21 @@ Result<Reply> ControlChannel::reply(std::chrono::milliseconds timeout) {
         return last_;
     }
     char buf[16384];
+    RateGuard rate(rate_);
     while (!assembler_.hasReply()) {
-        if (!socket_.isOpen()) return Error{ErrorKind::Closed, "not connected", last_};
+        if (!socket_.isOpen()) return Error{ErrorKind::Closed, "not connected", {}};
         auto n = socket_.receive(buf, sizeof buf, waiter_, timeout);
+        if (n.failed() && n.error().kind == ErrorKind::Timeout)
+            return fail(ErrorKind::Timeout, awaited() + " did not come within " + durationText(timeout));
         if (n.failed()) return fail(n.error().kind, n.error().message);
-        if (n.value() == 0) return fail(ErrorKind::Closed, "server closed the connection");
+        if (n.value() == 0) return hungUp();
         if (!assembler_.feed(std::string_view(buf, n.value())))
             return fail(ErrorKind::Protocol, "malformed reply: " + assembler_.error());
+        if (!assembler_.hasReply() && !rate.add(n.value()))
+            return fail(ErrorKind::TooSlow, awaited() + " came in " + rate.describe());
     }
     last_ = *assembler_.take();
-    if (last_.code == kServiceClosing) return fail(ErrorKind::Closed, "server closed the connection");
+    if (last_.code == kServiceClosing) return hungUp();
     return last_;
 }
 

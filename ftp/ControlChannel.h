@@ -34,6 +34,7 @@ public:
     // send() then finalReply().
     Result<Reply> command(const std::string& command);
     const Reply& lastReply() const { return last_; }
+    void setMinimumRate(MinimumRate rate) { rate_ = rate; }
     int fd() const { return socket_.fd(); }
     // During a transfer: reads what the server has sent so far without waiting. Returns the
     // first failure reply (4xx/5xx) if one came; other replies stay queued for reply().
@@ -41,7 +42,11 @@ public:
 
 private:
     void dropStaleReplies();
-    Error fail(ErrorKind kind, const std::string& message);
+    // The reply is kept with the error only when it is the cause (a 421).
+    Error fail(ErrorKind kind, const std::string& message, bool replyIsCause = false);
+    Error hungUp();
+    // "the server did not answer PWD", "the server sent no greeting": for messages.
+    std::string awaited() const;
 
     const Waiter& waiter_;
     const Timeouts& timeouts_;
@@ -50,6 +55,8 @@ private:
     ReplyAssembler assembler_;
     std::deque<Reply> pending_;  // read ahead by earlyFailure(), not yet asked for
     Reply last_;
+    std::string verb_;  // the last command's verb, never its argument (a password)
+    MinimumRate rate_;
     bool hungUp_ = false;
 };
 

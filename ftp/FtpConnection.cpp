@@ -5,9 +5,9 @@
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
-#include <fnmatch.h>
 
-#include "ListingParser.h"
+#include "ListingCollector.h"
+#include "RateGuard.h"
 #include "ReplyParsers.h"
 #include "Download.h"
 #include "Upload.h"
@@ -16,7 +16,6 @@ namespace ftp {
 
 namespace {
 
-constexpr std::size_t kMaxListingBytes = 256u * 1024 * 1024;
 constexpr std::chrono::milliseconds kQuitWait{1000};
 
 Error invalid(const std::string& message) { return Error{ErrorKind::InvalidArgument, message, {}}; }
@@ -27,10 +26,11 @@ Error refused(const std::string& what, const Reply& r) {
 
 bool isCode(const Reply& r, int hundreds) { return r.code / 100 == hundreds; }
 
-// A listed name we could never act on safely: not a single path segment, or holding controls.
-bool isUsableName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    return name.find_first_of(std::string("/\r\n\0", 4)) == std::string::npos;
+// Names the step a wait or a hang-up interrupted, rather than the last reply seen.
+Error during(Error e, const std::string& step, std::chrono::milliseconds wait) {
+    if (e.kind == ErrorKind::Timeout) e.message = step + " did not answer within " + durationText(wait);
+    if (e.kind == ErrorKind::Closed && e.reply.code == 0) e.message = "the server closed the connection during " + step;
+    return e;
 }
 
 }  // namespace
@@ -53,10 +53,13 @@ private:
 
 FtpConnection::FtpConnection(const Session& session, Credentials credentials)
     : timeouts_(session.timeouts()),
+      limits_(session.limits()),
       hook_(session.waitHook()),
       waiter_(hook_),
       credentials_(std::move(credentials)),
-      control_(waiter_, timeouts_) {}
+      control_(waiter_, timeouts_) {
+    control_.setMinimumRate(limits_.minimumRate);
+}
 
 FtpConnection::~FtpConnection() {
     if (upload_) upload_->detach();
@@ -85,7 +88,7 @@ Status FtpConnection::login() {
         if (Status s = logIn(); s.failed()) return s;
     }
     readFeatures();
-    if (!control_.isOpen()) return Error{ErrorKind::Closed, "server closed the connection", control_.lastReply()};
+    if (!control_.isOpen()) return Error{ErrorKind::Closed, "the server closed the connection after the login", {}};
     return Status::ok();
 }
 
@@ -266,30 +269,39 @@ Status FtpConnection::setType(char type) {
     return Status::ok();
 }
 
-Result<std::string> FtpConnection::readListing(const std::string& command) {
+Result<std::vector<Entry>> FtpConnection::readListing(const std::string& command, const std::string& pattern) {
     auto data = openPassive();
     if (data.failed()) return data.error();
     if (Status s = control_.send(command); s.failed()) return s.error();
+    bool answered = false;  // the final reply came first: the data connection alone is left
     for (;;) {
         auto r = control_.reply();
-        if (r.failed()) return r.error();
+        if (r.failed()) return during(r.error(), "the listing", timeouts_.reply);
         if (isCode(r.value(), 1)) break;
-        if (isCode(r.value(), 2)) continue;  // a stray early reply: still wait for the 1xx
-        if (r.value().code == 450 || r.value().code == 550) return std::string();  // empty folder
+        // Some servers skip the 150 for a short listing and answer 226 at once.
+        if (isCode(r.value(), 2)) {
+            answered = true;
+            break;
+        }
+        if (r.value().code == 450 || r.value().code == 550) return std::vector<Entry>();  // empty folder
         return refused(command, r.value());
     }
-    std::string payload;
+    ListingCollector collector(mlsd_, pattern, limits_);
+    RateGuard rate(limits_.minimumRate);
+    auto abandon = [&](Error e) {
+        data.value().abortiveClose();
+        control_.close();  // the transfer's replies are still due: the stream is out of step
+        return e;
+    };
     char buf[65536];
     Socket& d = data.value();
     for (;;) {
         long n = d.receiveNow(buf, sizeof buf);
         if (n > 0) {
-            if (payload.size() + static_cast<std::size_t>(n) > kMaxListingBytes) {
-                d.abortiveClose();
-                control_.close();
-                return Error{ErrorKind::Protocol, "listing too large", {}};
-            }
-            payload.append(buf, static_cast<std::size_t>(n));
+            if (!collector.feed(std::string_view(buf, static_cast<std::size_t>(n))))
+                return abandon(Error{ErrorKind::Protocol, "the listing " + collector.error(), {}});
+            if (!rate.add(static_cast<std::size_t>(n)))
+                return abandon(Error{ErrorKind::TooSlow, "the listing came in " + rate.describe(), {}});
             continue;
         }
         if (n == 0) break;
@@ -298,13 +310,15 @@ Result<std::string> FtpConnection::readListing(const std::string& command) {
             return Error{ErrorKind::Connect, std::string("listing connection lost: ") + std::strerror(errno), {}};
         }
         // Wait for data, but hear the server out if it gives up on the transfer meanwhile.
-        auto early = control_.earlyFailure();
-        if (early.failed()) return early.error();
-        if (early.value()) {
-            d.abortiveClose();
-            return refused(command, *early.value());
+        if (!answered) {
+            auto early = control_.earlyFailure();
+            if (early.failed()) return during(early.error(), "the listing", timeouts_.data);
+            if (early.value()) {
+                d.abortiveClose();
+                return refused(command, *early.value());
+            }
         }
-        auto which = waiter_.waitEither(d.fd(), POLLIN, control_.fd(), timeouts_.data, "listing");
+        auto which = waiter_.waitEither(d.fd(), POLLIN, answered ? -1 : control_.fd(), timeouts_.data, "the listing");
         if (which.failed()) {
             d.abortiveClose();
             if (which.error().kind == ErrorKind::Cancelled) control_.close();  // its replies are still due
@@ -312,28 +326,22 @@ Result<std::string> FtpConnection::readListing(const std::string& command) {
         }
     }
     d.close();
-    auto r = control_.finalReply();
-    if (r.failed()) return r.error();
-    if (!isCode(r.value(), 2)) return refused(command, r.value());
-    return payload;
+    if (!collector.finish()) return Error{ErrorKind::Protocol, "the listing " + collector.error(), {}};
+    if (!answered) {
+        auto r = control_.finalReply();
+        if (r.failed()) return during(r.error(), "the listing", timeouts_.reply);
+        if (!isCode(r.value(), 2)) return refused(command, r.value());
+    }
+    return collector.take();
 }
 
 Result<std::unique_ptr<Find>> FtpConnection::findFiles(const std::string& pattern) {
     if (!isSafeArgument(pattern)) return invalid("list: pattern holds CR, LF or NUL");
     if (Status s = checkUsable(); s.failed()) return s.error();
     Busy busy(*this);
-    auto payload = withRelogin([&] { return readListing(mlsd_ ? "MLSD" : "LIST"); });
-    if (payload.failed()) return payload.error();
-    std::vector<Entry> all = mlsd_ ? parseMlsdListing(payload.value()) : parseListing(payload.value());
-    const bool everything = pattern.empty() || pattern == "*.*" || pattern == "*";
-    std::vector<Entry> kept;
-    kept.reserve(all.size());
-    for (auto& e : all) {
-        if (!isUsableName(e.name)) continue;
-        if (!everything && fnmatch(pattern.c_str(), e.name.c_str(), FNM_PERIOD) != 0) continue;
-        kept.push_back(std::move(e));
-    }
-    return std::make_unique<Find>(std::move(kept));
+    auto entries = withRelogin([&] { return readListing(mlsd_ ? "MLSD" : "LIST", pattern); });
+    if (entries.failed()) return entries.error();
+    return std::make_unique<Find>(std::move(entries).value());
 }
 
 // TYPE, a passive data connection and the transfer command, up to its 1xx.
@@ -344,7 +352,7 @@ Result<Socket> FtpConnection::startTransfer(const std::string& verb, const std::
     if (Status s = control_.send(verb + " " + name); s.failed()) return s.error();
     for (;;) {
         auto r = control_.reply();
-        if (r.failed()) return r.error();
+        if (r.failed()) return during(r.error(), (verb == "STOR" ? "the upload of " : "the download of ") + name, timeouts_.reply);
         if (isCode(r.value(), 1)) return d;
         if (isCode(r.value(), 2)) continue;  // a stray early reply: still wait for the 1xx
         return refused((verb == "STOR" ? "upload " : "download ") + name, r.value());

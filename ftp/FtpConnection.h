@@ -62,13 +62,14 @@ private:
     Status setType(char type);
     Result<Socket> openPassive();
     Result<Socket> connectData(std::uint16_t port);
-    Result<std::string> readListing(const std::string& command);
+    Result<std::vector<Entry>> readListing(const std::string& command, const std::string& pattern);
     Result<Socket> startTransfer(const std::string& verb, const std::string& name, bool ascii);
     Result<std::string> pwd();
     template <class F>
     auto withRelogin(F&& fn) -> decltype(fn());
 
     Timeouts timeouts_;
+    Limits limits_;
     WaitHook hook_;
     Waiter waiter_;
     Credentials credentials_;

@@ -22,6 +22,7 @@ enum class ErrorKind {
     Resolve,          // host name could not be resolved
     Connect,          // TCP connection (control or data) could not be made
     Timeout,          // a wait on the network ran out
+    TooSlow,          // a reply or listing stayed below the minimum rate for a whole period
     Closed,           // the server closed the connection
     Protocol,         // a reply or listing the engine could not make sense of
     Refused,          // the server answered with a 4xx/5xx (or other unexpected) code

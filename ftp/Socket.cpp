@@ -1,5 +1,7 @@
 #include "Socket.h"
 
+#include "RateGuard.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -42,8 +44,9 @@ Result<bool> Waiter::waitEither(int fd, short events, int watchFd, std::chrono::
         int n = ::poll(p, watchFd >= 0 ? 2 : 1, static_cast<int>(slice.count()));
         if (n > 0) return p[0].revents == 0;
         if (n < 0 && errno != EINTR) return Error{ErrorKind::Connect, std::string(what) + ": poll failed", {}};
-        if (hook_ && !hook_()) return Error{ErrorKind::Cancelled, std::string(what) + ": cancelled", {}};
-        if (Clock::now() >= deadline) return Error{ErrorKind::Timeout, std::string(what) + ": timed out", {}};
+        if (hook_ && !hook_()) return Error{ErrorKind::Cancelled, std::string(what) + ": given up", {}};
+        if (Clock::now() >= deadline)
+            return Error{ErrorKind::Timeout, std::string(what) + " did not answer within " + durationText(timeout), {}};
     }
 }
 
@@ -52,7 +55,7 @@ Status Waiter::sleep(std::chrono::milliseconds pause, const char* what) const {
     const auto now = Clock::now();
     if (now - lastHook_ >= kSlice) {
         lastHook_ = now;
-        if (hook_ && !hook_()) return Error{ErrorKind::Cancelled, std::string(what) + ": cancelled", {}};
+        if (hook_ && !hook_()) return Error{ErrorKind::Cancelled, std::string(what) + ": given up", {}};
     }
     std::this_thread::sleep_for(pause);
     return Status::ok();
@@ -142,8 +145,8 @@ Result<std::vector<SocketAddress>> resolve(const std::string& hostIn, std::uint1
                 return addressesOf(lookup->list);
             }
         }
-        if (Clock::now() >= deadline) return Error{ErrorKind::Timeout, "cannot resolve " + host + ": timed out", {}};
-        Status w = waiter.sleep(std::chrono::milliseconds(5), "resolve");
+        if (Clock::now() >= deadline) return Error{ErrorKind::Timeout, "the name lookup of " + host + " did not answer within " + durationText(timeout), {}};
+        Status w = waiter.sleep(std::chrono::milliseconds(5), "the name lookup");
         if (w.failed()) return w.error();
     }
 }
@@ -171,7 +174,8 @@ Result<Socket> Socket::connect(const std::vector<SocketAddress>& addresses, cons
             last = sysError(ErrorKind::Connect, "connect to " + a.text(), errno);
             continue;
         }
-        Status w = waiter.wait(s.fd_, POLLOUT, timeout, "connect");
+        const std::string what = "the connection to " + a.text();
+        Status w = waiter.wait(s.fd_, POLLOUT, timeout, what.c_str());
         if (w.failed()) {
             last = w.error();
             if (last.kind == ErrorKind::Cancelled) return last;
@@ -197,7 +201,7 @@ Status Socket::sendAll(const char* data, std::size_t size, const Waiter& waiter,
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (Status w = waiter.wait(fd_, POLLOUT, timeout, "send"); w.failed()) return w;
+            if (Status w = waiter.wait(fd_, POLLOUT, timeout, "the server"); w.failed()) return w;
             continue;
         }
         int err = n < 0 ? errno : EPIPE;
@@ -213,7 +217,7 @@ Result<std::size_t> Socket::receive(char* buffer, std::size_t capacity, const Wa
         if (n >= 0) return static_cast<std::size_t>(n);
         if (errno == EINTR) continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            if (Status w = waiter.wait(fd_, POLLIN, timeout, "receive"); w.failed()) return w.error();
+            if (Status w = waiter.wait(fd_, POLLIN, timeout, "the server"); w.failed()) return w.error();
             continue;
         }
         return sysError(isDisconnect(errno) ? ErrorKind::Closed : ErrorKind::Connect, "receive", errno);

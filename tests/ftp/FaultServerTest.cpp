@@ -2,6 +2,7 @@
 // will not produce on demand.
 
 #include <chrono>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -334,6 +335,81 @@ TEST_F(FaultServer, ListingsWithoutMlsd) {
     EXPECT_EQ(c->currentDirectory().value(), "/");
     EXPECT_EQ(afterLogin(), "EPSV|LIST|PWD|EPSV|LIST|PWD");
 }
+
+// What a failed call says: the step it was in, or the server's failure reply; never a
+// positive reply that merely came last.
+std::string outcome(const Status& s) {
+    if (s) return "ok";
+    const Reply& r = s.error().reply;
+    return s.error().message + (r.code ? " [" + std::to_string(r.code) + "]" : std::string());
+}
+
+std::string listed(Connection& c) {
+    auto f = c.findFiles();
+    return f ? std::to_string(f.value()->entries().size()) + " entries" : outcome(f.status());
+}
+
+std::string lines(int n, const std::string& prefix) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += prefix + std::to_string(i) + "\r\n";
+    return out;
+}
+
+struct HostileCase {
+    const char* name;
+    std::function<void(Fault&, Limits&)> setUp;
+    std::function<std::string(Connection&)> call;
+    std::string expected;
+};
+
+class Hostile : public FaultServer, public ::testing::WithParamInterface<HostileCase> {};
+
+TEST_P(Hostile, ServerIsBoundedAndTheCauseNamed) {
+    Limits limits;
+    limits.minimumRate = {256, std::chrono::milliseconds(500)};
+    GetParam().setUp(server_, limits);
+    session_.setLimits(limits);
+    auto c = connect();
+    ASSERT_TRUE(c);
+    EXPECT_EQ(GetParam().call(*c), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Hostile,
+    ::testing::Values(
+        HostileCase{"listingWithout150", [](Fault& f, Limits&) {
+                        f.script().listingWithout150 = true;
+                        f.script().listing = lines(2, "type=file;size=1; f");
+                    }, listed, "2 entries"},
+        HostileCase{"listingThatDrips", [](Fault& f, Limits&) {
+                        f.script().listing = "type=file;size=1; f\r\n";
+                        f.script().dripMs = 50;
+                        f.script().dripForever = true;
+                    }, listed, "the listing came in under 256 bytes in 500 ms"},
+        HostileCase{"slowListingThatLives", [](Fault& f, Limits&) {
+                        f.script().listing = lines(40, "type=file;size=1; name_");
+                        f.script().dripMs = 20;
+                        f.script().dripBytes = 32;
+                    }, listed, "40 entries"},
+        HostileCase{"replyThatDrips", [](Fault& f, Limits&) {
+                        f.script().dripMs = 50;
+                        f.on("CWD", {Fault::Action::Drip, "250-still here"});
+                    }, [](Connection& c) { return outcome(c.changeDirectory("x")); },
+                    "the server's reply to CWD came in under 256 bytes in 500 ms"},
+        HostileCase{"tooManyEntries", [](Fault& f, Limits& l) {
+                        f.script().features = "";
+                        f.script().listing = lines(101, "+\t");
+                        l.listingEntries = 100;
+                    }, listed, "the listing has more than 100 entries"},
+        HostileCase{"listingNeverAnswers", [](Fault& f, Limits&) { f.on("MLSD", {Fault::Action::Silent, ""}); },
+                    listed, "the listing did not answer within 1 s"},
+        HostileCase{"closedAfter150", [](Fault& f, Limits&) {
+                        f.on("MLSD", {Fault::Action::Hangup, "150 Here it comes"});
+                    }, listed, "the server closed the connection during the listing"},
+        HostileCase{"uploadNeverAnswers", [](Fault& f, Limits&) { f.on("STOR", {Fault::Action::Silent, ""}); },
+                    [](Connection& c) { return outcome(upload(c, "x", "data")); },
+                    "the upload of x did not answer within 1 s"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FaultServer, IdleCloseLogsInAgainAndReturnsToTheDirectory) {
     auto c = connect();

@@ -184,6 +184,7 @@ bool FaultFtpServer::handle(int fd, const std::string& line) {
         return false;
     }
     if (ruled && rule.action == Action::Reply) return sendText(fd, rule.text);
+    if (ruled && rule.action == Action::Drip) return drip(fd, rule.text);
     bool close = false;
     std::string reply = defaultReply(verb, arg, fd, close);
     if (!reply.empty() && !sendText(fd, reply)) return false;
@@ -236,16 +237,48 @@ int FaultFtpServer::acceptData() {
     return fd;
 }
 
+void FaultFtpServer::sendListing(int data) {
+    const std::string& all = script_.listing;
+    if (script_.dripMs <= 0 || all.empty()) {
+        send(data, all.data(), all.size(), MSG_NOSIGNAL);
+        return;
+    }
+    std::size_t at = 0;
+    for (int waited = 0; !stop_ && waited < kDripLimitMs; waited += script_.dripMs) {
+        if (at >= all.size()) {
+            if (!script_.dripForever) return;
+            at = 0;
+        }
+        const std::size_t n = std::min(script_.dripBytes, all.size() - at);
+        if (send(data, all.data() + at, n, MSG_NOSIGNAL) != static_cast<ssize_t>(n)) return;
+        at += n;
+        usleep(script_.dripMs * 1000);
+    }
+}
+
+bool FaultFtpServer::drip(int fd, const std::string& text) {
+    for (int waited = 0; !stop_ && waited < kDripLimitMs; waited += script_.dripMs) {
+        if (!sendText(fd, text)) return false;
+        usleep(script_.dripMs * 1000);
+    }
+    return false;
+}
+
 std::string FaultFtpServer::transfer(int fd, const std::string& verb, const std::string& arg) {
     int data = acceptData();
     if (data < 0) return "425 No data connection";
     if (verb != "STOR") {
+        if (script_.listingWithout150) {
+            sendListing(data);
+            ::close(data);
+            return "226 Done";
+        }
         if (script_.coalesceTransferReplies) {
             sendText(fd, "150 Here it comes\r\n226 Done");
         } else {
             sendText(fd, "150 Here it comes");
         }
-        send(data, script_.listing.data(), script_.listing.size(), MSG_NOSIGNAL);
+        sendListing(data);
         ::close(data);
         return script_.coalesceTransferReplies ? std::string() : script_.sendFinal;
     }

@@ -20,6 +20,7 @@ public:
         Silent,       // never answer
         Hangup,       // send `text` (if any), then close the control connection
         HangupAfter,  // answer normally, then close (an idle timeout right after this command)
+        Drip,         // send `text` again every dripMs, a reply that never ends (for kDripLimitMs)
     };
     struct Rule {
         Action action = Action::Reply;
@@ -41,7 +42,12 @@ public:
         long pauseDataAfter = -1;           // stop reading STOR's data after this many bytes until
                                             // the client ends the data connection
         bool sendGreeting = true;
+        bool listingWithout150 = false;     // the listing's data, then 226, and no 150 before
+        int dripMs = 0;                     // listings go out dripBytes at a time, one piece per dripMs
+        std::size_t dripBytes = 4;
+        bool dripForever = false;           // the dripped listing starts over at its end
     };
+    static constexpr int kDripLimitMs = 10000;  // a drip that "never ends" ends here, so a test cannot hang
 
     explicit FaultFtpServer(bool ipv6 = false);
     ~FaultFtpServer();
@@ -76,6 +82,8 @@ private:
     std::string openPassive(bool extended);
     std::string transfer(int fd, const std::string& verb, const std::string& arg);
     int acceptData();
+    void sendListing(int data);
+    bool drip(int fd, const std::string& text);
 
     bool ipv6_;
     int listenFd_ = -1;
