@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include "core/SettingsStore.h"
+#include "core/WriteTarget.h"
 
 namespace launcher {
 
@@ -81,7 +82,12 @@ QByteArray entryText(const QString& executable) {
 
 bool CrearLink(const QString& desktopFolder, const QString& executable) {
     if (desktopFolder.isEmpty() || executable.isEmpty() || !QFileInfo(desktopFolder).isDir()) return false;
-    QSaveFile file(QDir(desktopFolder).filePath(fileName()));
+    const auto target = writetarget::resolve(QDir(desktopFolder).filePath(fileName()));
+    if (!target.allowed()) {
+        qWarning("%s", qPrintable(QStringLiteral("Pelicano: ") + target.refusal));
+        return false;
+    }
+    QSaveFile file(target.path);
     if (!file.open(QIODevice::WriteOnly)) return false;
     const QByteArray text = entryText(executable);
     if (file.write(text) != text.size() || !file.commit()) return false;

@@ -4,6 +4,20 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "WriteTarget.h"
+
+namespace {
+
+// The file lists the user's hosts and user names: made readable by the user alone.
+void createPrivateFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) ::close(fd);
+}
+
+}  // namespace
 
 QString SettingsStore::defaultPath() {
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -11,8 +25,17 @@ QString SettingsStore::defaultPath() {
     return base + QStringLiteral("/pelicano/pelicano.ini");
 }
 
-SettingsStore::SettingsStore(const QString& filePath)
-    : path_(filePath), settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {}
+SettingsStore::SettingsStore(const QString& filePath) : path_(filePath) {
+    // Never opened when refused: reading a pipe or a device could block or never end.
+    const auto target = writetarget::resolve(filePath);
+    if (target.allowed()) settings_ = std::make_unique<QSettings>(target.path, QSettings::IniFormat);
+    else refuse(target.refusal);
+}
+
+void SettingsStore::refuse(const QString& why) {
+    if (refusal_.isEmpty()) qWarning("%s", qPrintable(QStringLiteral("Pelicano: ") + why));
+    refusal_ = why;
+}
 
 SettingsStore::~SettingsStore() = default;
 
@@ -23,6 +46,7 @@ QString SettingsStore::keyPath(const QString& application, const QString& sectio
 
 QString SettingsStore::Leer(const QString& application, const QString& section, const QString& key,
                             const QString& defaultValue) const {
+    if (!settings_) return defaultValue;
     // Pick up changes made by another instance or by hand since we last looked.
     settings_->sync();
     const QVariant v = settings_->value(keyPath(application, section, key));
@@ -34,7 +58,13 @@ QString SettingsStore::Leer(const QString& application, const QString& section, 
 
 bool SettingsStore::Guardar(const QString& application, const QString& section, const QString& key,
                             const QString& value) {
-    QDir().mkpath(QFileInfo(path_).absolutePath());
+    const auto target = writetarget::resolve(path_);
+    if (!settings_ || !target.allowed()) {
+        refuse(target.allowed() ? refusal_ : target.refusal);
+        return false;
+    }
+    if (!writetarget::makePrivateFolder(QFileInfo(target.path).absolutePath())) return false;
+    createPrivateFile(target.path);
     settings_->sync();  // merge what is on disk first, so no other value is lost
     settings_->setValue(keyPath(application, section, key), value);
     settings_->sync();

@@ -26,10 +26,15 @@ public:
                  const QString& value);
 
     const QString& filePath() const { return path_; }
+    // Why the file is neither read nor written (a link to something that is not a regular
+    // file); empty when it is usable.
+    const QString& refusal() const { return refusal_; }
 
 private:
     static QString keyPath(const QString& application, const QString& section, const QString& key);
+    void refuse(const QString& why);
 
     QString path_;
+    QString refusal_;
     std::unique_ptr<QSettings> settings_;
 };

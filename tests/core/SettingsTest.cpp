@@ -1,10 +1,14 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "core/HostSlots.h"
 #include "core/NumberText.h"
 #include "core/SettingsStore.h"
+#include "FtpServerProcess.h"
 
 namespace {
 
@@ -26,7 +30,43 @@ TEST_F(SettingsTest, NamesIgnoreCaseAndValuesSurviveANewStore) {
     SettingsStore again(path());
     EXPECT_EQ(again.Leer(QStringLiteral("PELICANO"), QStringLiteral("LINK"), QStringLiteral("pvez")),
               QStringLiteral("1"));
+    // It lists the user's hosts and user names: nobody else may read it.
+    EXPECT_EQ(QFileInfo(path()).permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser);
+    EXPECT_EQ(QFileInfo(QFileInfo(path()).path()).permissions() & 0x0777,
+              QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
 }
+
+// pelicano.ini as a link: saved through it only into a regular file; anything else stays as it was.
+class SettingsLink : public SettingsTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SettingsLink, WritesThroughOnlyToARegularFile) {
+    const std::string kind = GetParam();
+    const QString target = dir.path() + QStringLiteral("/target");
+    if (kind == "file") testsupport::writeFile(target.toStdString(), "[x]\ny=1\n");
+    if (kind == "fifo") ASSERT_EQ(mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    if (kind == "folder") QDir().mkpath(target);
+    QDir().mkpath(dir.path() + QStringLiteral("/pelicano"));
+    ASSERT_TRUE(QFile::link(target, path()));
+
+    SettingsStore store(path());
+    const bool saved = store.Guardar(QStringLiteral("Pelicano"), QStringLiteral("Link"), QStringLiteral("Pvez"),
+                                     QStringLiteral("1"));
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    if (kind == "file") {
+        EXPECT_TRUE(saved);
+        EXPECT_NE(testsupport::readFile(target.toStdString()).find("pvez=1"), std::string::npos);
+        return;
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(store.refusal().isEmpty());
+    struct stat st {};
+    const bool there = ::lstat(QFile::encodeName(target).constData(), &st) == 0;
+    EXPECT_EQ(there, kind != "nothing");
+    if (kind == "fifo") EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    if (kind == "folder") EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, SettingsLink, ::testing::Values("file", "fifo", "folder", "nothing"));
 
 TEST_F(SettingsTest, GarbageFileReadsAsDefaultsAndASaveKeepsWorking) {
     QDir().mkpath(dir.path() + QStringLiteral("/pelicano"));

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "FtpServerProcess.h"
 #include "app/DesktopLauncher.h"
@@ -134,6 +135,16 @@ TEST_F(DesktopLauncherTest, FailuresAreSilentAndLeaveNothingBehind) {
     EXPECT_TRUE(QFileInfo(launcherPath()).isDir());
 
     EXPECT_FALSE(launcher::CrearLink(QString(), QStringLiteral("/usr/bin/pelicano")));
+
+    // Through a link only into a regular file: a pipe behind it is left a pipe.
+    ASSERT_TRUE(QDir(launcherPath()).removeRecursively());
+    const QString pipe = desktop.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(pipe, launcherPath()));
+    EXPECT_FALSE(launcher::CrearLink(desktop.path(), QStringLiteral("/usr/bin/pelicano")));
+    struct stat st {};
+    EXPECT_TRUE(::stat(QFile::encodeName(pipe).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(QFileInfo(launcherPath()).isSymLink());
 }
 
 TEST_F(DesktopLauncherTest, AReadOnlyDesktopGetsNoLauncher) {
