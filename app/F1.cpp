@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <utility>
 
 #include "Artwork.h"
 #include "DesktopLauncher.h"
@@ -60,11 +61,14 @@ F1::F1(SettingsStore& store, SessionState& session, QWidget* parent)
     connect(m_.configuracion, &QAction::triggered, this, &F1::configuracion_Click);
     connect(m_.acerca, &QAction::triggered, this, &F1::acerca_Click);
 
-    pendingClose_.setInterval(25);
-    connect(&pendingClose_, &QTimer::timeout, this, [this] {
+    session_.allowWhileWaiting(c_.cmddesconecto);
+    pendingTimer_.setInterval(25);
+    connect(&pendingTimer_, &QTimer::timeout, this, [this] {
         if (operationInFlight()) return;
-        pendingClose_.stop();
-        close();
+        pendingTimer_.stop();
+        const Pending what = std::exchange(pending_, Pending::None);
+        if (what == Pending::Close) close();
+        if (what == Pending::Disconnect) cmddesconecto_Click();
     });
 }
 
@@ -142,11 +146,17 @@ void F1::Form_Load() {
 
 bool F1::operationInFlight() const { return session_.busy() || upload_->running(); }
 
+void F1::whenIdle(Pending what) {
+    if (what > pending_) pending_ = what;  // a close outranks a disconnect
+    if (!upload_->running()) session_.giveUp();
+    pendingTimer_.start();
+}
+
 void F1::closeEvent(QCloseEvent* event) {
     if (operationInFlight()) {
         // Handles in use by a running handler must outlive it: close once it has returned.
         if (upload_->running()) upload_->requestCancel();
-        pendingClose_.start();
+        whenIdle(Pending::Close);
         event->ignore();
         return;
     }

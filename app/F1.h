@@ -69,6 +69,10 @@ private:
     void placeCentred();
     void Form_QueryUnload();
     bool operationInFlight() const;
+    // A close or a disconnect asked for while an FTP call runs: the call is given up, and the
+    // request is carried out once it has returned.
+    enum class Pending { None, Disconnect, Close };
+    void whenIdle(Pending what);
     void pressDefaultButton();
     bool checkFields();
     void recordHost();
@@ -87,5 +91,6 @@ private:
     FrmAcerca* acerca_ = nullptr;   // made on first use
     bool connected_ = false;
     bool loaded_ = false;
-    QTimer pendingClose_;  // retries a close asked for while an FTP operation ran
+    Pending pending_ = Pending::None;
+    QTimer pendingTimer_;  // carries out pending_ once no FTP operation runs
 };

@@ -61,6 +61,10 @@ void F1::cmdconectar_Click() {
         if (result) session_.hConexion = std::move(result).value();
     }
 
+    if (!session_.hConexion && session_.givingUp()) {  // the user closed or disconnected meanwhile
+        session_.closeSession();
+        return;
+    }
     if (!session_.hConexion) {
         Dialogs::instance().MsgBox(
             QStringLiteral("No se ha podido realizar la conexión con el servidor, asegurese que el usuario "
@@ -75,13 +79,13 @@ void F1::cmdconectar_Click() {
     c_.ImgVerde->show();
     c_.Imgrojo->hide();
     c_.cmdconectar->setEnabled(false);
+    c_.cmddesconecto->show();  // before the listing, which it can give up
     EnumFiles();
     c_.CmdSubir->setEnabled(true);
     setWindowTitle(QStringLiteral("Pelicano (Conectado)"));
     c_.lsthost->setEnabled(false);
     c_.Txtusuario->setEnabled(false);
     c_.Txtlogin->setEnabled(false);
-    c_.cmddesconecto->show();
     remote_->connectedLook();
     recordHost();
 }
@@ -89,7 +93,10 @@ void F1::cmdconectar_Click() {
 void F1::recordHost() { hostslots::record(store_, c_.lsthost->currentText(), c_.Txtusuario->text()); }
 
 void F1::cmddesconecto_Click() {
-    if (session_.busy()) return;
+    if (session_.busy()) {
+        whenIdle(Pending::Disconnect);
+        return;
+    }
     session_.closeConnection();
     session_.closeSession();
     connected_ = false;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "EventYield.h"
+#include "WaitGate.h"
 #include "ftp/Connection.h"
 #include "ftp/Session.h"
 
@@ -38,6 +39,13 @@ public:
     };
     bool busy() const { return operations_ > 0; }
 
+    // The user closed the window or disconnected during a wait: the engine's waits end at once
+    // (Cancelled), and what follows shows no error for it. Cleared with the next session.
+    void giveUp() { givingUp_ = true; }
+    bool givingUp() const { return givingUp_; }
+    // Controls that still take clicks while the engine waits.
+    void allowWhileWaiting(QWidget* control) { gate_.allow(control); }
+
     // During an upload the user must reach the upload window's Cancel while the engine waits.
     class AllowInputWhileWaiting {
     public:
@@ -55,5 +63,7 @@ public:
 
 private:
     int operations_ = 0;
+    bool givingUp_ = false;
     EventYield::Input waitInput_ = EventYield::Input::Excluded;
+    WaitGate gate_;
 };

@@ -29,6 +29,7 @@ void RemoteView::Crearcarpeta_Click() {
     if (typed.isEmpty()) return;
     const std::string name = remote::typedName(typed);
     const bool created = callThenList([&](ftp::Connection& c) { return bool(c.createDirectory(name)); });
+    if (!created && session_.givingUp()) return;
     if (!created) {
         Dialogs::instance().MsgBox(QStringLiteral("No se pudo crear la carpeta ") + quoted(typed), Dialogs::Critical,
                                    QStringLiteral("Error"));
@@ -66,7 +67,7 @@ void RemoteView::Eliminar_Click() {
             return;
         const bool deleted =
             callThenList([&](ftp::Connection& c) { return bool(c.deleteFile(names.front())); });
-        if (!deleted)
+        if (!deleted && !session_.givingUp())
             dialogs.MsgBox(QStringLiteral("Error al intentar eliminar el archivo ") + shown, Dialogs::Critical);
         return;
     }
@@ -77,8 +78,10 @@ void RemoteView::Eliminar_Click() {
     SessionState::Operation operation(session_);
     BusyCursor busy;
     // Every selected file is tried; one that cannot be deleted does not stop the others.
-    for (const std::string& name : names)
+    for (const std::string& name : names) {
+        if (session_.givingUp()) break;
         if (ftp::Connection* conn = session_.hConexion.get()) (void)conn->deleteFile(name);
+    }
     EnumFiles();
 }
 
@@ -90,7 +93,7 @@ void RemoteView::eliminarcarpeta_Click() {
     if (dialogs.MsgBox(QStringLiteral("Confirma eliminar el directorio ") + shown, Dialogs::Question) == Dialogs::No)
         return;
     const bool removed = callThenList([&](ftp::Connection& c) { return bool(c.removeDirectory(name)); });
-    if (!removed)
+    if (!removed && !session_.givingUp())
         dialogs.MsgBox(QStringLiteral("No se ha podido eliminar la carpeta ") + quoted(shown), Dialogs::Critical,
                        QStringLiteral("Error"));
 }

@@ -288,6 +288,7 @@ void RemoteView::PicFolder_DblClick(int Index) {
     if (!idle() || Index < 0 || Index >= CantCarpetas() || Picfondo_->model().hidden()) return;
     const std::string name = folderName(Index);
     const bool changed = callThenList([&](ftp::Connection& c) { return bool(c.changeDirectory(name)); });
+    if (!changed && session_.givingUp()) return;
     if (!changed) {
         Dialogs::instance().MsgBox(QStringLiteral("Error al cambiar directorio"), Dialogs::Critical, QStringLiteral("Error"));
         return;
@@ -302,7 +303,7 @@ void RemoteView::Cmdup_Click() {
     if (dirs_.NivelDir() == 0) Cmdup_->setEnabled(false);
     const bool changed =
         target && callThenList([&](ftp::Connection& c) { return bool(c.changeDirectory(*target)); });
-    if (!changed)
+    if (!changed && !session_.givingUp())
         Dialogs::instance().MsgBox(QStringLiteral("No se puede cambiar de directorio"), Dialogs::Critical,
                                    QStringLiteral("Error"));
 }
@@ -351,4 +352,4 @@ void RemoteView::List1_MouseUp(Qt::MouseButton Button, QPoint globalPos) {
     showPopup_(menucontextual_, globalPos);
 }
 
-void RemoteView::Lbdir_MouseMove() { Lbdir_->setToolTip(Lbdir_->text()); }
+void RemoteView::Lbdir_MouseMove() { Lbdir_->setToolTip(remote::plainTip(Lbdir_->text())); }

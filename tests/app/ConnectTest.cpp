@@ -1,5 +1,8 @@
 #include <QFile>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <optional>
 
 #include "F1Fixture.h"
 #include "FakeConnection.h"
@@ -292,5 +295,78 @@ TEST_F(ConnectTest, CloseAskedDuringTheConnectWaitsForItToFinish) {
     EXPECT_TRUE(destroyed);
     EXPECT_FALSE(session.hSesion);
 }
+
+// A server that never answers: waits the way the engine does, through the session's wait hook,
+// until the hook gives up (Cancelled) or 10 s pass (Timeout). The first wait posts `act`, which
+// runs inside the window's event processing, as a click or a close from the user would.
+ftp::ErrorKind waitOnServer(ftp::Session& s, const std::function<void()>& act, bool heedHook = true) {
+    QTimer::singleShot(0, act);
+    for (int i = 0; i < 2000; ++i) {
+        if (!s.waitHook()() && heedHook) return ftp::ErrorKind::Cancelled;
+        if (!heedHook && i == 50) return ftp::ErrorKind::Refused;  // fails on its own meanwhile
+        QThread::msleep(5);
+    }
+    return ftp::ErrorKind::Timeout;
+}
+
+struct GiveUpCase {
+    const char* name;
+    const char* stall;  // "connect", "failingConnect", "listing" or "folder"
+    bool close;         // close the window; otherwise press "Desconectar"
+};
+
+class GiveUpTest : public ConnectTest, public ::testing::WithParamInterface<GiveUpCase> {};
+
+TEST_P(GiveUpTest, EndsTheWaitAndIsCarriedOut) {
+    const std::string stall = GetParam().stall;
+    std::optional<ftp::ErrorKind> ended;
+    auto act = [this] {
+        if (GetParam().close) w->close();
+        else QTest::mouseClick(c().cmddesconecto, Qt::LeftButton);
+    };
+    struct Stalling : FakeConnection {
+        std::function<ftp::ErrorKind()> wait;
+        std::string at;
+        ftp::Result<std::unique_ptr<ftp::Find>> findFiles(const std::string& p) override {
+            if (at == "listing") return ftp::Error{wait(), "listing", {}};
+            return std::make_unique<ftp::Find>(std::vector<ftp::Entry>{{"sub", ftp::kDirectory, 0}});
+        }
+        ftp::Status changeDirectory(const std::string&) override { return ftp::Error{wait(), "cwd", {}}; }
+    };
+    load();
+    w->setConnector([&](ftp::Session& s, const std::string&, std::uint16_t, const std::string&,
+                        const std::string&) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
+        if (stall == "connect" || stall == "failingConnect") {
+            ended = waitOnServer(s, act, stall == "connect");
+            return ftp::Error{*ended, "connect", {}};
+        }
+        auto conn = std::make_unique<Stalling>();
+        conn->at = stall;
+        conn->wait = [&s, &ended, act] { return *(ended = waitOnServer(s, act)); };
+        return std::unique_ptr<ftp::Connection>(std::move(conn));
+    });
+    fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("pw"));
+    w->cmdconectar_Click();
+    if (stall == "folder") w->remote()->PicFolder_DblClick(0);
+    ASSERT_TRUE(ended);
+    if (stall != "failingConnect") EXPECT_EQ(*ended, ftp::ErrorKind::Cancelled);
+    EXPECT_TRUE(dialogs.boxes().isEmpty()) << "no error for a call the user gave up";
+    if (GetParam().close) {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !w->isVisible(); }, 2000));
+        EXPECT_FALSE(get("Pelicano", "Ultdir", "path").isEmpty()) << "saved as a normal close saves";
+    } else {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !w->connected(); }, 2000));
+        expectDisconnectedLook();
+    }
+    EXPECT_FALSE(session.hConexion);
+}
+
+INSTANTIATE_TEST_SUITE_P(Waits, GiveUpTest,
+                         ::testing::Values(GiveUpCase{"connectClosed", "connect", true},
+                                           GiveUpCase{"failingConnectClosed", "failingConnect", true},
+                                           GiveUpCase{"listingClosed", "listing", true},
+                                           GiveUpCase{"listingDisconnected", "listing", false},
+                                           GiveUpCase{"folderDisconnected", "folder", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
