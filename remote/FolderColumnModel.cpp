@@ -1,5 +1,7 @@
 #include "FolderColumnModel.h"
 
+#include "RemoteName.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -36,7 +38,7 @@ FolderColumnModel::Cell& FolderColumnModel::place(std::string name, QString capt
 
 int FolderColumnModel::add(std::string name, QString caption) {
     Cell& c = place(std::move(name), std::move(caption));
-    c.iconTip = c.caption;
+    c.iconTip = remote::plainTip(c.caption);
     return CantCarpetas() - 1;
 }
 
@@ -48,7 +50,7 @@ int FolderColumnModel::addByHand(std::string name, QString caption) {
 void FolderColumnModel::layout() {
     offset_ = 0;
     // The first caption keeps the template's left edge and has no tooltip of its own.
-    for (std::size_t i = 1; i < cells_.size(); ++i) cells_[i].captionTip = cells_[i].caption;
+    for (std::size_t i = 1; i < cells_.size(); ++i) cells_[i].captionTip = remote::plainTip(cells_[i].caption);
 }
 
 int FolderColumnModel::indexOfName(const std::string& name) const {

@@ -9,7 +9,10 @@
 namespace remote {
 
 // UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise (every byte then shows as something).
+// Control characters show as visible marks, never as layout (a tab, a line break, an escape).
 QString displayName(const std::string& bytes);
+// A tooltip that shows `text` as it is, even when it looks like markup ("<b>x").
+QString plainTip(const QString& text);
 // What the user typed, as the bytes sent to the server.
 std::string typedName(const QString& text);
 // Removes leading and trailing space characters only (tabs and other blanks stay).

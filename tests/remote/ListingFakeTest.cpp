@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 #include "FakeConnection.h"
@@ -320,6 +321,21 @@ TEST_F(ListingFake, LongNamesTooltipsAndTheListsMenuKey) {
     ASSERT_EQ(h.popups.size(), 2u);
     EXPECT_EQ(h.popups[1][0].text, QStringLiteral("Eliminar f"));
     EXPECT_EQ(h.view->List1()->selectedItems().size(), 1);
+
+    // A name that looks like markup is shown as it is, in the path's tooltip and the column's.
+    auto shown = [](const QString& tip) {
+        QTextDocument d;
+        if (Qt::mightBeRichText(tip)) d.setHtml(tip);
+        else d.setPlainText(tip);
+        return d.toPlainText();
+    };
+    fake->cwd = "/<b>x";
+    fake->dirs[fake->cwd] = {FakeConnection::folder("<i>y"), FakeConnection::folder("<b>" + longName)};
+    h.view->EnumFiles();
+    QTest::mouseMove(h.view->Lbdir(), QPoint(6, 6));
+    EXPECT_EQ(shown(h.view->Lbdir()->toolTip()), QStringLiteral("/<b>x"));
+    EXPECT_EQ(shown(h.column()->PicFolderToolTip(0)), QStringLiteral("<i>y"));
+    EXPECT_EQ(shown(h.column()->model().cell(1).captionTip), QString::fromStdString("<b>" + longName));
     h.window.close();
 }
 

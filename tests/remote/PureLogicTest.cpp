@@ -154,6 +154,10 @@ TEST(RemoteNameTest, DisplayFallsBackToLatin1AndTypedNamesAreUtf8) {
     EXPECT_EQ(displayName("a\xc3\xb1o"), QStringLiteral("año"));
     EXPECT_EQ(displayName("a\xf1o"), QStringLiteral("año"));        // Latin-1 bytes
     EXPECT_EQ(displayName("\xc3"), QString(QChar(0xC3)));            // a cut sequence
+    // Controls show as marks, never as layout: C0, DEL, C1, a line separator.
+    EXPECT_EQ(displayName("a\tb\nc\x1b[2J\x7f"), QStringLiteral("a\u2409b\u240Ac\u241B[2J\u2421"));
+    EXPECT_EQ(displayName("x\xc2\x9b\xe2\x80\xa8y"), QStringLiteral("x\uFFFD\uFFFDy"));
+    EXPECT_EQ(displayName("\x9b"), QStringLiteral("\uFFFD"));  // C1 as a Latin-1 byte
     EXPECT_EQ(typedName(QStringLiteral("año")), "a\xc3\xb1o");
     EXPECT_EQ(trimSpaces(QStringLiteral("  nueva carpeta  ")), QStringLiteral("nueva carpeta"));
     EXPECT_EQ(trimSpaces(QStringLiteral("\tx ")), QStringLiteral("\tx"));  // only spaces go
