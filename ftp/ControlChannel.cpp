@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "RateGuard.h"
+#include "Wipe.h"
 
 namespace ftp {
 
@@ -81,6 +82,7 @@ Status ControlChannel::send(const std::string& command) {
     verb_ = command.substr(0, command.find(' '));
     std::string line = command + "\r\n";
     Status s = socket_.sendAll(line.data(), line.size(), waiter_, timeouts_.reply);
+    wipe(line);  // it may be the PASS command
     if (s.failed()) return fail(s.error().kind, s.error().message);
     return s;
 }

@@ -11,6 +11,7 @@
 #include "ReplyParsers.h"
 #include "Download.h"
 #include "Upload.h"
+#include "Wipe.h"
 
 namespace ftp {
 
@@ -68,6 +69,7 @@ FtpConnection::~FtpConnection() {
     download_ = nullptr;
     if (control_.isOpen() && control_.send("QUIT")) (void)control_.finalReply(std::min(kQuitWait, timeouts_.reply));
     control_.close();
+    wipe(credentials_.password);  // kept until now only for a fresh login after an idle close
 }
 
 void FtpConnection::uploadFinished(Upload* upload) {
@@ -112,7 +114,9 @@ Status FtpConnection::logIn() {
         control_.close();
         return refused("login refused", r.value());
     }
-    r = control_.command("PASS " + credentials_.password);
+    std::string pass = "PASS " + credentials_.password;
+    r = control_.command(pass);
+    wipe(pass);
     if (r.failed()) return r.error();
     if (isCode(r.value(), 2)) return Status::ok();
     // 332 asks for an account, which we never have; anything else is a refusal.
