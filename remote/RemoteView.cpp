@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QWheelEvent>
 #include <limits>
+#include <malloc.h>
 
 #include "FcN.h"
 #include "FolderColumn.h"
@@ -31,6 +32,17 @@ using remote::toBytes;
 
 namespace {
 constexpr unsigned kWhite = 0x00FFFFFF;
+constexpr int kLargeListing = 10000;
+
+// Empties the list and the folder cells; after a large listing the freed memory goes back to
+// the system, which the allocator would otherwise keep for the life of the process.
+void clearListing(QListWidget* list, remote::FolderColumnModel& cells) {
+    const bool large = list->count() + cells.CantCarpetas() > kLargeListing;
+    list->clear();
+    cells.clear();
+    if (large) malloc_trim(0);
+}
+
 constexpr unsigned kYellow = 0x0000FFFF;
 constexpr int kNameRole = Qt::UserRole;  // the item's name as the server sent it
 }  // namespace
@@ -207,8 +219,7 @@ void RemoteView::EnumFiles() {
     auto dir = conn ? conn->currentDirectory() : ftp::Result<std::string>(ftp::Error{});
     setLbdir(dir ? dir.value() : std::string());
     Lblserv_->clear();
-    List1_->clear();
-    cells.clear();
+    clearListing(List1_, cells);
     Picfondo_->cellsChanged();
     setUpScrollBar();
     if (!conn) return;
@@ -276,7 +287,9 @@ void RemoteView::connectedLook() {
 
 void RemoteView::disconnectedLook() {
     connected_ = false;
+    const bool large = List1_->count() > kLargeListing;
     List1_->clear();
+    if (large) malloc_trim(0);  // as clearListing: give a large listing's memory back
     setList1Background(kWhite);
     Crearcarpeta_->setVisible(false);
     Crearcarpeta_->setEnabled(false);
