@@ -1,14 +1,16 @@
 # Shared by the benchmark scripts (sourced, not run).
 
-# Starts vsftpd from our own configuration on a free loopback port, serving ROOT (anonymous, write
+# Starts vsftpd (unpacked into the build by scripts/ftp-servers.sh, never installed as a
+# service) from our own configuration on a free loopback port, serving ROOT (anonymous, write
 # enabled), with its scratch files in WORK. Sets $port and $vsftpd_pid; waits until it listens.
 start_vsftpd() {
   local root=$1 work=$2
+  scripts/ftp-servers.sh build/ftp-servers
   mkdir -p "$work/empty"
   port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
   sed -e "s|@ROOT@|$root|" -e "s|@EMPTY@|$work/empty|" -e "s|@PORT@|$port|" \
       scripts/vsftpd/vsftpd.conf.in > "$work/vsftpd.conf"
-  /usr/sbin/vsftpd "$work/vsftpd.conf" >"$work/vsftpd.log" 2>&1 &
+  build/ftp-servers/root/usr/sbin/vsftpd "$work/vsftpd.conf" >"$work/vsftpd.log" 2>&1 &
   vsftpd_pid=$!
   for _ in $(seq 100); do
     if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then return 0; fi

@@ -14,7 +14,8 @@ stamp="$cache/unpacked"
 
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-export DEBIAN_FRONTEND=noninteractive
+# sudo drops the environment: the setting is passed on the command itself.
+apt=("${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get)
 
 apt_lists_present() { compgen -G "/var/lib/apt/lists/*_Packages*" >/dev/null; }
 
@@ -27,7 +28,7 @@ missing_libraries() {
 }
 
 if [ ! -f "$stamp" ]; then
-  apt_lists_present || "${sudo_cmd[@]}" apt-get update -q
+  apt_lists_present || "${apt[@]}" update -q
   rm -rf "$cache/debs" "$cache/root"
   mkdir -p "$cache/debs" "$cache/root"
   (cd "$cache/debs" && apt-get download -qq "${packages[@]}" 2>&1 | grep -v '^W: Download is performed unsandboxed' || true)
@@ -41,12 +42,12 @@ fi
 libs=$(missing_libraries)
 if [ -n "$libs" ]; then
   # Install the library packages the servers depend on (never the servers themselves).
-  apt_lists_present || "${sudo_cmd[@]}" apt-get update -q
+  apt_lists_present || "${apt[@]}" update -q
   deps=$(apt-cache depends --no-recommends --no-suggests --no-pre-depends "${packages[@]}" |
          awk '/^ *\|?Depends: lib/ {print $2}' | grep -Ev '^libpam-(runtime|modules)$' | sort -u)
   echo "ftp-servers: installing libraries:" $deps
   # shellcheck disable=SC2086
-  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends $deps >/dev/null
+  "${apt[@]}" install -y -q --no-install-recommends $deps >/dev/null
   libs=$(missing_libraries)
   [ -z "$libs" ] || { echo "ftp-servers: still missing: $libs" >&2; exit 1; }
 fi

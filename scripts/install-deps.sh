@@ -7,9 +7,9 @@ set -euo pipefail
 # other faces the windows name (see core/Look.cpp).
 build_pkgs=(cmake g++ make pkg-config libssl-dev qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-comic-neue
             fonts-liberation2 fonts-roboto-unhinted librsvg2-bin)
-test_pkgs=(python3 python3-pyftpdlib python3-openssl openssl vsftpd desktop-file-utils xvfb xauth appstream man-db)
+test_pkgs=(python3 python3-pyftpdlib python3-openssl openssl desktop-file-utils xvfb xauth appstream man-db)
 run_pkgs=(python3 python3-pyftpdlib)
-bench_pkgs=(curl vsftpd time)
+bench_pkgs=(curl time)  # vsftpd comes unpacked by scripts/ftp-servers.sh
 fuzz_pkgs=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
 package_pkgs=(dpkg-dev debootstrap)  # cpack -G DEB and the check of the .deb in a fresh root
 
@@ -38,7 +38,7 @@ done
 echo "Installing missing packages: ${missing[*]}"
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -q
-# vsftpd's post-install tries to start a system service; we only run it from our own config.
-"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+# sudo drops the environment: the setting is passed on the command itself.
+apt=("${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get)
+"${apt[@]}" update -q
+"${apt[@]}" install -y -q --no-install-recommends "${missing[@]}"

@@ -20,7 +20,8 @@ namespace testsupport {
 
 namespace {
 
-constexpr const char* kVsftpd = "/usr/sbin/vsftpd";
+// Unpacked from its package into the build by scripts/ftp-servers.sh, never installed as a service.
+constexpr const char* kVsftpd = PELICANO_FTP_SERVERS "/usr/sbin/vsftpd";
 
 unsigned short freePort() {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -54,7 +55,7 @@ void replaceAll(std::string& s, const std::string& from, const std::string& to) 
 
 VsftpdProcess::VsftpdProcess() : root_(dir_.file("root")) {
     if (access(kVsftpd, X_OK) != 0) {
-        whyNot_ = "vsftpd is not installed (scripts/install-deps.sh test installs it)";
+        whyNot_ = "vsftpd is not unpacked (scripts/ftp-servers.sh build/ftp-servers unpacks it)";
         return;
     }
     std::filesystem::create_directories(root_);
