@@ -43,7 +43,9 @@ TEST_P(SettingsLink, WritesThroughOnlyToARegularFile) {
     const std::string kind = GetParam();
     const QString target = dir.path() + QStringLiteral("/target");
     if (kind == "file") testsupport::writeFile(target.toStdString(), "[x]\ny=1\n");
-    if (kind == "fifo") ASSERT_EQ(mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    if (kind == "fifo") {
+        ASSERT_EQ(mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    }
     if (kind == "folder") QDir().mkpath(target);
     QDir().mkpath(dir.path() + QStringLiteral("/pelicano"));
     ASSERT_TRUE(QFile::link(target, path()));
@@ -62,8 +64,12 @@ TEST_P(SettingsLink, WritesThroughOnlyToARegularFile) {
     struct stat st {};
     const bool there = ::lstat(QFile::encodeName(target).constData(), &st) == 0;
     EXPECT_EQ(there, kind != "nothing");
-    if (kind == "fifo") EXPECT_TRUE(S_ISFIFO(st.st_mode));
-    if (kind == "folder") EXPECT_TRUE(S_ISDIR(st.st_mode));
+    if (kind == "fifo") {
+        EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    }
+    if (kind == "folder") {
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, SettingsLink, ::testing::Values("file", "fifo", "folder", "nothing"));
