@@ -13,6 +13,10 @@ struct Entry {
     std::string name;   // raw bytes exactly as the server sent them
     std::uint32_t attributes = kNormalFile;
     std::uint64_t size = 0;
+    // A symbolic link as the server listed it. Its kind above is what the engine found out by
+    // trying the target; the parser alone cannot know it and lists links as files.
+    bool link = false;
+    std::string linkTarget{};  // as listed after "->"; may be empty or dangling
     bool isDirectory() const { return attributes == kDirectory; }
 };
 

@@ -121,31 +121,40 @@ inline void checkEntry(const ftp::Entry& e, std::string_view input) {
     check(input.find(e.name) != std::string_view::npos, "name not taken from the input");
 }
 
-template <class LineParser, class ListingParser>
-void listing(std::string_view data, LineParser parseLine, ListingParser parseAll) {
-    const auto all = parseAll(data);
-    std::size_t lineEntries = 0;
+// The reader fed line by line (line ends left on) must agree with the whole-payload parse, and
+// no line may give more than the reader's promise of two entries.
+inline void listing(std::string_view data, ftp::ListingReader::Format format) {
+    std::size_t unreadable = 0;
+    const auto all = format == ftp::ListingReader::Format::Mlsd ? ftp::parseMlsdListing(data, &unreadable)
+                                                                 : ftp::parseListing(data, &unreadable);
+    ftp::ListingReader reader(format);
+    std::vector<ftp::Entry> fed;
+    std::size_t lines = 0;
     std::string_view rest = data;
     while (!rest.empty()) {
         const std::size_t lf = rest.find('\n');
-        if (const auto e = parseLine(rest.substr(0, lf))) {
-            check(lineEntries < all.size() && all[lineEntries].name == e->name, "listing and lines disagree");
-            ++lineEntries;
-        }
+        const std::size_t before = fed.size();
+        reader.add(rest.substr(0, lf == std::string_view::npos ? lf : lf + 1), fed);
+        check(fed.size() - before <= 2, "one line gave more than two entries");
+        ++lines;
         rest = lf == std::string_view::npos ? std::string_view() : rest.substr(lf + 1);
     }
-    check(lineEntries == all.size(), "listing and lines disagree on the count");
-    for (const auto& e : all) {
-        checkEntry(e, data);
+    reader.finish(fed);
+    check(fed.size() == all.size() && reader.unreadableLines() == unreadable, "listing and lines disagree");
+    check(all.size() + unreadable <= lines + 1, "more entries and unreadable lines than lines");
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        check(fed[i].name == all[i].name && fed[i].size == all[i].size, "listing and lines disagree");
+        check(!all[i].link || !all[i].isDirectory(), "the parser decided a link's kind");
+        checkEntry(all[i], data);
     }
 }
 
 inline void list(const std::uint8_t* data, std::size_t size) {
-    listing(asText(data, size), ftp::parseListLine, ftp::parseListing);
+    listing(asText(data, size), ftp::ListingReader::Format::List);
 }
 
 inline void mlsd(const std::uint8_t* data, std::size_t size) {
-    listing(asText(data, size), ftp::parseMlsdLine, ftp::parseMlsdListing);
+    listing(asText(data, size), ftp::ListingReader::Format::Mlsd);
 }
 
 }  // namespace fuzzentry

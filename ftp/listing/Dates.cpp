@@ -1,0 +1,204 @@
+#include "Dates.h"
+
+#include <array>
+#include <string>
+
+namespace ftp::listing {
+
+bool isMonthWord(std::string_view lowered);  // Months.cpp
+
+namespace {
+
+using namespace std::string_view_literals;
+
+// The CJK month, day and year marks in UTF-8, Shift_JIS, EUC-JP, GBK, Big5 and EUC-KR.
+constexpr std::array kMonthMarks = {"\xe6\x9c\x88"sv, "\x8c\x8e"sv, "\xb7\xee"sv, "\xd4\xc2"sv,
+                                    "\xa4\xeb"sv,     "\xec\x9b\x94"sv, "\xbf\xf9"sv};
+constexpr std::array kDayMarks = {"\xe6\x97\xa5"sv, "\x93\xfa"sv, "\xc6\xfc"sv, "\xc8\xd5"sv,
+                                  "\xa4\xe9"sv,     "\xec\x9d\xbc"sv, "\xc0\xcf"sv};
+constexpr std::array kYearMarks = {"\xe5\xb9\xb4"sv, "\x94N"sv, "\xc7\xaf"sv, "\xc4\xea"sv,
+                                   "\xa6~"sv,        "\xeb\x85\x84"sv, "\xb3\xe2"sv};
+
+// Removes one trailing mark from the list; false when none is there.
+template <std::size_t N>
+bool stripMark(std::string_view& s, const std::array<std::string_view, N>& marks) {
+    for (std::string_view m : marks) {
+        if (s.size() > m.size() && s.substr(s.size() - m.size()) == m) {
+            s.remove_suffix(m.size());
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string_view stripPunctuation(std::string_view s) {
+    while (!s.empty() && (s.back() == '.' || s.back() == ',')) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+bool isEnglishMonth(std::string_view s) {
+    static constexpr std::string_view kNames = "janfebmaraprmayjunjulaugsepoctnovdec";
+    if (s.size() != 3) {
+        return false;
+    }
+    const char a = lower(s[0]), b = lower(s[1]), c = lower(s[2]);
+    for (std::size_t i = 0; i < kNames.size(); i += 3) {
+        if (kNames[i] == a && kNames[i + 1] == b && kNames[i + 2] == c) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool isDayValue(std::string_view s) { return parseSmall(s, 1, 31).has_value() && s.size() <= 2; }
+
+// "2023-01-15"-like: three numeric groups with one separator, the year four digits first or last.
+bool splitNumericDate(std::string_view s, char separator, std::array<std::string_view, 3>& parts) {
+    std::size_t count = 0;
+    while (count < 3) {
+        const std::size_t cut = s.find(separator);
+        parts[count++] = s.substr(0, cut);
+        if (cut == std::string_view::npos) {
+            break;
+        }
+        s.remove_prefix(cut + 1);
+    }
+    return count == 3 && s.find(separator) == std::string_view::npos &&
+           allDigits(parts[0]) && allDigits(parts[1]) && allDigits(parts[2]);
+}
+
+}  // namespace
+
+bool isMonthName(std::string_view s) {
+    s = stripPunctuation(s);
+    if (s.size() < 3 || s.size() > 24) {
+        return false;
+    }
+    if (isEnglishMonth(s)) {
+        return true;
+    }
+    std::string lowered(s);
+    for (char& c : lowered) {
+        if (isDigit(c)) {
+            return false;
+        }
+        c = lower(c);
+    }
+    return isMonthWord(lowered);
+}
+
+bool isCjkMonth(std::string_view s) {
+    return stripMark(s, kMonthMarks) && parseSmall(s, 1, 12).has_value() && s.size() <= 2;
+}
+
+bool isDay(std::string_view s) {
+    if (!stripMark(s, kDayMarks)) {
+        s = stripPunctuation(s);
+    }
+    return isDayValue(s);
+}
+
+bool isYear(std::string_view s) {
+    if (!stripMark(s, kYearMarks)) {
+        s = stripPunctuation(s);
+    }
+    return s.size() == 4 && allDigits(s);
+}
+
+bool isClock(std::string_view s) {
+    const std::size_t colon = s.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon > 2 || !allDigits(s.substr(0, colon))) {
+        return false;
+    }
+    std::string_view rest = s.substr(colon + 1);
+    if (rest.size() < 2 || !isDigit(rest[0]) || !isDigit(rest[1])) {
+        return false;
+    }
+    rest.remove_prefix(2);
+    if (rest.empty()) {
+        return true;
+    }
+    if (rest[0] != ':' || rest.size() < 3 || !isDigit(rest[1]) || !isDigit(rest[2])) {
+        return false;
+    }
+    rest.remove_prefix(3);
+    return rest.empty() || (rest[0] == '.' && allDigits(rest.substr(1)));
+}
+
+bool isIsoDate(std::string_view s) {
+    return s.size() == 10 && allDigits(s.substr(0, 4)) && s[4] == '-' && allDigits(s.substr(5, 2)) &&
+           s[7] == '-' && allDigits(s.substr(8, 2));
+}
+
+bool isNumericDate(std::string_view s) {
+    for (char separator : {'-', '/', '.'}) {
+        std::array<std::string_view, 3> p;
+        if (s.find(separator) == std::string_view::npos || !splitNumericDate(s, separator, p)) {
+            continue;
+        }
+        const bool yearFirst = p[0].size() == 4 && p[1].size() <= 2 && p[2].size() <= 2;
+        const bool yearLast = p[0].size() <= 2 && p[1].size() <= 2 && (p[2].size() == 2 || p[2].size() == 4);
+        return (yearFirst || yearLast) && !p[1].empty() && !p[0].empty() && !p[2].empty();
+    }
+    return false;
+}
+
+bool isNamedDate(std::string_view s) {
+    const std::size_t a = s.find('-');
+    const std::size_t b = a == std::string_view::npos ? a : s.find('-', a + 1);
+    if (b == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view year = s.substr(b + 1);
+    return isDayValue(s.substr(0, a)) && isMonthName(s.substr(a + 1, b - a - 1)) &&
+           (year.size() == 2 || year.size() == 4) && allDigits(year);
+}
+
+std::size_t strongDateLength(const Fields& fs, std::size_t i) {
+    const auto t = [&](std::size_t k) { return fs.at(i + k); };
+    const bool month0 = isMonthName(t(0)) || isCjkMonth(t(0));
+    if (month0 && isDay(t(1))) {
+        if (t(1).back() == ',' && isYear(t(2)) && isClock(t(3))) {
+            return 4;  // "Oct 08, 2002 09:47"
+        }
+        return isClock(t(2)) || isYear(t(2)) ? 3 : 0;
+    }
+    if (isDay(t(0)) && (isMonthName(t(1)) || isCjkMonth(t(1))) && (isClock(t(2)) || isYear(t(2)))) {
+        return 3;  // "26. Juli 2003", "15 Jan 12:34"
+    }
+    if (isYear(t(0)) && (isCjkMonth(t(1)) || isMonthName(t(1))) && isDay(t(2))) {
+        return isClock(t(3)) ? 4 : 3;  // "2003年 3月 29日", "2020 szept 9"
+    }
+    if (isIsoDate(t(0)) || isNumericDate(t(0)) || isNamedDate(t(0))) {
+        if (!isClock(t(1))) {
+            return 1;
+        }
+        return isIsoDate(t(0)) && t(2).size() == 5 && (t(2)[0] == '+' || t(2)[0] == '-') &&
+                       allDigits(t(2).substr(1))
+                   ? 3
+                   : 2;
+    }
+    return 0;
+}
+
+std::size_t weakDateLength(const Fields& fs, std::size_t i) {
+    const auto t = [&](std::size_t k) { return fs.at(i + k); };
+    const auto plausibleYear = [](std::string_view s) { return parseSmall(s, 1970, 2099).has_value(); };
+    const auto month = [](std::string_view s) { return s.size() <= 2 && parseSmall(s, 1, 12).has_value(); };
+    if (month(t(0)) && isDay(t(1)) && (isClock(t(2)) || plausibleYear(t(2)))) {
+        return 3;  // "3 29 03:26"
+    }
+    const std::size_t dash = t(0).find('-');
+    if (t(0).size() == 5 && dash == 2 && month(t(0).substr(0, 2)) && isDay(t(0).substr(3)) &&
+        (isClock(t(1)) || plausibleYear(t(1)))) {
+        return 2;  // "09-26 2000"
+    }
+    if (plausibleYear(t(0)) && month(t(1)) && isDay(t(2))) {
+        return isClock(t(3)) ? 4 : 3;  // "2005 1 6"
+    }
+    return 0;
+}
+
+}  // namespace ftp::listing

@@ -1,0 +1,49 @@
+// MLSD / MLST facts: "fact=value;fact=value; name". Facts are matched without regard to case;
+// the ones we do not use are skipped.
+#include "Families.h"
+
+namespace ftp::listing {
+
+Outcome parseMlsd(std::string_view line, Entry& out) {
+    // Fact values never hold a blank, so the first blank ends the facts.
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos) {
+        return Outcome::NotMine;
+    }
+    std::string_view facts = line.substr(0, blank);
+    bool directory = false;
+    std::string_view link;
+    bool isLink = false;
+    std::optional<std::uint64_t> size;
+    while (!facts.empty()) {
+        const std::size_t semicolon = facts.find(';');
+        const std::string_view fact = facts.substr(0, semicolon);
+        facts = semicolon == std::string_view::npos ? std::string_view() : facts.substr(semicolon + 1);
+        const std::size_t eq = fact.find('=');
+        if (eq == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view key = fact.substr(0, eq);
+        const std::string_view value = fact.substr(eq + 1);
+        if (equalsNoCase(key, "type")) {
+            if (equalsNoCase(value, "cdir") || equalsNoCase(value, "pdir")) {
+                return Outcome::Noise;
+            }
+            directory = equalsNoCase(value, "dir");
+            // "OS.unix=slink:/target" (or "symlink"): the server did not follow the link.
+            isLink = startsWithNoCase(value, "OS.unix=slink") || startsWithNoCase(value, "OS.unix=symlink");
+            const std::size_t colon = value.find(':');
+            link = isLink && colon != std::string_view::npos ? value.substr(colon + 1) : std::string_view();
+        } else if (equalsNoCase(key, "size") || (equalsNoCase(key, "sizd") && !size)) {
+            size = parseNumber(value);
+        }
+    }
+    const Outcome made = makeEntry(line.substr(blank + 1), directory, size.value_or(0), out);
+    if (made == Outcome::Entry && isLink) {
+        out.link = true;
+        out.linkTarget.assign(link);
+    }
+    return made;
+}
+
+}  // namespace ftp::listing
