@@ -23,13 +23,17 @@ class Connection;
 // A listing that has been read: entries in server order, "." and ".." already dropped.
 class Find {
 public:
-    explicit Find(std::vector<Entry> entries) : entries_(std::move(entries)) {}
+    explicit Find(std::vector<Entry> entries, std::size_t unreadable = 0)
+        : entries_(std::move(entries)), unreadable_(unreadable) {}
     // Next entry, or nullptr at the end.
     const Entry* next() { return pos_ < entries_.size() ? &entries_[pos_++] : nullptr; }
     const std::vector<Entry>& entries() const { return entries_; }
+    // Listing lines that no known format could read (not shown; worth a log line).
+    std::size_t unreadableLines() const { return unreadable_; }
 
 private:
     std::vector<Entry> entries_;
+    std::size_t unreadable_ = 0;
     std::size_t pos_ = 0;
 };
 

@@ -336,7 +336,30 @@ Result<std::vector<Entry>> FtpConnection::readListing(const std::string& command
         if (r.failed()) return during(r.error(), "the listing", timeouts_.reply);
         if (!isCode(r.value(), 2)) return refused(command, r.value());
     }
+    unreadable_ = collector.unreadableLines();
     return collector.take();
+}
+
+// A listing does not say whether a link leads to a folder; entering it does. CWD into the link,
+// then back by absolute path (".." from inside a link is the target's parent on many servers).
+// Costs one round trip per link to a file or a broken link, two per link to a folder.
+void FtpConnection::resolveLinks(std::vector<Entry>& entries) {
+    if (std::none_of(entries.begin(), entries.end(), [](const Entry& e) { return e.link; })) return;
+    auto here = pwd();
+    if (here.failed()) return;  // nowhere known to come back to: links stay files
+    for (Entry& e : entries) {
+        if (!e.link) continue;
+        auto r = control_.command("CWD " + e.name);
+        if (r.failed()) return;
+        if (!isCode(r.value(), 2)) continue;  // a file, or a link to nothing
+        e.attributes = kDirectory;
+        auto back = control_.command("CWD " + here.value());
+        if (back.failed() || !isCode(back.value(), 2)) {
+            // Lost our place: a fresh login returns to the directory we were in.
+            control_.close();
+            return;
+        }
+    }
 }
 
 Result<std::unique_ptr<Find>> FtpConnection::findFiles(const std::string& pattern) {
@@ -345,7 +368,8 @@ Result<std::unique_ptr<Find>> FtpConnection::findFiles(const std::string& patter
     Busy busy(*this);
     auto entries = withRelogin([&] { return readListing(mlsd_ ? "MLSD" : "LIST", pattern); });
     if (entries.failed()) return entries.error();
-    return std::make_unique<Find>(std::move(entries).value());
+    resolveLinks(entries.value());
+    return std::make_unique<Find>(std::move(entries).value(), unreadable_);
 }
 
 // TYPE, a passive data connection and the transfer command, up to its 1xx.

@@ -64,6 +64,7 @@ private:
     Result<Socket> connectData(std::uint16_t port);
     Result<std::vector<Entry>> readListing(const std::string& command, const std::string& pattern);
     Result<Socket> startTransfer(const std::string& verb, const std::string& name, bool ascii);
+    void resolveLinks(std::vector<Entry>& entries);
     Result<std::string> pwd();
     template <class F>
     auto withRelogin(F&& fn) -> decltype(fn());
@@ -77,6 +78,7 @@ private:
     std::optional<std::string> directory_;  // where a fresh login must return to
     char type_ = 0;                          // TYPE last set on this login, 0 = none yet
     bool mlsd_ = false;
+    std::size_t unreadable_ = 0;  // lines the last listing could not read
     bool utf8_ = false;
     bool pasvOnly_ = false;  // EPSV refused or unreachable once: PASV from then on
     bool busy_ = false;      // an operation is running (the wait hook may re-enter)

@@ -17,7 +17,8 @@ bool isUsableName(const std::string& name) {
 }  // namespace
 
 ListingCollector::ListingCollector(bool mlsd, std::string pattern, const Limits& limits)
-    : mlsd_(mlsd), pattern_(std::move(pattern)), limits_(limits) {
+    : mlsd_(mlsd), pattern_(std::move(pattern)), limits_(limits),
+      reader_(mlsd ? ListingReader::Format::Mlsd : ListingReader::Format::List) {
     everything_ = pattern_.empty() || pattern_ == "*.*" || pattern_ == "*";
 }
 
@@ -56,22 +57,32 @@ bool ListingCollector::feed(std::string_view bytes) {
 
 bool ListingCollector::finish() {
     if (!error_.empty()) return false;
-    if (skipping_ || partial_.empty()) return true;
-    const bool ok = line(partial_);
-    partial_.clear();
-    return ok;
+    if (!skipping_ && !partial_.empty()) {
+        const bool ok = line(partial_);
+        partial_.clear();
+        if (!ok) return false;
+    }
+    reader_.finish(completed_);
+    return keep();
 }
 
 bool ListingCollector::line(std::string_view text) {
-    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-    auto entry = mlsd_ ? parseMlsdLine(text) : parseListLine(text);
-    if (!entry || !isUsableName(entry->name)) return true;
-    if (!everything_ && fnmatch(pattern_.c_str(), entry->name.c_str(), FNM_PERIOD) != 0) return true;
-    if (entries_.size() >= limits_.listingEntries) {
-        error_ = "has more than " + std::to_string(limits_.listingEntries) + " entries";
-        return false;
+    reader_.add(text, completed_);
+    return keep();
+}
+
+bool ListingCollector::keep() {
+    for (Entry& entry : completed_) {
+        if (!isUsableName(entry.name)) continue;
+        if (!everything_ && fnmatch(pattern_.c_str(), entry.name.c_str(), FNM_PERIOD) != 0) continue;
+        if (entries_.size() >= limits_.listingEntries) {
+            error_ = "has more than " + std::to_string(limits_.listingEntries) + " entries";
+            completed_.clear();
+            return false;
+        }
+        entries_.push_back(std::move(entry));
     }
-    entries_.push_back(std::move(*entry));
+    completed_.clear();
     return true;
 }
 

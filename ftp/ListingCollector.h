@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Entry.h"
+#include "ListingParser.h"
 #include "Session.h"
 
 namespace ftp {
@@ -24,11 +25,13 @@ public:
     bool finish();
     std::vector<Entry> take();
     const std::string& error() const { return error_; }
+    std::size_t unreadableLines() const { return reader_.unreadableLines(); }
 
     static constexpr std::size_t kMaxLineBytes = 64 * 1024;  // no real listing line comes close
 
 private:
     bool line(std::string_view text);
+    bool keep();
 
     bool mlsd_;
     std::string pattern_;
@@ -37,6 +40,8 @@ private:
     std::size_t received_ = 0;
     std::string partial_;
     bool skipping_ = false;  // inside an over-long line, dropped up to its end
+    ListingReader reader_;       // carries what spans lines (a wrapped VMS entry, ...)
+    std::vector<Entry> completed_;  // what the reader gave for the current line
     std::vector<Entry> entries_;
     std::string error_;
 };

@@ -319,12 +319,13 @@ TEST_F(FaultServer, ListingsWithoutMlsd) {
     server_.script().coalesceTransferReplies = true;  // 150 and 226 before the data
     server_.script().listing =
         "drwxr-xr-x 2 u g 4096 Jan 01 2024 d\r\n-rw-r--r-- 1 u g 7 Jan 01 12:00 f g\r\n"
-        "-rw-r--r-- 1 u g 1 Jan 01 12:00 a/b\r\n";
+        "-rw-r--r-- 1 u g 1 Jan 01 12:00 a/b\r\nnot a listing line\r\n";
     auto c = connect();
     ASSERT_TRUE(c);
     auto list = c->findFiles("*.*");
     ASSERT_TRUE(list) << list.error().message;
     ASSERT_EQ(list.value()->entries().size(), 2u) << "a name that is not one path segment is dropped";
+    EXPECT_EQ(list.value()->unreadableLines(), 1u);
     EXPECT_EQ(list.value()->entries()[1].name, "f g");
     EXPECT_EQ(c->currentDirectory().value(), "/");
 

@@ -1,6 +1,8 @@
 // The engine against vsftpd (LIST only, anonymous uploads), started from our own configuration.
 
 #include <algorithm>
+#include <filesystem>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -55,6 +57,25 @@ TEST_F(Vsftpd, DirectoryOperationsWithList) {
     ASSERT_TRUE(c_->deleteFile("renamed é.txt"));
     ASSERT_TRUE(c_->removeDirectory("carpeta ñandú"));
     EXPECT_FALSE(c_->removeDirectory("carpeta ñandú"));
+}
+
+// A link to a folder can be entered; a link to a file and a broken link are files. Finding out
+// leaves the connection where it was.
+TEST_F(Vsftpd, LinksShowTheirTargetsKind) {
+    ASSERT_TRUE(c_->createDirectory("sub"));
+    ASSERT_TRUE(upload(*c_, "a.txt", "abc"));
+    std::filesystem::create_directory_symlink("sub", server_.path("to-folder"));
+    std::filesystem::create_symlink("a.txt", server_.path("to-file"));
+    std::filesystem::create_symlink("nowhere", server_.path("broken"));
+    auto list = c_->findFiles("*.*");
+    ASSERT_TRUE(list) << list.error().message;
+    std::map<std::string, std::uint32_t> kinds;
+    for (const Entry& e : list.value()->entries()) kinds[e.name] = e.attributes;
+    EXPECT_EQ(kinds, (std::map<std::string, std::uint32_t>{
+                         {"a.txt", kNormalFile}, {"broken", kNormalFile}, {"sub", kDirectory},
+                         {"to-file", kNormalFile}, {"to-folder", kDirectory}}));
+    EXPECT_EQ(c_->currentDirectory().value(), server_.root());
+    ASSERT_TRUE(c_->changeDirectory("to-folder"));
 }
 
 TEST_F(Vsftpd, UploadsArriveByteForByte) {
