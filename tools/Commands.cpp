@@ -27,6 +27,9 @@ int list(ftp::Connection& c, bool longListing) {
         else
             std::cout << kind << '\t' << e.size << '\t' << printableName(e.name) << '\n';
     }
+    // Lines in a format we do not know are not shown; say so rather than hide them silently.
+    if (const std::size_t n = find.value()->unreadableLines(); n > 0)
+        std::cerr << "ls: " << n << " listing line(s) could not be read\n";
     return 0;
 }
 
