@@ -22,6 +22,8 @@
 #include "dialogs/Fconf.h"
 #include "dialogs/FrmAcerca.h"
 #include "dialogs/MainWindowLinks.h"
+#include "dialogs/SecurityWindow.h"
+#include "ftp/TrustStore.h"
 #include "local/LocalBrowser.h"
 #include "remote/RemoteView.h"
 #include "upload/F2.h"  // UploadController.h needs the whole class
@@ -60,6 +62,7 @@ F1::F1(SettingsStore& store, SessionState& session, QWidget* parent)
     connect(c_.lsthost, &HostBox::entryChosen, this, &F1::lsthost_Click);
     connect(m_.configuracion, &QAction::triggered, this, &F1::configuracion_Click);
     connect(m_.acerca, &QAction::triggered, this, &F1::acerca_Click);
+    connect(m_.seguridad, &QAction::triggered, this, &F1::seguridad_Click);
 
     session_.allowWhileWaiting(c_.cmddesconecto);
     pendingTimer_.setInterval(25);
@@ -182,6 +185,12 @@ void F1::configuracion_Click() {
 void F1::acerca_Click() {
     if (!acerca_) acerca_ = new FrmAcerca(this);
     acerca_->exec();
+}
+
+void F1::seguridad_Click() {
+    if (!security_) security_ = new SecurityWindow(store_, ftp::TrustStore::defaultPath(), this);
+    const ftp::Connection* current = connected_ ? session_.hConexion.get() : nullptr;
+    security_->open(current != nullptr, current ? current->tlsStatus() : std::nullopt);
 }
 
 void F1::EnumFiles() { remote_->EnumFiles(); }

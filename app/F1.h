@@ -16,6 +16,7 @@ class FrmAcerca;
 class LocalBrowser;
 class MainWindowLinks;
 class RemoteView;
+class SecurityWindow;
 class UploadController;
 class SessionState;
 class SettingsStore;
@@ -45,6 +46,7 @@ public:
     void lsthost_Click(int position);
     void configuracion_Click();
     void acerca_Click();
+    void seguridad_Click();
     // Lists the server's current directory into the remote view.
     void EnumFiles();
 
@@ -56,6 +58,7 @@ public:
     UploadController* upload() const { return upload_; }
     Fconf* configurationWindow() const { return fconf_.get(); }
     FrmAcerca* aboutWindow() const { return acerca_; }
+    SecurityWindow* securityWindow() const { return security_; }
     void setConnector(Connector connector) { connector_ = std::move(connector); }
     // Where the first run puts its desktop launcher; tests point it at a folder of their own.
     void setDesktopFolder(const QString& folder) { desktopFolder_ = folder; }
@@ -89,6 +92,7 @@ private:
     MainWindowLinks* links_ = nullptr;
     std::unique_ptr<Fconf> fconf_;  // a window of its own, made on first use
     FrmAcerca* acerca_ = nullptr;   // made on first use
+    SecurityWindow* security_ = nullptr;  // made on first use
     bool connected_ = false;
     bool loaded_ = false;
     Pending pending_ = Pending::None;

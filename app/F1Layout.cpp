@@ -142,6 +142,8 @@ F1Menus buildF1Menus(QMenuBar* bar) {
     m.menu1->setObjectName(QStringLiteral("menu1"));
     m.configuracion = m.menu1->addAction(QStringLiteral("Configuración"));
     m.configuracion->setObjectName(QStringLiteral("configuracion"));
+    m.seguridad = m.menu1->addAction(QStringLiteral("Seguridad..."));
+    m.seguridad->setObjectName(QStringLiteral("seguridad"));
     m.menu1->addSeparator();
     m.acerca = m.menu1->addAction(QStringLiteral("Acerca de Pelicano"));
     m.acerca->setObjectName(QStringLiteral("acerca"));

@@ -35,6 +35,7 @@ struct F1Controls {
 struct F1Menus {
     QMenu* menu1 = nullptr;
     QAction* configuracion = nullptr;
+    QAction* seguridad = nullptr;
     QAction* acerca = nullptr;
 };
 

@@ -7,7 +7,9 @@
 #include "app/SessionEndWatcher.h"
 #include "app/SingleInstance.h"
 #include "core/SessionState.h"
+#include "core/Dialogs.h"
 #include "core/SettingsStore.h"
+#include "dialogs/CertificateWindow.h"
 
 namespace {
 
@@ -42,6 +44,7 @@ int main(int argc, char** argv) {
     SingleInstance instance;
     if (!instance.acquire()) return 0;  // another instance runs: leave silently
 
+    QtDialogs::setTrustWindow(&CertificateWindow::askFor);
     SettingsStore store;
     SessionState session;
     F1 window(store, session);

@@ -9,6 +9,7 @@
 
 namespace {
 Dialogs* g_replacement = nullptr;
+QtDialogs::TrustWindow g_trustWindow;
 
 QWidget* activeParent() {
     QWidget* w = QApplication::activeModalWidget();
@@ -60,3 +61,14 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title, const Q
 }
 
 void QtDialogs::openUrl(QWidget*, const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
+
+void QtDialogs::setTrustWindow(TrustWindow window) { g_trustWindow = std::move(window); }
+
+ftp::TrustAnswer QtDialogs::AskTrust(const ftp::TrustQuestion& question) {
+    if (!g_trustWindow) return ftp::TrustAnswer::Cancel;
+    // The question comes in the middle of a connect, under the wait pointer.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const ftp::TrustAnswer answer = g_trustWindow(activeParent(), question);
+    QApplication::restoreOverrideCursor();
+    return answer;
+}

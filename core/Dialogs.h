@@ -3,6 +3,9 @@
 // install a recorder that checks what would be shown and answers as scripted.
 
 #include <QString>
+#include <functional>
+
+#include "ftp/Tls.h"
 
 class QWidget;
 
@@ -21,6 +24,8 @@ public:
                              const QString& defaultText = QString()) = 0;
     // Opens a web address in the user's browser; failures are silent.
     virtual void openUrl(QWidget* owner, const QString& url) = 0;
+    // A server's certificate did not verify: asked before anything else is sent to it.
+    virtual ftp::TrustAnswer AskTrust(const ftp::TrustQuestion& question) = 0;
 
     // The service in use: the real one unless a test installed another.
     static Dialogs& instance();
@@ -36,4 +41,10 @@ public:
     int MsgBox(const QString& text, int style, const QString& title = QString()) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultText = QString()) override;
     void openUrl(QWidget* owner, const QString& url) override;
+    ftp::TrustAnswer AskTrust(const ftp::TrustQuestion& question) override;
+
+    // The certificate window lives in a library above this one; the program registers it at
+    // start-up. Without one every question is answered Cancel.
+    using TrustWindow = std::function<ftp::TrustAnswer(QWidget* parent, const ftp::TrustQuestion&)>;
+    static void setTrustWindow(TrustWindow window);
 };

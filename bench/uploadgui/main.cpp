@@ -58,6 +58,11 @@ public:
     }
     QString InputBox(const QString&, const QString&, const QString&) override { return {}; }
     void openUrl(QWidget*, const QString&) override {}
+    ftp::TrustAnswer AskTrust(const ftp::TrustQuestion& q) override {
+        std::fprintf(stderr, "certificate not trusted: %s\n", q.certificate.reason.c_str());
+        failed = true;
+        return ftp::TrustAnswer::Cancel;
+    }
     bool failed = false;
 };
 }  // namespace

@@ -13,6 +13,7 @@
 #include "FtpServerProcess.h"
 #include "dialogs/Fconf.h"
 #include "dialogs/FrmAcerca.h"
+#include "dialogs/SecurityWindow.h"
 #include "local/LocalBrowser.h"
 #include "remote/RemoteView.h"
 #include "upload/F2.h"
@@ -172,6 +173,18 @@ TEST_F(CompositionTest, AboutWindowIsModalOverTheMainWindow) {
     w->menus().acerca->trigger();
     EXPECT_TRUE(wasModal);
     EXPECT_FALSE(w->aboutWindow()->isVisible());
+}
+
+TEST_F(CompositionTest, SecurityWindowIsModalOverTheMainWindow) {
+    load();
+    bool wasModal = false;
+    QTimer::singleShot(0, w.get(), [&] {
+        SecurityWindow* security = w->securityWindow();
+        wasModal = security && security->isVisible() && security->isModal();
+        if (security) security->reject();
+    });
+    w->menus().seguridad->trigger();
+    EXPECT_TRUE(wasModal);
 }
 
 }  // namespace

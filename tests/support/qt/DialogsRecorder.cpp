@@ -16,6 +16,11 @@ QString DialogsRecorder::InputBox(const QString& prompt, const QString& title, c
 
 void DialogsRecorder::openUrl(QWidget*, const QString& url) { urls_.append(url); }
 
+ftp::TrustAnswer DialogsRecorder::AskTrust(const ftp::TrustQuestion& question) {
+    trustQuestions_.append(question);
+    return trustAnswers_.isEmpty() ? ftp::TrustAnswer::Cancel : trustAnswers_.takeFirst();
+}
+
 QList<DialogsRecorder::Shown> DialogsRecorder::boxes() const {
     QList<Shown> out;
     for (const auto& s : shown_)

@@ -24,14 +24,18 @@ public:
     // scripted answer a box answers Ok (No for questions) and an input box answers Cancel ("").
     void answerBoxes(QList<int> answers) { boxAnswers_ += answers; }
     void answerInputs(QStringList texts) { inputAnswers_ += texts; }
+    // Answers for the next certificate questions; unscripted ones answer Cancel.
+    void answerTrust(QList<ftp::TrustAnswer> answers) { trustAnswers_ += answers; }
 
     int MsgBox(const QString& text, int style, const QString& title = QString()) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultText = QString()) override;
     void openUrl(QWidget* owner, const QString& url) override;
+    ftp::TrustAnswer AskTrust(const ftp::TrustQuestion& question) override;
 
     const QList<Shown>& shown() const { return shown_; }
     QList<Shown> boxes() const;           // message boxes only
     const QStringList& openedUrls() const { return urls_; }
+    const QList<ftp::TrustQuestion>& trustQuestions() const { return trustQuestions_; }
     void clear() { shown_.clear(); urls_.clear(); }
 
 private:
@@ -39,4 +43,6 @@ private:
     QList<int> boxAnswers_;
     QStringList inputAnswers_;
     QStringList urls_;
+    QList<ftp::TrustAnswer> trustAnswers_;
+    QList<ftp::TrustQuestion> trustQuestions_;
 };

@@ -1,0 +1,173 @@
+#include "SecurityWindow.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "Artwork.h"
+#include "CertificateText.h"
+#include "CertificateView.h"
+#include "core/Dialogs.h"
+#include "core/Look.h"
+#include "core/TlsSetting.h"
+#include "ftp/TrustStore.h"
+
+namespace {
+constexpr int kHostRole = Qt::UserRole;
+constexpr int kPortRole = Qt::UserRole + 1;
+
+QGroupBox* group(const QString& title, const char* name, QWidget* parent) {
+    auto* g = new QGroupBox(title, parent);
+    g->setObjectName(QLatin1String(name));
+    g->setFont(look::programFont(9.75));
+    return g;
+}
+}  // namespace
+
+SecurityWindow::SecurityWindow(SettingsStore& store, std::string trustStorePath, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      store_(store),
+      trustStorePath_(std::move(trustStorePath)) {
+    setObjectName(QStringLiteral("SecurityWindow"));
+    setWindowTitle(QStringLiteral("Seguridad de la conexión"));
+    setWindowIcon(dialogart::windowIcon());
+    setModal(true);
+    build();
+}
+
+void SecurityWindow::build() {
+    auto* column = new QVBoxLayout(this);
+    column->setSizeConstraint(QLayout::SetFixedSize);
+
+    QGroupBox* modeBox = group(QStringLiteral("Cifrado"), "modes", this);
+    auto* modeColumn = new QVBoxLayout(modeBox);
+    modes_ = new QButtonGroup(this);
+    const struct {
+        ftp::TlsMode mode;
+        const char* name;
+        const char* text;
+    } choices[] = {
+        {ftp::TlsMode::Auto, "auto", "Usar cifrado si el servidor lo ofrece"},
+        {ftp::TlsMode::Require, "require", "Exigir cifrado"},
+        {ftp::TlsMode::Off, "off", "Sin cifrado"},
+    };
+    for (const auto& c : choices) {
+        auto* option = new QRadioButton(QString::fromUtf8(c.text), modeBox);
+        option->setObjectName(QLatin1String(c.name));
+        option->setFont(look::namedFont(QStringLiteral("MS Sans Serif"), 9.75));
+        modes_->addButton(option, int(c.mode));
+        modeColumn->addWidget(option);
+    }
+    auto* note = new QLabel(QStringLiteral("Se aplica a partir de la próxima conexión."), modeBox);
+    note->setFont(look::programFont(8.25));
+    modeColumn->addWidget(note);
+    connect(modes_, &QButtonGroup::idClicked, this, [this](int id) { tlssetting::save(store_, ftp::TlsMode(id)); });
+    column->addWidget(modeBox);
+
+    connection_ = group(QStringLiteral("Conexión actual"), "connection", this);
+    new QGridLayout(connection_);
+    column->addWidget(connection_);
+
+    QGroupBox* trusted = group(QStringLiteral("Certificados recordados"), "trusted", this);
+    auto* trustedColumn = new QVBoxLayout(trusted);
+    remembered_ = new QListWidget(trusted);
+    remembered_->setObjectName(QStringLiteral("remembered"));
+    remembered_->setAccessibleName(trusted->title());
+    remembered_->setFont(look::programFont(9.75));
+    remembered_->setFixedHeight(96);
+    trustedColumn->addWidget(remembered_);
+    forget_ = new QPushButton(QStringLiteral("Olvidar certificado"), trusted);
+    forget_->setObjectName(QStringLiteral("forget"));
+    forget_->setFont(look::programFont(9.75));
+    forget_->setAutoDefault(false);
+    trustedColumn->addWidget(forget_, 0, Qt::AlignRight);
+    connect(remembered_, &QListWidget::currentRowChanged, this, [this](int row) { forget_->setEnabled(row >= 0); });
+    connect(forget_, &QPushButton::clicked, this, &SecurityWindow::forgetSelected);
+    column->addWidget(trusted);
+
+    close_ = new QPushButton(QStringLiteral("Cerrar"), this);
+    close_->setObjectName(QStringLiteral("close"));
+    close_->setFont(look::programFont(9.75));
+    close_->setDefault(true);
+    connect(close_, &QPushButton::clicked, this, &QDialog::accept);
+    column->addWidget(close_, 0, Qt::AlignRight);
+}
+
+void SecurityWindow::open(bool connected, const std::optional<ftp::TlsStatus>& status) {
+    load(connected, status);
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    close_->setFocus();
+    exec();
+}
+
+void SecurityWindow::load(bool connected, const std::optional<ftp::TlsStatus>& status) {
+    // A mode the window does not offer (implicit, set by hand) leaves every option clear.
+    modes_->setExclusive(false);
+    for (QAbstractButton* b : modes_->buttons()) b->setChecked(false);
+    modes_->setExclusive(true);
+    if (QAbstractButton* chosen = modes_->button(int(tlssetting::load(store_)))) chosen->setChecked(true);
+    showConnection(connected, status);
+    listRemembered();
+}
+
+void SecurityWindow::showConnection(bool connected, const std::optional<ftp::TlsStatus>& status) {
+    auto* grid = static_cast<QGridLayout*>(connection_->layout());
+    while (QLayoutItem* item = grid->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    if (!connected || !status) {
+        auto* text = new QLabel(connected ? QStringLiteral("La conexión actual no está cifrada: el usuario, la "
+                                                           "contraseña y los archivos viajan sin proteger.")
+                                          : QStringLiteral("No hay ninguna conexión abierta."));
+        text->setObjectName(QStringLiteral("state"));
+        text->setWordWrap(true);
+        text->setFont(look::programFont(9.75));
+        grid->addWidget(text, 0, 0, 1, 2);
+        return;
+    }
+    certview::addRow(grid, QStringLiteral("Protocolo:"), QString::fromStdString(status->protocol));
+    certview::addRow(grid, QStringLiteral("Cifrado:"), QString::fromStdString(status->cipher));
+    certview::addCertificateRows(grid, status->certificate);
+}
+
+void SecurityWindow::listRemembered() {
+    remembered_->clear();
+    ftp::TrustStore trust(trustStorePath_);
+    trust.load();  // an unreadable file lists nothing
+    for (const ftp::RememberedCertificate& c : trust.list()) {
+        const QString host = QString::fromStdString(c.host);
+        const bool v6 = host.contains(QLatin1Char(':'));
+        const QString where = (v6 ? QStringLiteral("[%1]:%2") : QStringLiteral("%1:%2")).arg(host).arg(c.port);
+        const QString digits = QString::fromStdString(c.sha256).toUpper();
+        auto* item = new QListWidgetItem(QStringLiteral("%1   SHA-256 %2…").arg(where, digits.left(16)), remembered_);
+        item->setToolTip(certtext::fingerprint(c.sha256));
+        item->setData(kHostRole, host);
+        item->setData(kPortRole, c.port);
+    }
+    forget_->setEnabled(false);
+}
+
+void SecurityWindow::forgetSelected() {
+    const QListWidgetItem* item = remembered_->currentItem();
+    if (!item) return;
+    ftp::TrustStore trust(trustStorePath_);
+    // Read again: the command-line tool may have added to the file since the window opened.
+    trust.load();
+    trust.forget(item->data(kHostRole).toString().toStdString(), std::uint16_t(item->data(kPortRole).toUInt()));
+    if (!trust.save())
+        Dialogs::instance().MsgBox(QStringLiteral("No se ha podido guardar la lista de certificados recordados."),
+                                   Dialogs::Critical, QStringLiteral("Error"));
+    listRemembered();
+}

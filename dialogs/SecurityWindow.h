@@ -1,0 +1,41 @@
+#pragma once
+// "Seguridad de la conexión": the encryption mode for the next connections (saved at once), what
+// protects the current connection, and the certificates the user chose to trust, with "Olvidar".
+
+#include <QDialog>
+#include <optional>
+#include <string>
+
+#include "ftp/Tls.h"
+
+class QButtonGroup;
+class QGroupBox;
+class QListWidget;
+class QPushButton;
+class SettingsStore;
+
+class SecurityWindow : public QDialog {
+    Q_OBJECT
+public:
+    SecurityWindow(SettingsStore& store, std::string trustStorePath, QWidget* parent = nullptr);
+
+    // Fills the window afresh and shows it modally. status: the current connection's TLS state
+    // (nullopt in clear); connected: whether there is a connection at all.
+    void open(bool connected, const std::optional<ftp::TlsStatus>& status);
+    // The same without showing it (tests look at it as it would open).
+    void load(bool connected, const std::optional<ftp::TlsStatus>& status);
+
+private:
+    void build();
+    void showConnection(bool connected, const std::optional<ftp::TlsStatus>& status);
+    void listRemembered();
+    void forgetSelected();
+
+    SettingsStore& store_;
+    std::string trustStorePath_;
+    QButtonGroup* modes_ = nullptr;
+    QGroupBox* connection_ = nullptr;
+    QListWidget* remembered_ = nullptr;
+    QPushButton* forget_ = nullptr;
+    QPushButton* close_ = nullptr;
+};

@@ -1,0 +1,180 @@
+#include <QAbstractButton>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <openssl/x509_vfy.h>
+
+#include "DialogsRecorder.h"
+#include "core/SettingsStore.h"
+#include "core/TlsSetting.h"
+#include "dialogs/CertificateText.h"
+#include "dialogs/CertificateWindow.h"
+#include "dialogs/SecurityWindow.h"
+#include "ftp/TrustStore.h"
+
+namespace {
+
+const std::string kSha(64, 'a');
+const std::string kOldSha = std::string(62, '0') + "ff";
+
+struct ReasonRow {
+    int code;
+    const char* text;
+};
+class ReasonTest : public ::testing::TestWithParam<ReasonRow> {};
+
+TEST_P(ReasonTest, EachVerificationErrorHasItsSpanishReason) {
+    EXPECT_EQ(certtext::reason(GetParam().code), QString::fromUtf8(GetParam().text));
+}
+INSTANTIATE_TEST_SUITE_P(
+    Codes, ReasonTest,
+    ::testing::Values(
+        ReasonRow{X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT, "El certificado está firmado por el propio servidor "
+                                                          "(autofirmado): ninguna autoridad de confianza lo garantiza."},
+        ReasonRow{X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN,
+                  "La cadena del certificado termina en una autoridad autofirmada que este equipo no reconoce."},
+        ReasonRow{X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY,
+                  "No se encuentra la autoridad que emitió el certificado entre las de confianza de este equipo."},
+        ReasonRow{X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE,
+                  "No se encuentra la autoridad que emitió el certificado entre las de confianza de este equipo."},
+        ReasonRow{X509_V_ERR_CERT_HAS_EXPIRED, "El certificado ha caducado."},
+        ReasonRow{X509_V_ERR_CERT_NOT_YET_VALID,
+                  "El certificado todavía no es válido: su fecha de inicio aún no ha llegado."},
+        ReasonRow{X509_V_ERR_HOSTNAME_MISMATCH,
+                  "El certificado no corresponde al nombre del servidor al que se conecta."},
+        ReasonRow{X509_V_ERR_IP_ADDRESS_MISMATCH,
+                  "El certificado no corresponde al nombre del servidor al que se conecta."},
+        ReasonRow{X509_V_ERR_CERT_REVOKED, "No se ha podido verificar el certificado (error 23)."}));
+
+TEST(CertificateTextTest, FingerprintReadsAsTwoLinesOfSixteenPairs) {
+    const std::string sha = "00112233445566778899aabbccddeeff" "0123456789abcdef0123456789abcdef";
+    EXPECT_EQ(certtext::fingerprint(sha),
+              QStringLiteral("00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF\n"
+                             "01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF"));
+    EXPECT_EQ(certtext::fingerprint("abc"), QStringLiteral("ABC"));  // not a digest: shown as it is
+}
+
+ftp::TrustQuestion question(bool changed) {
+    ftp::TrustQuestion q;
+    q.host = "ftp.example.test";
+    q.port = 21;
+    q.certificate = {"CN=ftp.example.test", "CN=ftp.example.test", "2026-01-01 00:00:00 UTC",
+                     "2027-01-01 00:00:00 UTC", kSha, X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT, "self-signed"};
+    if (changed) q.rememberedSha256 = kOldSha;
+    return q;
+}
+
+struct AnswerRow {
+    const char* press;  // a button's name, or "escape"
+    bool changed;
+    ftp::TrustAnswer answer;
+};
+class CertificateWindowTest : public ::testing::TestWithParam<AnswerRow> {};
+
+TEST_P(CertificateWindowTest, ShowsTheCertificateAndReturnsTheButtonPressed) {
+    const AnswerRow& row = GetParam();
+    CertificateWindow window(question(row.changed));
+    bool cancelIsDefault = false;
+    QStringList texts;
+    QTimer::singleShot(0, &window, [&] {
+        cancelIsDefault = window.findChild<QPushButton*>(QStringLiteral("cancel"))->isDefault();
+        for (const QLabel* l : window.findChildren<QLabel*>()) texts << l->text();
+        if (qstrcmp(row.press, "escape") == 0)
+            QTest::keyClick(&window, Qt::Key_Escape);
+        else
+            window.findChild<QPushButton*>(QLatin1String(row.press))->click();
+    });
+    EXPECT_EQ(window.ask(), row.answer);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Certificado del servidor"));
+    EXPECT_TRUE(cancelIsDefault);
+    EXPECT_TRUE(texts.contains(QStringLiteral("ftp.example.test:21")));
+    EXPECT_TRUE(texts.contains(certtext::reason(X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT)));
+    EXPECT_TRUE(texts.contains(certtext::fingerprint(kSha)));
+    EXPECT_EQ(texts.contains(certtext::fingerprint(kOldSha)), row.changed);
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("warning")) != nullptr, row.changed);
+}
+INSTANTIATE_TEST_SUITE_P(Buttons, CertificateWindowTest,
+                         ::testing::Values(AnswerRow{"thisTime", false, ftp::TrustAnswer::ThisTime},
+                                           AnswerRow{"always", false, ftp::TrustAnswer::Always},
+                                           AnswerRow{"cancel", false, ftp::TrustAnswer::Cancel},
+                                           AnswerRow{"escape", false, ftp::TrustAnswer::Cancel},
+                                           AnswerRow{"always", true, ftp::TrustAnswer::Always},
+                                           AnswerRow{"escape", true, ftp::TrustAnswer::Cancel}));
+
+class SecurityWindowTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    SettingsStore store{dir.filePath(QStringLiteral("pelicano.ini"))};
+    std::string trustPath = dir.filePath(QStringLiteral("known-certificates")).toStdString();
+    SecurityWindow window{store, trustPath};
+
+    QRadioButton* option(const char* name) { return window.findChild<QRadioButton*>(QLatin1String(name)); }
+    QStringList labels() {
+        QStringList out;
+        for (const QLabel* l : window.findChildren<QLabel*>()) out << l->text();
+        return out;
+    }
+};
+
+TEST_F(SecurityWindowTest, AChosenModeIsSavedAtOnceAndShownAtTheNextOpening) {
+    window.load(false, std::nullopt);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Seguridad de la conexión"));
+    EXPECT_TRUE(option("auto")->isChecked());  // the default
+    const struct {
+        const char* name;
+        ftp::TlsMode mode;
+    } rows[] = {{"off", ftp::TlsMode::Off}, {"require", ftp::TlsMode::Require}, {"auto", ftp::TlsMode::Auto}};
+    for (const auto& r : rows) {
+        option(r.name)->click();
+        EXPECT_EQ(tlssetting::load(SettingsStore(store.filePath())), r.mode) << r.name;
+        window.load(false, std::nullopt);
+        EXPECT_TRUE(option(r.name)->isChecked()) << r.name;
+    }
+    EXPECT_EQ(option("auto")->text(), QStringLiteral("Usar cifrado si el servidor lo ofrece"));
+    EXPECT_EQ(option("require")->text(), QStringLiteral("Exigir cifrado"));
+    EXPECT_EQ(option("off")->text(), QStringLiteral("Sin cifrado"));
+}
+
+TEST_F(SecurityWindowTest, ShowsTheConnectionsProtection) {
+    window.load(false, std::nullopt);
+    EXPECT_TRUE(labels().contains(QStringLiteral("No hay ninguna conexión abierta.")));
+    window.load(true, std::nullopt);
+    EXPECT_TRUE(labels().filter(QStringLiteral("no está cifrada")).size() == 1);
+    window.load(true, ftp::TlsStatus{"TLSv1.3", "TLS_AES_256_GCM_SHA384", question(false).certificate});
+    for (const QString& shown : {QStringLiteral("TLSv1.3"), QStringLiteral("TLS_AES_256_GCM_SHA384"),
+                                 QStringLiteral("CN=ftp.example.test"), certtext::fingerprint(kSha),
+                                 QStringLiteral("del 2026-01-01 00:00:00 UTC al 2027-01-01 00:00:00 UTC")})
+        EXPECT_TRUE(labels().contains(shown)) << shown.toStdString();
+    EXPECT_TRUE(labels().filter(QStringLiteral("ninguna conexión")).isEmpty());
+}
+
+TEST_F(SecurityWindowTest, ForgetRemovesTheSelectedCertificateFromTheFile) {
+    ftp::TrustStore trust(trustPath);
+    trust.remember("b.test", 21, kSha);
+    trust.remember("a.test", 990, kOldSha);
+    trust.markUsedTls("b.test", 21);
+    ASSERT_TRUE(trust.save());
+    window.load(false, std::nullopt);
+    auto* list = window.findChild<QListWidget*>(QStringLiteral("remembered"));
+    auto* forget = window.findChild<QPushButton*>(QStringLiteral("forget"));
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_TRUE(list->item(0)->text().startsWith(QStringLiteral("a.test:990")));
+    EXPECT_FALSE(forget->isEnabled());
+    list->setCurrentRow(1);
+    forget->click();
+
+    ftp::TrustStore after(trustPath);
+    ASSERT_TRUE(after.load());
+    EXPECT_FALSE(after.lookup("b.test", 21));
+    EXPECT_EQ(after.lookup("a.test", 990), kOldSha);
+    EXPECT_TRUE(after.usedTls("b.test", 21));  // a downgrade is still caught
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_FALSE(forget->isEnabled());
+}
+
+}  // namespace
