@@ -35,6 +35,9 @@ QLabel* addFingerprintRow(QGridLayout* grid, const QString& caption, const std::
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPointSizeF(9.75);
     text->setFont(mono);
+    text->setWordWrap(false);
+    text->setMinimumWidth(0);
+    text->setMaximumWidth(QWIDGETSIZE_MAX);  // two whole lines of digits, never cut
     text->setAutoFillBackground(true);
     QPalette pal = text->palette();
     pal.setColor(QPalette::Window, look::bgr(0x00404040));
