@@ -44,12 +44,22 @@ QString SettingsStore::keyPath(const QString& application, const QString& sectio
     return application.toLower() + QLatin1Char('/') + section.toLower() + QLatin1Char('/') + key.toLower();
 }
 
+QString SettingsStore::storedKey(const QString& application, const QString& section, const QString& key) const {
+    const QString wanted = keyPath(application, section, key);
+    if (settings_->contains(wanted)) return wanted;
+    // A hand-edited file may spell a name in another case; we write lower case only.
+    const QStringList all = settings_->allKeys();
+    for (const QString& k : all)
+        if (k.compare(wanted, Qt::CaseInsensitive) == 0) return k;
+    return wanted;
+}
+
 QString SettingsStore::Leer(const QString& application, const QString& section, const QString& key,
                             const QString& defaultValue) const {
     if (!settings_) return defaultValue;
     // Pick up changes made by another instance or by hand since we last looked.
     settings_->sync();
-    const QVariant v = settings_->value(keyPath(application, section, key));
+    const QVariant v = settings_->value(storedKey(application, section, key));
     if (!v.isValid()) return defaultValue;
     // A hand-edited file may hold a list ("a, b"); read it back as the text it was.
     if (v.typeId() == QMetaType::QStringList) return v.toStringList().join(QStringLiteral(", "));
@@ -66,7 +76,12 @@ bool SettingsStore::Guardar(const QString& application, const QString& section, 
     if (!writetarget::makePrivateFolder(QFileInfo(target.path).absolutePath())) return false;
     createPrivateFile(target.path);
     settings_->sync();  // merge what is on disk first, so no other value is lost
-    settings_->setValue(keyPath(application, section, key), value);
+    // One spelling per name: a hand-edited one in another case gives way to ours.
+    const QString ours = keyPath(application, section, key);
+    for (QString other = storedKey(application, section, key); other != ours;
+         other = storedKey(application, section, key))
+        settings_->remove(other);
+    settings_->setValue(ours, value);
     settings_->sync();
     return settings_->status() == QSettings::NoError;
 }

@@ -32,6 +32,8 @@ public:
 
 private:
     static QString keyPath(const QString& application, const QString& section, const QString& key);
+    // The key as the file spells it (lower case, or another case written by hand).
+    QString storedKey(const QString& application, const QString& section, const QString& key) const;
     void refuse(const QString& why);
 
     QString path_;

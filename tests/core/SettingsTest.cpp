@@ -30,6 +30,18 @@ TEST_F(SettingsTest, NamesIgnoreCaseAndValuesSurviveANewStore) {
     SettingsStore again(path());
     EXPECT_EQ(again.Leer(QStringLiteral("PELICANO"), QStringLiteral("LINK"), QStringLiteral("pvez")),
               QStringLiteral("1"));
+    // A name edited by hand in another case is still found, and a save keeps one spelling.
+    testsupport::writeFile(path().toStdString(), "[Pelicano]\nConfiguracion\\Puerto=2121\n");
+    SettingsStore edited(path());
+    EXPECT_EQ(edited.Leer(QStringLiteral("pelicano"), QStringLiteral("configuracion"), QStringLiteral("puerto")),
+              QStringLiteral("2121"));
+    ASSERT_TRUE(edited.Guardar(QStringLiteral("Pelicano"), QStringLiteral("Configuracion"), QStringLiteral("Puerto"),
+                               QStringLiteral("21")));
+    const std::string text = testsupport::readFile(path().toStdString());
+    EXPECT_EQ(text.find("Puerto"), std::string::npos) << text;
+    EXPECT_EQ(SettingsStore(path()).Leer(QStringLiteral("PELICANO"), QStringLiteral("configuracion"),
+                                         QStringLiteral("PUERTO")),
+              QStringLiteral("21"));
     // It lists the user's hosts and user names: nobody else may read it.
     EXPECT_EQ(QFileInfo(path()).permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser);
     EXPECT_EQ(QFileInfo(QFileInfo(path()).path()).permissions() & 0x0777,
