@@ -208,10 +208,11 @@ Result<std::unique_ptr<TlsClient>> TlsClient::create(const std::string& hostIn) 
 }
 
 // TLS 1.3 sends its session tickets after the handshake, so the session to resume is taken
-// whenever the control connection receives one.
+// whenever one arrives. Servers may accept a ticket only once: each data connection's own
+// ticket (read while it closes) is the one the next data connection offers.
 int TlsClient::onNewSession(ssl_st* ssl, ssl_session_st* session) {
     auto* self = static_cast<TlsClient*>(SSL_CTX_get_app_data(SSL_get_SSL_CTX(ssl)));
-    if (!self || !SSL_get_ex_data(ssl, controlMarkerIndex())) return 0;
+    if (!self) return 0;
     if (self->session_) SSL_SESSION_free(self->session_);
     self->session_ = session;
     return 1;  // we keep the reference
