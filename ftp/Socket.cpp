@@ -156,13 +156,16 @@ Result<std::vector<SocketAddress>> resolve(const std::string& hostIn, std::uint1
 Socket::Socket() = default;
 Socket::Socket(int fd) : fd_(fd) {}
 Socket::~Socket() { close(); }
-Socket::Socket(Socket&& o) noexcept : fd_(o.fd_), tls_(std::move(o.tls_)) { o.fd_ = -1; }
+Socket::Socket(Socket&& o) noexcept : fd_(o.fd_), tls_(std::move(o.tls_)), tlsFailure_(std::move(o.tlsFailure_)) {
+    o.fd_ = -1;
+}
 
 Socket& Socket::operator=(Socket&& o) noexcept {
     if (this != &o) {
         close();
         fd_ = o.fd_;
         tls_ = std::move(o.tls_);
+        tlsFailure_ = std::move(o.tlsFailure_);
         o.fd_ = -1;
     }
     return *this;
@@ -274,6 +277,7 @@ void Socket::abortiveClose() {
 }
 
 void Socket::close() {
+    if (tls_ && !tls_->failure().empty()) tlsFailure_ = tls_->failure();  // still wanted in the report
     tls_.reset();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
@@ -325,7 +329,7 @@ void Socket::closeTls(const Waiter& waiter, std::chrono::milliseconds timeout, i
 
 std::string Socket::failureText(int err) const {
     if (tls_ && !tls_->failure().empty()) return tls_->failure();
-    return std::strerror(err);
+    return tlsFailure_.empty() ? std::strerror(err) : tlsFailure_;
 }
 
 }  // namespace ftp

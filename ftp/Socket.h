@@ -98,6 +98,7 @@ private:
     short writeEvents() const;
     int fd_ = -1;
     std::unique_ptr<TlsLayer> tls_;
+    std::string tlsFailure_;  // why TLS failed, kept after close()
 };
 
 }  // namespace ftp

@@ -35,6 +35,7 @@ public:
     const std::string& user() const { return user_; }
     const std::string& password() const { return password_; }
     const std::string& sha256() const { return certificate_.sha256; }
+    std::string certificateFile() const { return dir_.file("cert.pem"); }
     std::string path(const std::string& relative) const { return root_ + "/" + relative; }
     std::string log() const;  // what the server logged, for failure messages
 
