@@ -12,6 +12,13 @@ bool isAuthRefusal(int code) { return code == 500 || code == 502 || code == 504 
 
 Error tlsError(const std::string& message, const Reply& reply = {}) { return Error{ErrorKind::Tls, message, reply}; }
 
+// A failed data handshake keeps its kind when it timed out or was cancelled.
+Error dataError(Error e) {
+    if (e.kind != ErrorKind::Timeout && e.kind != ErrorKind::Cancelled) e.kind = ErrorKind::Tls;
+    e.message = "data connection: " + e.message;
+    return e;
+}
+
 }  // namespace
 
 Status FtpConnection::secureFromStart() {
@@ -133,7 +140,7 @@ Status FtpConnection::beginDataTls(Socket& data) {
     if (layer.failed()) return layer.error();
     data.attachTls(std::move(layer).value());
     auto done = data.handshake(waiter_, timeouts_.data, control_.fd());
-    if (done.failed()) return tlsError("data connection: " + done.error().message);
+    if (done.failed()) return dataError(done.error());
     return Status::ok();
 }
 
@@ -141,7 +148,7 @@ Status FtpConnection::finishDataTls(Socket& data) {
     if (!protectedData_) return Status::ok();
     if (!data.tls()->established()) {
         auto done = data.handshake(waiter_, timeouts_.data);
-        if (done.failed()) return tlsError("data connection: " + done.error().message);
+        if (done.failed()) return dataError(done.error());
     }
     // The data connection must be the same server as the control one.
     if (data.tls()->peerCertificate().sha256 != controlSha256_)
