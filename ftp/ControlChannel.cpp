@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include <sys/socket.h>
+
 #include "RateGuard.h"
 #include "Wipe.h"
 
@@ -73,6 +75,12 @@ void ControlChannel::dropStaleReplies() {
             return;
         }
     }
+}
+
+bool ControlChannel::hasUnreadInput() {
+    if (!pending_.empty() || assembler_.hasReply() || assembler_.midReply()) return true;
+    char byte;
+    return ::recv(socket_.fd(), &byte, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
 }
 
 Status ControlChannel::send(const std::string& command) {

@@ -36,6 +36,11 @@ public:
     const Reply& lastReply() const { return last_; }
     void setMinimumRate(MinimumRate rate) { rate_ = rate; }
     int fd() const { return socket_.fd(); }
+    Socket& socket() { return socket_; }  // to start TLS on it
+    const Socket& socket() const { return socket_; }
+    // Bytes received and not asked for yet: after AUTH TLS they would be replies injected before
+    // encryption started.
+    bool hasUnreadInput();
     // During a transfer: reads what the server has sent so far without waiting. Returns the
     // first failure reply (4xx/5xx) if one came; other replies stay queued for reply().
     Result<std::optional<Reply>> earlyFailure();

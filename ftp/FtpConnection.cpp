@@ -52,13 +52,14 @@ private:
     FtpConnection& c_;
 };
 
-FtpConnection::FtpConnection(const Session& session, Credentials credentials)
+FtpConnection::FtpConnection(const Session& session, Credentials credentials, TlsOptions tls)
     : timeouts_(session.timeouts()),
       limits_(session.limits()),
       hook_(session.waitHook()),
       waiter_(hook_),
       credentials_(std::move(credentials)),
-      control_(waiter_, timeouts_) {
+      control_(waiter_, timeouts_),
+      tls_(std::move(tls)) {
     control_.setMinimumRate(limits_.minimumRate);
 }
 
@@ -85,10 +86,14 @@ Status FtpConnection::login() {
     if (addresses.failed()) return addresses.error();
     if (Status s = control_.connect(addresses.value()); s.failed()) return s;
     type_ = 0;
+    if (Status s = secureFromStart(); s.failed()) return s;
     if (Status s = readGreeting(); s.failed()) return s;
-    if (control_.lastReply().code != 230) {  // a pre-authenticated greeting needs no USER
+    const bool preAuthenticated = control_.lastReply().code == 230;
+    if (Status s = secureBeforeLogin(); s.failed()) return s;
+    if (!preAuthenticated || control_.socket().tls()) {  // a pre-authenticated greeting needs no USER
         if (Status s = logIn(); s.failed()) return s;
     }
+    if (Status s = protectData(); s.failed()) return s;
     readFeatures();
     if (!control_.isOpen()) return Error{ErrorKind::Closed, "the server closed the connection after the login", {}};
     return Status::ok();
@@ -278,6 +283,7 @@ Result<std::vector<Entry>> FtpConnection::readListing(const std::string& command
     if (data.failed()) return data.error();
     if (Status s = control_.send(command); s.failed()) return s.error();
     bool answered = false;  // the final reply came first: the data connection alone is left
+    if (Status s = beginDataTls(data.value()); s.failed()) return s.error();
     for (;;) {
         auto r = control_.reply();
         if (r.failed()) return during(r.error(), "the listing", timeouts_.reply);
@@ -290,6 +296,7 @@ Result<std::vector<Entry>> FtpConnection::readListing(const std::string& command
         if (r.value().code == 450 || r.value().code == 550) return std::vector<Entry>();  // empty folder
         return refused(command, r.value());
     }
+    if (Status s = finishDataTls(data.value()); s.failed()) return s.error();
     ListingCollector collector(mlsd_, pattern, limits_);
     RateGuard rate(limits_.minimumRate);
     auto abandon = [&](Error e) {
@@ -311,7 +318,7 @@ Result<std::vector<Entry>> FtpConnection::readListing(const std::string& command
         if (n == 0) break;
         if (errno != EAGAIN && errno != EWOULDBLOCK) {
             d.abortiveClose();
-            return Error{ErrorKind::Connect, std::string("listing connection lost: ") + std::strerror(errno), {}};
+            return Error{ErrorKind::Connect, "listing connection lost: " + d.failureText(errno), {}};
         }
         // Wait for data, but hear the server out if it gives up on the transfer meanwhile.
         if (!answered) {
@@ -378,10 +385,14 @@ Result<Socket> FtpConnection::startTransfer(const std::string& verb, const std::
     auto d = openPassive();
     if (d.failed()) return d;
     if (Status s = control_.send(verb + " " + name); s.failed()) return s.error();
+    if (Status s = beginDataTls(d.value()); s.failed()) return s.error();
     for (;;) {
         auto r = control_.reply();
         if (r.failed()) return during(r.error(), (verb == "STOR" ? "the upload of " : "the download of ") + name, timeouts_.reply);
-        if (isCode(r.value(), 1)) return d;
+        if (isCode(r.value(), 1)) {
+            if (Status s = finishDataTls(d.value()); s.failed()) return s.error();
+            return d;
+        }
         if (isCode(r.value(), 2)) continue;  // a stray early reply: still wait for the 1xx
         return refused((verb == "STOR" ? "upload " : "download ") + name, r.value());
     }
@@ -416,10 +427,10 @@ Result<std::unique_ptr<RemoteReader>> FtpConnection::openFileForRead(const std::
 Result<std::unique_ptr<Connection>> Connection::open(Session& session, const std::string& host, std::uint16_t port,
                                                      const std::string& user, const std::string& password,
                                                      const TlsOptions& tls) {
-    if (tls.mode != TlsMode::Off) return Error{ErrorKind::Tls, "TLS is not available in this build", {}};
     if (!isSafeArgument(user) || !isSafeArgument(password) || !isSafeArgument(host))
         return invalid("user, password or host holds CR, LF or NUL");
-    auto c = std::make_unique<FtpConnection>(session, Credentials{host, port == 0 ? std::uint16_t(21) : port, user, password});
+    if (port == 0) port = tls.mode == TlsMode::Implicit ? 990 : 21;
+    auto c = std::make_unique<FtpConnection>(session, Credentials{host, port, user, password}, tls);
     if (Status s = c->login(); s.failed()) return s.error();
     return std::unique_ptr<Connection>(std::move(c));
 }

@@ -10,6 +10,7 @@
 #include "ControlChannel.h"
 #include "Download.h"
 #include "Socket.h"
+#include "TlsLayer.h"
 #include "Upload.h"
 
 namespace ftp {
@@ -24,7 +25,7 @@ struct Credentials {
 class FtpConnection final : public Connection, private UploadOwner, private DownloadOwner {
 public:
     // Session values are copied: the connection may outlive the session object.
-    FtpConnection(const Session& session, Credentials credentials);
+    FtpConnection(const Session& session, Credentials credentials, TlsOptions tls = TlsOptions::off());
     ~FtpConnection() override;
 
     Status login();  // connect, greeting, USER/PASS, FEAT
@@ -39,6 +40,7 @@ public:
     Result<std::unique_ptr<RemoteFile>> openFileForWrite(const std::string& name, TransferType type) override;
     Result<std::unique_ptr<RemoteReader>> openFileForRead(const std::string& name, TransferType type) override;
     const Reply& lastReply() const override { return control_.lastReply(); }
+    std::optional<TlsStatus> tlsStatus() const override;
 
     bool usesMlsd() const { return mlsd_; }
     bool usesPasvOnly() const { return pasvOnly_; }
@@ -66,6 +68,14 @@ private:
     Result<Socket> startTransfer(const std::string& verb, const std::string& name, bool ascii);
     void resolveLinks(std::vector<Entry>& entries);
     Result<std::string> pwd();
+    // TLS (FtpTls.cpp): each is a no-op when the connection does not use it.
+    Status secureFromStart();   // implicit mode: handshake before the greeting
+    Status secureBeforeLogin();  // explicit modes: AUTH TLS and the refusal rules
+    Status protectData();        // PBSZ 0, PROT P; remembers that the host used TLS
+    Status startTls();
+    Status checkCertificate(const CertificateInfo& certificate);
+    Status beginDataTls(Socket& data);   // after the transfer command: handshake until the server speaks
+    Status finishDataTls(Socket& data);  // after its 1xx: complete and check the handshake
     template <class F>
     auto withRelogin(F&& fn) -> decltype(fn());
 
@@ -84,6 +94,10 @@ private:
     bool busy_ = false;      // an operation is running (the wait hook may re-enter)
     Upload* upload_ = nullptr;
     Download* download_ = nullptr;
+    TlsOptions tls_;
+    std::unique_ptr<TlsClient> tlsClient_;
+    std::string controlSha256_;  // the certificate data connections must present too
+    bool protectedData_ = false;
 };
 
 // CR, LF or NUL in an argument would let it smuggle a second command.

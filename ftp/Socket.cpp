@@ -17,6 +17,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include "TlsLayer.h"
+
 namespace ftp {
 
 namespace {
@@ -151,10 +153,19 @@ Result<std::vector<SocketAddress>> resolve(const std::string& hostIn, std::uint1
     }
 }
 
+Socket::Socket() = default;
+Socket::Socket(int fd) : fd_(fd) {}
+Socket::~Socket() { close(); }
+Socket::Socket(Socket&& o) noexcept : fd_(o.fd_), tls_(std::move(o.tls_)), tlsFailure_(std::move(o.tlsFailure_)) {
+    o.fd_ = -1;
+}
+
 Socket& Socket::operator=(Socket&& o) noexcept {
     if (this != &o) {
         close();
         fd_ = o.fd_;
+        tls_ = std::move(o.tls_);
+        tlsFailure_ = std::move(o.tlsFailure_);
         o.fd_ = -1;
     }
     return *this;
@@ -193,7 +204,7 @@ Result<Socket> Socket::connect(const std::vector<SocketAddress>& addresses, cons
 Status Socket::sendAll(const char* data, std::size_t size, const Waiter& waiter,
                        std::chrono::milliseconds timeout) {
     while (size > 0) {
-        ssize_t n = ::send(fd_, data, size, MSG_NOSIGNAL);
+        ssize_t n = tls_ ? sendNow(data, size) : ::send(fd_, data, size, MSG_NOSIGNAL);
         if (n > 0) {
             data += n;
             size -= static_cast<std::size_t>(n);
@@ -201,10 +212,11 @@ Status Socket::sendAll(const char* data, std::size_t size, const Waiter& waiter,
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (Status w = waiter.wait(fd_, POLLOUT, timeout, "the server"); w.failed()) return w;
+            if (Status w = waiter.wait(fd_, writeEvents(), timeout, "the server"); w.failed()) return w;
             continue;
         }
         int err = n < 0 ? errno : EPIPE;
+        if (tls_ && err == EPROTO) return Error{ErrorKind::Tls, failureText(err), {}};
         return sysError(isDisconnect(err) ? ErrorKind::Closed : ErrorKind::Connect, "send", err);
     }
     return Status::ok();
@@ -213,18 +225,20 @@ Status Socket::sendAll(const char* data, std::size_t size, const Waiter& waiter,
 Result<std::size_t> Socket::receive(char* buffer, std::size_t capacity, const Waiter& waiter,
                                     std::chrono::milliseconds timeout) {
     for (;;) {
-        ssize_t n = ::recv(fd_, buffer, capacity, 0);
+        ssize_t n = tls_ ? receiveNow(buffer, capacity) : ::recv(fd_, buffer, capacity, 0);
         if (n >= 0) return static_cast<std::size_t>(n);
         if (errno == EINTR) continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            if (Status w = waiter.wait(fd_, POLLIN, timeout, "the server"); w.failed()) return w.error();
+            if (Status w = waiter.wait(fd_, readEvents(), timeout, "the server"); w.failed()) return w.error();
             continue;
         }
+        if (tls_ && errno == EPROTO) return Error{ErrorKind::Tls, failureText(errno), {}};
         return sysError(isDisconnect(errno) ? ErrorKind::Closed : ErrorKind::Connect, "receive", errno);
     }
 }
 
 long Socket::receiveNow(char* buffer, std::size_t capacity) {
+    if (tls_) return tls_->readNow(buffer, capacity);
     ssize_t n;
     do {
         n = ::recv(fd_, buffer, capacity, MSG_DONTWAIT);
@@ -233,6 +247,7 @@ long Socket::receiveNow(char* buffer, std::size_t capacity) {
 }
 
 long Socket::sendNow(const char* data, std::size_t size) {
+    if (tls_) return tls_->writeNow(data, size);
     ssize_t n;
     do {
         n = ::send(fd_, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -262,8 +277,59 @@ void Socket::abortiveClose() {
 }
 
 void Socket::close() {
+    if (tls_ && !tls_->failure().empty()) tlsFailure_ = tls_->failure();  // still wanted in the report
+    tls_.reset();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+}
+
+short Socket::readEvents() const { return tls_ ? tls_->wanted() : POLLIN; }
+short Socket::writeEvents() const { return tls_ ? tls_->wanted() : POLLOUT; }
+
+void Socket::attachTls(std::unique_ptr<TlsLayer> tls) { tls_ = std::move(tls); }
+
+Result<bool> Socket::handshake(const Waiter& waiter, std::chrono::milliseconds timeout, int watchFd) {
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        auto done = tls_->handshakeStep();
+        if (done.failed() || done.value()) return done;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) return Error{ErrorKind::Timeout, "TLS handshake: timed out", {}};
+        auto which = waiter.waitEither(fd_, tls_->wanted(), watchFd, left, "TLS handshake");
+        if (which.failed()) return which.error();
+        if (which.value()) return false;
+    }
+}
+
+void Socket::closeTls(const Waiter& waiter, std::chrono::milliseconds timeout, int watchFd) {
+    if (!tls_) return close();
+    const auto deadline = Clock::now() + timeout;
+    auto left = [&] {
+        return std::max(std::chrono::milliseconds(0),
+                        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
+    };
+    for (;;) {
+        auto sent = tls_->shutdownStep();
+        if (sent.failed() || sent.value()) break;
+        if (waiter.wait(fd_, tls_->wanted(), left(), "TLS shutdown").failed()) return close();
+    }
+    ::shutdown(fd_, SHUT_WR);
+    // Read what the peer still sends (its close_notify, late tickets) so closing does not
+    // reset the connection; stop as soon as the server answers on the control connection.
+    char buf[4096];
+    for (;;) {
+        long n = receiveNow(buf, sizeof buf);
+        if (n > 0) continue;
+        if (n == 0 || errno != EAGAIN) break;
+        auto which = waiter.waitEither(fd_, readEvents(), watchFd, left(), "TLS shutdown");
+        if (which.failed() || which.value()) break;
+    }
+    close();
+}
+
+std::string Socket::failureText(int err) const {
+    if (tls_ && !tls_->failure().empty()) return tls_->failure();
+    return tlsFailure_.empty() ? std::strerror(err) : tlsFailure_;
 }
 
 }  // namespace ftp

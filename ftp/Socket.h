@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,11 +50,14 @@ struct SocketAddress {
 Result<std::vector<SocketAddress>> resolve(const std::string& host, std::uint16_t port, const Waiter& waiter,
                                            std::chrono::milliseconds timeout);
 
+class TlsLayer;
+
+// Reads and writes go through TLS once a layer is attached, in plain TCP otherwise.
 class Socket {
 public:
-    Socket() = default;
-    ~Socket() { close(); }
-    Socket(Socket&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+    Socket();
+    ~Socket();
+    Socket(Socket&& o) noexcept;
     Socket& operator=(Socket&& o) noexcept;
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
@@ -79,9 +83,22 @@ public:
     void abortiveClose();
     void close();
 
+    void attachTls(std::unique_ptr<TlsLayer> tls);
+    TlsLayer* tls() const { return tls_.get(); }
+    // Runs the TLS handshake within the timeout. false: watchFd became readable first.
+    Result<bool> handshake(const Waiter& waiter, std::chrono::milliseconds timeout, int watchFd = -1);
+    // Sends close_notify, waits (bounded) for the peer's end or for watchFd, then closes.
+    void closeTls(const Waiter& waiter, std::chrono::milliseconds timeout, int watchFd);
+    // Why the last receive or send failed (errno `err`, or the TLS layer's reason).
+    std::string failureText(int err) const;
+
 private:
-    explicit Socket(int fd) : fd_(fd) {}
+    explicit Socket(int fd);
+    short readEvents() const;
+    short writeEvents() const;
     int fd_ = -1;
+    std::unique_ptr<TlsLayer> tls_;
+    std::string tlsFailure_;  // why TLS failed, kept after close()
 };
 
 }  // namespace ftp

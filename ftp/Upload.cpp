@@ -148,8 +148,10 @@ Status Upload::close() {
     }
     if (Status s = flush(); s.failed()) return s;
     // Stream mode: closing the data connection is the end of the file, and the server answers
-    // only after it has seen that end.
-    data_.close();
+    // only after it has seen that end. Over TLS the end is close_notify, so a cut cannot pass
+    // for a whole file.
+    data_.closeTls(connection_->waiter(), std::min(connection_->timeouts().reply, kAfterAbort),
+                   connection_->control().fd());
     auto r = connection_->control().finalReply();
     if (r.failed()) {
         outcome_ = Status(r.error());

@@ -27,6 +27,11 @@ def main():
     ap.add_argument("--no-mlsd", action="store_true", help="hide MLST/MLSD from FEAT")
     ap.add_argument("--encoding", default="utf8",
                     help="how names are decoded; 'latin1' lets any byte through")
+    ap.add_argument("--tls-cert", help="PEM file with certificate and key: TLS required on "
+                    "control and data connections")
+    ap.add_argument("--tls-fault", choices=["plain-data", "cut-data"],
+                    help="with --tls-cert: accept PROT P but send data in clear, or end data "
+                    "connections without close_notify")
     args = ap.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -34,8 +39,27 @@ def main():
     auth = DummyAuthorizer()
     auth.add_user(args.user, args.password, args.root, perm="elradfmwMT")
 
-    class Handler(FTPHandler):
-        pass
+    base = FTPHandler
+    if args.tls_cert:
+        from pyftpdlib.handlers import TLS_FTPHandler
+        base = TLS_FTPHandler
+        base.certfile = args.tls_cert
+        base.tls_control_required = True
+        base.tls_data_required = True
+
+    class Handler(base):
+        if args.tls_fault == "plain-data":
+            def ftp_PROT(self, line):
+                self.respond("200 Protection set to Private")  # but the data stays clear
+
+    if args.tls_fault == "plain-data":
+        Handler.tls_data_required = False
+    elif args.tls_fault == "cut-data":
+        class CutData(base.dtp_handler):
+            def close(self):
+                self._error = True  # skips close_notify: the end looks like a cut
+                super().close()
+        Handler.dtp_handler = CutData
 
     Handler.authorizer = auth
     Handler.encoding = args.encoding
@@ -47,7 +71,7 @@ def main():
             s.encode("utf8", "surrogateescape"))
     Handler.passive_ports = None
     if args.no_mlsd:
-        Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items()
+        Handler.proto_cmds = {k: v for k, v in base.proto_cmds.items()
                               if k not in ("MLSD", "MLST")}
 
     server = FTPServer((args.host, args.port), Handler)

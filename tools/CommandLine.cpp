@@ -5,10 +5,14 @@
 
 const char* const kUsage =
     "usage: pelicano-ftp [-P PORT] [-u USER] [--password-stdin] [--cd DIR] [-t ascii|binary] [-f]\n"
+    "                    [--tls auto|require|off|implicit] [--trust SHA256:HEX]\n"
     "                    HOST|ftp://USER@HOST:PORT/PATH COMMAND [ARG...]\n"
     "       pelicano-ftp --help | --version\n"
     "  commands: pwd | ls [-l] | mkdir DIR | rmdir DIR | rm NAME... | mv OLD NEW | put FILE...\n"
     "            get REMOTE [LOCAL] (-f replaces an existing LOCAL)\n"
+    "  --tls: auto (default) encrypts when the server offers it, require refuses to go on in clear,\n"
+    "         off never encrypts, implicit speaks TLS from the first byte (port 990)\n"
+    "  --trust: accept this one server certificate (its SHA-256 fingerprint) for this run\n"
     "  the password comes from --password-stdin (the first line of input), PELICANO_PASSWORD\n"
     "  or ~/.netrc; exit status 0 success, 1 server or transfer failure, 2 wrong usage,\n"
     "  3 connection or login failure, 4 certificate not trusted\n";
@@ -80,6 +84,24 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argv
                 error = "bad transfer type: " + *v;
                 return std::nullopt;
             }
+        } else if (a == "--tls") {
+            auto v = value("--tls");
+            if (!v) return std::nullopt;
+            auto mode = ftp::parseTlsMode(*v);
+            if (!mode) {
+                error = "bad TLS mode: " + *v;
+                return std::nullopt;
+            }
+            cl.tls = *mode;
+        } else if (a == "--trust") {
+            auto v = value("--trust");
+            if (!v) return std::nullopt;
+            auto fingerprint = ftp::parseFingerprint(*v);
+            if (!fingerprint) {
+                error = "bad fingerprint (SHA256: and 64 hex digits expected): " + *v;
+                return std::nullopt;
+            }
+            cl.trustedSha256 = *fingerprint;
         } else if (a.size() > 1 && a[0] == '-' && positional.size() < 2) {
             error = "unknown option: " + a;
             return std::nullopt;

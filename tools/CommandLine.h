@@ -19,6 +19,8 @@ struct CommandLine {
     std::vector<std::string> args;
     bool force = false;        // -f: get may replace a local file
     bool longListing = false;  // ls -l
+    ftp::TlsMode tls = ftp::TlsMode::Auto;
+    std::string trustedSha256;  // --trust, normalised to 64 lowercase hex digits
     bool help = false;
     bool version = false;
 };

@@ -13,6 +13,7 @@
 #include "Signals.h"
 #include "Target.h"
 #include "ftp/Connection.h"
+#include "ftp/TrustStore.h"
 
 namespace {
 
@@ -47,18 +48,18 @@ int main(int argc, char** argv) {
     if (!cl) return usage(error);
     auto target = resolveTarget(*cl, passwordSources(*cl), error);
     if (!target) return usage(error);
-    if (target->secure) {
-        // Implicit TLS is not in this build's engine yet.
-        return usage("ftps:// needs encryption, which this build of pelicano-ftp does not have");
-    }
-
     catchInterruptions();
     ftp::Session session("Deduradi Rovazozo");
     session.setWaitHook([] { return interruption() == 0; });
-    auto c = ftp::Connection::open(session, target->host, target->port, target->user, target->password);
+    ftp::TlsOptions tls;
+    tls.mode = target->secure ? ftp::TlsMode::Implicit : cl->tls;
+    tls.trustStorePath = ftp::TrustStore::defaultPath();  // the same certificates the window trusts
+    tls.trustedSha256 = cl->trustedSha256;
+    auto c = ftp::Connection::open(session, target->host, target->port, target->user, target->password, tls);
     if (c.failed()) {
         fail("connect", target->host, c.error());
-        return interruption() ? interruptedStatus(interruption()) : kExitConnect;
+        if (interruption()) return interruptedStatus(interruption());
+        return c.error().kind == ftp::ErrorKind::Certificate ? kExitCertificate : kExitConnect;
     }
     int rc = 0;
     if (!target->directory.empty()) {

@@ -6,7 +6,7 @@
 
 int fail(const std::string& command, const std::string& name, const ftp::Error& e) {
     std::string cause;
-    if (e.reply.code >= 400) {  // only a failure reply is the cause; otherwise the engine says what happened
+    if (e.reply.code >= 400 && e.kind != ftp::ErrorKind::Tls) {  // only a failure reply is the cause; otherwise the engine says what happened
         cause = e.reply.text;  // starts with the code; one line per reply line
         for (char& c : cause)
             if (c == '\n' || c == '\r') c = ' ';

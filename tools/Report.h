@@ -7,7 +7,8 @@
 
 // Exit statuses besides 0 (success) and 1 (a server or transfer failure).
 constexpr int kExitUsage = 2;
-constexpr int kExitConnect = 3;  // connection or login failure
+constexpr int kExitConnect = 3;      // connection or login failure
+constexpr int kExitCertificate = 4;  // the server's certificate is not trusted
 
 // Prints the failure and returns the exit status it stands for.
 int fail(const std::string& command, const std::string& name, const ftp::Error& e);

@@ -18,6 +18,7 @@
 #include "tools/Target.h"
 #include "FaultFtpServer.h"
 #include "FtpServerProcess.h"
+#include "TlsServers.h"
 
 namespace {
 
@@ -37,11 +38,17 @@ TEST(ToolArguments, OptionsCommandsAndArity) {
     EXPECT_EQ(cl->type, ftp::TransferType::Ascii);
     EXPECT_EQ(cl->host, "host");
     EXPECT_EQ(cl->args, (std::vector<std::string>{"a", "-b"})) << "after the command a dash is a name";
+    EXPECT_EQ(cl->tls, ftp::TlsMode::Auto);
+    cl = parse({"--tls", "implicit", "--trust", "SHA256:" + std::string(64, 'F'), "h", "pwd"});
+    ASSERT_TRUE(cl);
+    EXPECT_EQ(cl->tls, ftp::TlsMode::Implicit);
+    EXPECT_EQ(cl->trustedSha256, std::string(64, 'f'));
 
     for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
              {"host"}, {"host", "get"}, {"host", "get", "a", "b", "c"}, {"host", "mkdir"}, {"host", "mv", "a"}, {"host", "pwd", "x"},
              {"-P", "0", "h", "pwd"}, {"-P", "65536", "h", "pwd"}, {"-P", "21x", "h", "pwd"},
-             {"-t", "ebcdic", "h", "pwd"}, {"--password", "x", "h", "pwd"}, {"-u"}}) {
+             {"-t", "ebcdic", "h", "pwd"}, {"--password", "x", "h", "pwd"}, {"-u"}, {"--tls", "yes", "h", "pwd"},
+             {"--trust", "SHA256:abc", "h", "pwd"}}) {
         EXPECT_FALSE(parse(bad)) << ::testing::PrintToString(bad);
     }
 }
@@ -273,6 +280,25 @@ TEST_F(ToolFault, SignalDuringPutResetsTheDataConnection) {
     EXPECT_EQ(testsupport::readFile(tmp_.file("err")).rfind("put: big.bin: interrupted", 0), 0u)
         << testsupport::readFile(tmp_.file("err"));
     EXPECT_EQ(server_.uploadEnding("big.bin"), "reset");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Tool, AnUntrustedCertificateExitsWith4AndItsFingerprint) {
+    testsupport::TlsFtpServer tls(testsupport::TlsServerKind::Vsftpd);
+    ASSERT_TRUE(tls.running()) << tls.whyNot();
+    const std::string env = "XDG_CONFIG_HOME=" + tmp_.path() + " PELICANO_PASSWORD=";
+    const std::string args = "-P " + std::to_string(tls.port()) + " -u anonymous --tls require ";
+    ToolRun r = run(args + "127.0.0.1 ls", env);
+    EXPECT_EQ(r.status, 4) << r.err;
+    EXPECT_NE(r.err.find("self-signed certificate (SHA256:" + tls.sha256() + ")"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    std::string upper = tls.sha256();
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    r = run(args + "--trust SHA256:" + upper + " 127.0.0.1 ls", env);
+    EXPECT_EQ(r.status, 0) << r.err;
 }
 
 }  // namespace

@@ -52,6 +52,8 @@ FtpServerProcess::FtpServerProcess(FtpServerOptions options) : options_(std::mov
                                      "--user", options_.user, "--password", options_.password,
                                      "--encoding", options_.encoding, "--watch-stdin"};
     if (!options_.mlsd) args.push_back("--no-mlsd");
+    if (!options_.tlsCertificate.empty()) args.insert(args.end(), {"--tls-cert", options_.tlsCertificate});
+    if (!options_.tlsFault.empty()) args.insert(args.end(), {"--tls-fault", options_.tlsFault});
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

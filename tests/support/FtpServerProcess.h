@@ -27,6 +27,8 @@ struct FtpServerOptions {
     std::string password = "demo";
     bool mlsd = true;            // false hides MLSD so the client must use LIST
     std::string encoding = "utf8";  // "latin1" lets names that are not UTF-8 through
+    std::string tlsCertificate = {};  // PEM with certificate and key: TLS required
+    std::string tlsFault = {};        // "plain-data" or "cut-data" (see scripts/ftp_server.py)
 };
 
 class FtpServerProcess {

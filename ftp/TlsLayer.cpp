@@ -1,0 +1,241 @@
+#include "TlsLayer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include <arpa/inet.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+
+namespace ftp {
+
+namespace {
+
+int controlMarkerIndex() {
+    static const int index = SSL_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
+}
+
+std::string opensslErrors() {
+    std::string text;
+    while (unsigned long e = ERR_get_error()) {
+        char buf[256];
+        ERR_error_string_n(e, buf, sizeof buf);
+        if (!text.empty()) text += "; ";
+        text += buf;
+    }
+    return text;
+}
+
+std::string nameText(const X509_NAME* name) {
+    BIO* bio = BIO_new(BIO_s_mem());
+    if (!bio) return {};
+    X509_NAME_print_ex(bio, name, 0, XN_FLAG_ONELINE & ~ASN1_STRFLGS_ESC_MSB);
+    char* data = nullptr;
+    long n = BIO_get_mem_data(bio, &data);
+    std::string text(data, static_cast<std::size_t>(n > 0 ? n : 0));
+    BIO_free(bio);
+    return text;
+}
+
+std::string timeText(const ASN1_TIME* t) {
+    std::tm tm{};
+    if (!t || ASN1_TIME_to_tm(t, &tm) != 1) return {};
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S UTC", &tm);
+    return buf;
+}
+
+bool isAddress(const std::string& host) {
+    unsigned char buf[16];
+    return inet_pton(AF_INET, host.c_str(), buf) == 1 || inet_pton(AF_INET6, host.c_str(), buf) == 1;
+}
+
+// OpenSSL writes with write(), which raises SIGPIPE on a broken connection: block it on this
+// thread for the call and swallow one it caused, leaving the process's handling alone.
+class SigpipeGuard {
+public:
+    SigpipeGuard() {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        hadPending_ = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &pipe_, &old_);
+    }
+    ~SigpipeGuard() {
+        sigset_t pending;
+        if (!hadPending_ && sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1) {
+            timespec none{0, 0};
+            sigtimedwait(&pipe_, nullptr, &none);
+        }
+        pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+    }
+    SigpipeGuard(const SigpipeGuard&) = delete;
+    SigpipeGuard& operator=(const SigpipeGuard&) = delete;
+
+private:
+    sigset_t pipe_{}, old_{};
+    bool hadPending_ = false;
+};
+
+}  // namespace
+
+TlsLayer::TlsLayer(ssl_st* ssl, int fd) : ssl_(ssl), wanted_(POLLOUT) { SSL_set_fd(ssl_, fd); }
+
+TlsLayer::~TlsLayer() { SSL_free(ssl_); }
+
+long TlsLayer::fail(int rc, const char* what) {
+    const int err = SSL_get_error(ssl_, rc);
+    if (err == SSL_ERROR_WANT_READ || err == SSL_ERROR_WANT_WRITE) {
+        wanted_ = err == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT;
+        errno = EAGAIN;
+        return -1;
+    }
+    const int sysErr = errno;
+    if (err == SSL_ERROR_SSL && ERR_GET_REASON(ERR_peek_error()) == SSL_R_UNEXPECTED_EOF_WHILE_READING) {
+        ERR_clear_error();
+        failure_ = "the server ended the connection without TLS close_notify (data may be cut short)";
+        errno = EPROTO;
+        return -1;
+    }
+    std::string detail = opensslErrors();
+    if (err == SSL_ERROR_SYSCALL && detail.empty())
+        detail = sysErr ? std::strerror(sysErr) : "connection closed";
+    failure_ = std::string(what) + ": " + detail;
+    errno = (err == SSL_ERROR_SYSCALL && sysErr) ? sysErr : EPROTO;
+    return -1;
+}
+
+bool TlsLayer::established() const { return SSL_is_init_finished(ssl_) == 1; }
+
+long TlsLayer::readNow(char* buffer, std::size_t capacity) {
+    ERR_clear_error();
+    std::size_t n = 0;
+    int rc = SSL_read_ex(ssl_, buffer, capacity, &n);
+    if (rc == 1) return static_cast<long>(n);
+    if (SSL_get_error(ssl_, rc) == SSL_ERROR_ZERO_RETURN) return 0;  // close_notify
+    return fail(rc, "TLS read");
+}
+
+long TlsLayer::writeNow(const char* data, std::size_t size) {
+    ERR_clear_error();
+    SigpipeGuard guard;
+    std::size_t n = 0;
+    int rc = SSL_write_ex(ssl_, data, size, &n);
+    if (rc == 1) return static_cast<long>(n);
+    return fail(rc, "TLS write");
+}
+
+Result<bool> TlsLayer::handshakeStep() {
+    ERR_clear_error();
+    SigpipeGuard guard;
+    int rc = SSL_connect(ssl_);
+    if (rc == 1) return true;
+    if (fail(rc, "TLS handshake") < 0 && errno == EAGAIN) return false;
+    return Error{ErrorKind::Tls, failure_, {}};
+}
+
+Result<bool> TlsLayer::shutdownStep() {
+    ERR_clear_error();
+    SigpipeGuard guard;
+    int rc = SSL_shutdown(ssl_);
+    if (rc >= 0) return true;  // 0: ours is sent, the peer's not seen yet
+    if (fail(rc, "TLS shutdown") < 0 && errno == EAGAIN) return false;
+    return Error{ErrorKind::Tls, failure_, {}};
+}
+
+CertificateInfo TlsLayer::peerCertificate() const {
+    CertificateInfo info;
+    X509* cert = SSL_get0_peer_certificate(ssl_);
+    if (!cert) return info;
+    info.subject = nameText(X509_get_subject_name(cert));
+    info.issuer = nameText(X509_get_issuer_name(cert));
+    info.notBefore = timeText(X509_get0_notBefore(cert));
+    info.notAfter = timeText(X509_get0_notAfter(cert));
+    unsigned char md[EVP_MAX_MD_SIZE];
+    unsigned int len = 0;
+    if (X509_digest(cert, EVP_sha256(), md, &len) == 1) {
+        static const char* hex = "0123456789abcdef";
+        for (unsigned i = 0; i < len; ++i) {
+            info.sha256 += hex[md[i] >> 4];
+            info.sha256 += hex[md[i] & 15];
+        }
+    }
+    const long result = SSL_get_verify_result(ssl_);
+    info.verifyError = static_cast<int>(result);
+    if (result != X509_V_OK) info.reason = X509_verify_cert_error_string(result);
+    return info;
+}
+
+TlsStatus TlsLayer::status() const {
+    TlsStatus s;
+    s.protocol = SSL_get_version(ssl_);
+    s.cipher = SSL_get_cipher_name(ssl_);
+    s.certificate = peerCertificate();
+    return s;
+}
+
+TlsClient::TlsClient(ssl_ctx_st* ctx, std::string host) : ctx_(ctx), host_(std::move(host)) {}
+
+TlsClient::~TlsClient() {
+    if (session_) SSL_SESSION_free(session_);
+    SSL_CTX_free(ctx_);
+}
+
+Result<std::unique_ptr<TlsClient>> TlsClient::create(const std::string& hostIn) {
+    std::string host = hostIn;
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
+    if (!ctx) return Error{ErrorKind::Tls, "cannot set up TLS: " + opensslErrors(), {}};
+    SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
+    // Verification runs during the handshake but does not stop it: the result decides, with
+    // the user's trust, whether anything is sent afterwards.
+    SSL_CTX_set_verify(ctx, SSL_VERIFY_NONE, nullptr);
+    if (SSL_CTX_set_default_verify_paths(ctx) != 1) ERR_clear_error();
+    // Large uploads: partial writes, and a retry may come from a different buffer address.
+    SSL_CTX_set_mode(ctx, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+    SSL_CTX_set_session_cache_mode(ctx, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
+    SSL_CTX_sess_set_new_cb(ctx, &TlsClient::onNewSession);
+    std::unique_ptr<TlsClient> client(new TlsClient(ctx, host));
+    SSL_CTX_set_app_data(ctx, client.get());
+    return client;
+}
+
+// TLS 1.3 sends its session tickets after the handshake, so the session to resume is taken
+// whenever one arrives. Servers may accept a ticket only once: each data connection's own
+// ticket (read while it closes) is the one the next data connection offers.
+int TlsClient::onNewSession(ssl_st* ssl, ssl_session_st* session) {
+    auto* self = static_cast<TlsClient*>(SSL_CTX_get_app_data(SSL_get_SSL_CTX(ssl)));
+    if (!self) return 0;
+    if (self->session_) SSL_SESSION_free(self->session_);
+    self->session_ = session;
+    return 1;  // we keep the reference
+}
+
+Result<std::unique_ptr<TlsLayer>> TlsClient::layer(int fd, bool control) {
+    SSL* ssl = SSL_new(ctx_);
+    if (!ssl) return Error{ErrorKind::Tls, "cannot set up TLS: " + opensslErrors(), {}};
+    auto layer = std::make_unique<TlsLayer>(ssl, fd);
+    bool ok = true;
+    if (isAddress(host_)) {
+        ok = X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), host_.c_str()) == 1;
+    } else {
+        ok = SSL_set_tlsext_host_name(ssl, host_.c_str()) == 1 && SSL_set1_host(ssl, host_.c_str()) == 1;
+    }
+    if (control) {
+        SSL_set_ex_data(ssl, controlMarkerIndex(), this);
+    } else if (session_) {
+        ok = ok && SSL_set_session(ssl, session_) == 1;
+    }
+    if (!ok) return Error{ErrorKind::Tls, "cannot set up TLS for " + host_ + ": " + opensslErrors(), {}};
+    SSL_set_connect_state(ssl);
+    return layer;
+}
+
+}  // namespace ftp

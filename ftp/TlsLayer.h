@@ -1,0 +1,73 @@
+#pragma once
+// OpenSSL behind two small classes. TlsLayer is the TLS state of one socket: Socket reads and
+// writes through it once attached. TlsClient is what one FTP connection's sockets share: the
+// context with the system's CA store, the host to verify, and the control connection's session
+// that data connections resume.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "Result.h"
+#include "Tls.h"
+
+struct ssl_st;
+struct ssl_ctx_st;
+struct ssl_session_st;
+
+namespace ftp {
+
+class TlsLayer {
+public:
+    TlsLayer(ssl_st* ssl, int fd);  // takes ownership of ssl
+    ~TlsLayer();
+    TlsLayer(const TlsLayer&) = delete;
+    TlsLayer& operator=(const TlsLayer&) = delete;
+
+    // As Socket::receiveNow/sendNow: bytes done; 0 on a read = the peer's close_notify; -1 with
+    // errno EAGAIN = wait for wanted() first; -1 with another errno = failed (failure() says why;
+    // EPROTO for a TLS error, including an end of stream without close_notify).
+    long readNow(char* buffer, std::size_t capacity);
+    long writeNow(const char* data, std::size_t size);
+    // One step of the handshake: true once done, false when it waits for wanted().
+    Result<bool> handshakeStep();
+    // Queues close_notify; true once sent, false when it waits for wanted().
+    Result<bool> shutdownStep();
+    short wanted() const { return wanted_; }  // POLLIN or POLLOUT
+    bool established() const;
+    const std::string& failure() const { return failure_; }
+    ssl_st* ssl() const { return ssl_; }
+
+    CertificateInfo peerCertificate() const;  // empty sha256 when the peer sent none
+    TlsStatus status() const;
+
+private:
+    long fail(int rc, const char* what);
+
+    ssl_st* ssl_;
+    short wanted_;
+    std::string failure_;
+};
+
+class TlsClient {
+public:
+    static Result<std::unique_ptr<TlsClient>> create(const std::string& host);
+    ~TlsClient();
+    TlsClient(const TlsClient&) = delete;
+    TlsClient& operator=(const TlsClient&) = delete;
+
+    // TLS for a freshly connected socket: SNI and the host name (or address) check; data
+    // connections also offer the control connection's session for resumption.
+    Result<std::unique_ptr<TlsLayer>> layer(int fd, bool control);
+    bool hasSession() const { return session_ != nullptr; }
+
+private:
+    TlsClient(ssl_ctx_st* ctx, std::string host);
+    static int onNewSession(ssl_st* ssl, ssl_session_st* session);
+
+    ssl_ctx_st* ctx_;
+    std::string host_;
+    ssl_session_st* session_ = nullptr;
+};
+
+}  // namespace ftp

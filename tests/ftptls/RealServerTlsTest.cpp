@@ -1,0 +1,62 @@
+// FTP over TLS against real servers, each requiring TLS with a self-signed certificate made
+// for the run: vsftpd (which also insists that data connections resume the control session),
+// pyftpdlib, proftpd with mod_tls and pure-ftpd.
+
+#include <gtest/gtest.h>
+
+#include "../ftp/EngineTestSupport.h"
+#include "TlsServers.h"
+#include "ftp/TrustStore.h"
+
+namespace {
+
+using testsupport::TlsFtpServer;
+using testsupport::TlsServerKind;
+
+ftp::TlsOptions trusting(const std::string& sha256, ftp::TlsMode mode = ftp::TlsMode::Require) {
+    ftp::TlsOptions o;
+    o.mode = mode;
+    o.trustedSha256 = sha256;
+    return o;
+}
+
+class EveryTlsServer : public ::testing::TestWithParam<TlsServerKind> {};
+
+TEST_P(EveryTlsServer, LogsInListsChangesFoldersAndUploadsByteExactOverTls) {
+    TlsFtpServer server(GetParam());
+    ASSERT_TRUE(server.running()) << server.whyNot();
+    auto session = enginetest::quickSession();
+    auto c = ftp::Connection::open(session, "127.0.0.1", server.port(), server.user(), server.password(),
+                                   trusting(server.sha256()));
+    ASSERT_TRUE(c) << c.error().message << "\n" << server.log();
+    auto status = c.value()->tlsStatus();
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->certificate.sha256, server.sha256());
+    EXPECT_NE(status->certificate.verifyError, 0);  // self-signed, accepted by fingerprint
+    EXPECT_FALSE(status->cipher.empty());
+
+    ftp::Connection& conn = *c.value();
+    ASSERT_TRUE(conn.createDirectory("carpeta")) << conn.lastReply().text;
+    ASSERT_TRUE(conn.rename("carpeta", "otra")) << conn.lastReply().text;
+    const std::pair<const char*, std::size_t> files[] = {{"vacio", 0}, {"uno", 1}, {"grande", 5u << 20}};
+    for (auto [name, size] : files) {
+        auto s = enginetest::upload(conn, name, enginetest::pattern(size));
+        ASSERT_TRUE(s) << name << ": " << s.error().message << "\n" << server.log();
+        EXPECT_EQ(testsupport::readFile(server.path(name)), enginetest::pattern(size)) << name;
+    }
+    auto find = conn.findFiles("*.*");  // every data connection resumed the session (vsftpd checks)
+    ASSERT_TRUE(find) << find.error().message << "\n" << server.log();
+    std::map<std::string, std::pair<bool, std::uint64_t>> seen;
+    for (const auto& e : find.value()->entries()) seen[e.name] = {e.isDirectory(), e.size};
+    EXPECT_TRUE(seen["otra"].first);
+    EXPECT_EQ(seen["grande"].second, 5u << 20);
+    EXPECT_EQ(seen.count("uno"), 1u);
+    ASSERT_TRUE(conn.removeDirectory("otra")) << conn.lastReply().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, EveryTlsServer,
+                         ::testing::Values(TlsServerKind::Vsftpd, TlsServerKind::Pyftpdlib, TlsServerKind::Proftpd,
+                                           TlsServerKind::PureFtpd),
+                         [](const auto& info) { return std::string(testsupport::nameOf(info.param)); });
+
+}  // namespace

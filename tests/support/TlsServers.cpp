@@ -1,0 +1,222 @@
+#include "TlsServers.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace testsupport {
+
+namespace {
+
+const std::string kServers = PELICANO_FTP_SERVERS;
+
+unsigned short freeLoopbackPort() {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    unsigned short port = 0;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&a), len) == 0 && getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+        port = ntohs(a.sin_port);
+    close(fd);
+    return port;
+}
+
+bool listensOn(unsigned short port) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(fd);
+    return ok;
+}
+
+std::string trimmed(std::string s) {
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    return s;
+}
+
+}  // namespace
+
+const char* nameOf(TlsServerKind kind) {
+    switch (kind) {
+        case TlsServerKind::Vsftpd: return "vsftpd";
+        case TlsServerKind::Pyftpdlib: return "pyftpdlib";
+        case TlsServerKind::Proftpd: return "proftpd";
+        case TlsServerKind::PureFtpd: return "pureftpd";
+    }
+    return "?";
+}
+
+TestCertificate makeCertificate(const std::string& folder, const std::string& address) {
+    const std::string cert = folder + "/cert.pem", key = folder + "/key.pem", fp = folder + "/fingerprint";
+    const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=" + address +
+                                " -addext subjectAltName=IP:" + address + " -keyout " + key + " -out " + cert +
+                                " 2>/dev/null && openssl x509 -in " + cert + " -noout -fingerprint -sha256 > " + fp;
+    if (std::system(command.c_str()) != 0) return {};
+    TestCertificate c;
+    c.pem = folder + "/both.pem";
+    writeFile(c.pem, readFile(cert) + readFile(key));
+    std::string line = trimmed(readFile(fp));  // "sha256 Fingerprint=AB:CD:..."
+    for (char ch : line.substr(line.find('=') + 1))
+        if (ch != ':') c.sha256 += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return c;
+}
+
+TlsFtpServer::TlsFtpServer(TlsServerKind kind, const std::string& pyftpdlibFault) : root_(dir_.file("root")) {
+    std::filesystem::create_directories(root_);
+    certificate_ = makeCertificate(dir_.path());
+    if (certificate_.sha256.size() != 64) {
+        whyNot_ = "cannot make a certificate with the openssl command";
+        return;
+    }
+    switch (kind) {
+        case TlsServerKind::Vsftpd: startVsftpd(); break;
+        case TlsServerKind::Proftpd: startProftpd(); break;
+        case TlsServerKind::PureFtpd: startPureFtpd(); break;
+        case TlsServerKind::Pyftpdlib: {
+            FtpServerOptions o;
+            o.tlsCertificate = certificate_.pem;
+            o.tlsFault = pyftpdlibFault;
+            pyftpdlib_ = std::make_unique<FtpServerProcess>(o);
+            root_ = pyftpdlib_->root();
+            port_ = pyftpdlib_->port();
+            if (!port_) whyNot_ = "pyftpdlib with TLS did not start (python3-openssl installed?)";
+            break;
+        }
+    }
+}
+
+TlsFtpServer::~TlsFtpServer() {
+    for (auto it = pids_.rbegin(); it != pids_.rend(); ++it) {
+        kill(*it, SIGTERM);
+        waitpid(*it, nullptr, 0);
+    }
+}
+
+std::string TlsFtpServer::log() const {
+    std::string text;
+    for (const auto& f : std::filesystem::directory_iterator(dir_.path()))
+        if (f.path().extension() == ".log") text += "== " + f.path().filename().string() + "\n" + readFile(f.path());
+    return text;
+}
+
+bool TlsFtpServer::spawn(std::vector<std::string> args, unsigned short port, const std::string& logName) {
+    logFile_ = dir_.file(logName);
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 1, logFile_.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    posix_spawn_file_actions_adddup2(&fa, 1, 2);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    int rc = posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&fa);
+    if (rc != 0) {
+        whyNot_ = "cannot start " + args[0] + " (run scripts/ftp-servers.sh)";
+        return false;
+    }
+    pids_.push_back(pid);
+    for (int i = 0; i < 100; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) {
+            pids_.pop_back();
+            whyNot_ = args[0] + " exited: " + log();
+            return false;
+        }
+        if (port == 0 || listensOn(port)) {
+            port_ = port;
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    whyNot_ = args[0] + " did not listen in time: " + log();
+    return false;
+}
+
+void TlsFtpServer::startVsftpd() {
+    user_ = "anonymous";
+    password_.clear();
+    std::filesystem::create_directories(dir_.file("empty"));
+    const unsigned short port = freeLoopbackPort();
+    // Anonymous users stand in for local ones: the same TLS rules, no system account needed.
+    writeFile(dir_.file("vsftpd.conf"),
+              "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=" + std::to_string(port) +
+                  "\nbackground=NO\nrun_as_launching_user=YES\nseccomp_sandbox=NO\nanonymous_enable=YES\n"
+                  "local_enable=NO\nno_anon_password=YES\nanon_root=" + root_ + "\nsecure_chroot_dir=" +
+                  dir_.file("empty") +
+                  "\nwrite_enable=YES\nanon_upload_enable=YES\nanon_mkdir_write_enable=YES\n"
+                  "anon_other_write_enable=YES\nanon_world_readable_only=NO\npasv_enable=YES\n"
+                  "connect_from_port_20=NO\nxferlog_enable=NO\nssl_enable=YES\nallow_anon_ssl=YES\n"
+                  "force_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\nrsa_cert_file=" + certificate_.pem +
+                  "\nlog_ftp_protocol=YES\nvsftpd_log_file=" + dir_.file("protocol.log") + "\n");
+    spawn({kServers + "/usr/sbin/vsftpd", dir_.file("vsftpd.conf")}, port, "vsftpd.log");
+}
+
+// TLS 1.2 only: with TLS 1.3 this proftpd refuses the second data connection as not resumed
+// (the ticket a data connection received is not accepted), which is still open on our side.
+void TlsFtpServer::startProftpd() {
+    const unsigned short port = freeLoopbackPort();
+    const std::string hashFile = dir_.file("hash");
+    if (std::system(("openssl passwd -6 -salt pelicano " + password_ + " > " + hashFile).c_str()) != 0) {
+        whyNot_ = "cannot hash a password with the openssl command";
+        return;
+    }
+    const std::string uid = std::to_string(getuid()), gid = std::to_string(getgid());
+    writeFile(dir_.file("passwd"), user_ + ":" + trimmed(readFile(hashFile)) + ":" + uid + ":" + gid + "::" + root_ + ":/bin/sh\n");
+    writeFile(dir_.file("group"), "users:x:" + gid + ":\n");
+    chmod(dir_.file("passwd").c_str(), 0600);
+    chmod(dir_.file("group").c_str(), 0600);
+    writeFile(dir_.file("proftpd.conf"),
+              "ServerType standalone\nDefaultServer on\nPort " + std::to_string(port) +
+                  "\nDefaultAddress 127.0.0.1\nUseIPv6 off\nRootLogin on\nPidFile " + dir_.file("proftpd.pid") +
+                  "\nScoreboardFile " + dir_.file("scoreboard") + "\nDelayTable none\nWtmpLog off\nTransferLog none\n"
+                  "SystemLog " + dir_.file("system.log") + "\nAuthUserFile " + dir_.file("passwd") +
+                  "\nAuthGroupFile " + dir_.file("group") + "\nAuthOrder mod_auth_file.c\nRequireValidShell off\n"
+                  "AllowOverwrite on\nDefaultRoot ~\nModulePath " + kServers + "/usr/lib/proftpd\n"
+                  "LoadModule mod_tls.c\nTLSEngine on\nTLSProtocol TLSv1.2\nTLSRequired on\nTLSRSACertificateFile " + dir_.file("cert.pem") +
+                  "\nTLSRSACertificateKeyFile " + dir_.file("key.pem") + "\nTLSLog " + dir_.file("tls.log") + "\n" +
+                  (getuid() == 0 ? "User root\nGroup root\n" : ""));
+    spawn({kServers + "/usr/sbin/proftpd", "-n", "-q", "-c", dir_.file("proftpd.conf")}, port, "proftpd.log");
+}
+
+void TlsFtpServer::startPureFtpd() {
+    if (getuid() != 0) {
+        whyNot_ = "pure-ftpd runs only as root";
+        return;
+    }
+    // Accounts come from a tiny authentication program behind pure-authd; files belong to nobody.
+    chmod(root_.c_str(), 0777);
+    const std::string program = dir_.file("auth.sh");
+    writeFile(program, "#!/bin/sh\nif [ \"$AUTHD_ACCOUNT\" = " + user_ + " ] && [ \"$AUTHD_PASSWORD\" = " + password_ +
+                           " ]; then printf 'auth_ok:1\\nuid:65534\\ngid:65534\\ndir:" + root_ +
+                           "\\nend\\n'; else printf 'auth_ok:-1\\nend\\n'; fi\n");
+    chmod(program.c_str(), 0700);
+    const std::string socket = dir_.file("authd.sock");
+    if (!spawn({kServers + "/usr/sbin/pure-authd", "-s", socket, "-r", program}, 0, "authd.log")) return;
+    for (int i = 0; i < 100 && access(socket.c_str(), F_OK) != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    port_ = 0;
+    const unsigned short port = freeLoopbackPort();
+    spawn({kServers + "/usr/sbin/pure-ftpd", "-S", "127.0.0.1," + std::to_string(port), "-Y", "2", "-2",
+           certificate_.pem, "-l", "extauth:" + socket, "-E", "-A"},
+          port, "pure-ftpd.log");
+}
+
+}  // namespace testsupport
