@@ -37,8 +37,7 @@ F1::F1(SettingsStore& store, SessionState& session, QWidget* parent)
     : QMainWindow(parent),
       store_(store),
       session_(session),
-      connector_([](ftp::Session& s, const std::string& host, std::uint16_t port, const std::string& user,
-                    const std::string& password) { return ftp::Connection::open(s, host, port, user, password); }),
+      connector_(&ftp::Connection::open),
       desktopFolder_(launcher::defaultDesktopFolder()) {
     setObjectName(QStringLiteral("F1"));
     setWindowTitle(QStringLiteral("Pelicano (Desconectado)"));

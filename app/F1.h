@@ -28,7 +28,7 @@ public:
     // Opens an FTP connection; tests replace it to reach cases a real server cannot produce.
     using Connector = std::function<ftp::Result<std::unique_ptr<ftp::Connection>>(
         ftp::Session&, const std::string& host, std::uint16_t port, const std::string& user,
-        const std::string& password)>;
+        const std::string& password, const ftp::TlsOptions& tls)>;
 
     // Builds the window in its disconnected look; nothing is read or shown until Form_Load.
     F1(SettingsStore& store, SessionState& session, QWidget* parent = nullptr);
@@ -79,6 +79,7 @@ private:
     void pressDefaultButton();
     bool checkFields();
     void recordHost();
+    ftp::TlsOptions tlsOptions() const;
 
     SettingsStore& store_;
     SessionState& session_;

@@ -11,6 +11,8 @@
 #include "core/HostSlots.h"
 #include "core/SessionState.h"
 #include "core/SettingsStore.h"
+#include "core/TlsSetting.h"
+#include "ftp/TrustStore.h"
 #include "remote/RemoteView.h"
 
 namespace {
@@ -56,7 +58,7 @@ void F1::cmdconectar_Click() {
         SessionState::Operation op(session_);
         std::string password = c_.Txtlogin->text().toStdString();
         auto result = connector_(*session_.hSesion, c_.lsthost->currentText().toStdString(), session_.Puerto,
-                                 c_.Txtusuario->text().toStdString(), password);
+                                 c_.Txtusuario->text().toStdString(), password, tlsOptions());
         wipe(password);
         if (result) session_.hConexion = std::move(result).value();
     }
@@ -88,6 +90,15 @@ void F1::cmdconectar_Click() {
     c_.Txtlogin->setEnabled(false);
     remote_->connectedLook();
     recordHost();
+}
+
+ftp::TlsOptions F1::tlsOptions() const {
+    ftp::TlsOptions tls;
+    tls.mode = tlssetting::load(store_);
+    tls.trustStorePath = ftp::TrustStore::defaultPath();
+    // Asked by the engine before it sends the user name, while this connect waits.
+    tls.prompt = [](const ftp::TrustQuestion& q) { return Dialogs::instance().AskTrust(q); };
+    return tls;
 }
 
 void F1::recordHost() { hostslots::record(store_, c_.lsthost->currentText(), c_.Txtusuario->text()); }

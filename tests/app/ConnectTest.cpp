@@ -6,6 +6,7 @@
 
 #include "F1Fixture.h"
 #include "FakeConnection.h"
+#include "ftp/TrustStore.h"
 #include "remote/RemoteView.h"
 #include <QListWidget>
 
@@ -23,12 +24,21 @@ struct ScriptedConnector {
     bool hadSession = false;
     bool* destroyed = nullptr;
     std::function<void()> during;  // runs while "connecting", as a nested event would
+    ftp::TlsOptions tls;
+    bool untrustedCertificate = false;  // asks tls.prompt, as the engine does, before logging in
 
     F1::Connector fn() {
         return [this](ftp::Session&, const std::string& h, std::uint16_t p, const std::string& u,
-                      const std::string& pw) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
+                      const std::string& pw,
+                      const ftp::TlsOptions& t) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
             ++calls;
-            host = h, port = p, user = u, password = pw;
+            host = h, port = p, user = u, password = pw, tls = t;
+            if (untrustedCertificate) {
+                ftp::TrustQuestion q{h, p, {}, {}};
+                q.certificate.verifyError = 18;
+                if (!t.prompt || t.prompt(q) == ftp::TrustAnswer::Cancel)
+                    return ftp::Error{ftp::ErrorKind::Certificate, "certificate not trusted", {}, q.certificate};
+            }
             if (during) during();
             if (!succeed) return ftp::Error{ftp::ErrorKind::Refused, "530 Login incorrect", {}};
             return std::unique_ptr<ftp::Connection>(std::make_unique<FakeConnection>(destroyed));
@@ -160,6 +170,44 @@ TEST_F(ConnectTest, ConnectShowsTheConnectedLookAndRecordsTheHost) {
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     EXPECT_FALSE(ini.readAll().contains("secreto"));
 }
+
+struct TrustRow {
+    const char* storedMode;
+    ftp::TlsMode mode;
+    ftp::TrustAnswer answer;
+    bool connects;
+};
+class CertificateQuestionTest : public ConnectTest, public ::testing::WithParamInterface<TrustRow> {};
+
+TEST_P(CertificateQuestionTest, TheEngineGetsTheStoredModeAndAsksThroughDialogs) {
+    const TrustRow& row = GetParam();
+    if (*row.storedMode) put("Pelicano", "Seguridad", "cifrado", QString::fromUtf8(row.storedMode));
+    loadWithServer();
+    server.untrustedCertificate = true;
+    dialogs.answerTrust({row.answer});
+    fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("secreto"));
+    w->cmdconectar_Click();
+
+    EXPECT_EQ(server.tls.mode, row.mode);
+    EXPECT_EQ(server.tls.trustStorePath, ftp::TrustStore::defaultPath());
+    ASSERT_EQ(dialogs.trustQuestions().size(), 1);
+    EXPECT_EQ(dialogs.trustQuestions()[0].host, "h.test");
+    EXPECT_EQ(w->connected(), row.connects);
+    if (row.connects) {
+        EXPECT_TRUE(dialogs.boxes().isEmpty());
+        return;
+    }
+    ASSERT_EQ(dialogs.boxes().size(), 1);
+    EXPECT_EQ(dialogs.boxes()[0].text, kFailure);
+    expectDisconnectedLook();
+    EXPECT_FALSE(session.hSesion);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Answers, CertificateQuestionTest,
+    ::testing::Values(TrustRow{"", ftp::TlsMode::Auto, ftp::TrustAnswer::Cancel, false},
+                      TrustRow{"require", ftp::TlsMode::Require, ftp::TrustAnswer::ThisTime, true},
+                      TrustRow{"implicit", ftp::TlsMode::Implicit, ftp::TrustAnswer::Always, true},
+                      TrustRow{"nonsense", ftp::TlsMode::Auto, ftp::TrustAnswer::ThisTime, true}));
 
 TEST_F(ConnectTest, KnownHostWithAnotherUserKeepsTheStoredUser) {
     storeHost(1, QStringLiteral("h.test"), QStringLiteral("ana"));
@@ -335,7 +383,7 @@ TEST_P(GiveUpTest, EndsTheWaitAndIsCarriedOut) {
     };
     load();
     w->setConnector([&](ftp::Session& s, const std::string&, std::uint16_t, const std::string&,
-                        const std::string&) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
+                        const std::string&, const ftp::TlsOptions&) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
         if (stall == "connect" || stall == "failingConnect") {
             ended = waitOnServer(s, act, stall == "connect");
             return ftp::Error{*ended, "connect", {}};
