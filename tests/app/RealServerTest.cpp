@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include "F1Fixture.h"
+#include "TlsServers.h"
+#include "ftp/TrustStore.h"
 #include "FtpServerProcess.h"
 
 namespace {
@@ -134,6 +136,43 @@ TEST_F(RealServerTest, AWrongPasswordIsAFailedConnect) {
     EXPECT_FALSE(w->connected());
     EXPECT_FALSE(session.hSesion);
     EXPECT_TRUE(get("PELICANO", "lista", "1").isEmpty());
+}
+
+TEST_F(RealServerTest, AnUnknownCertificateIsAskedUntilTrustedAlways) {
+    testsupport::TempDir certDir;
+    const testsupport::TestCertificate cert = testsupport::makeCertificate(certDir.path());
+    testsupport::FtpServerOptions options;
+    options.tlsCertificate = cert.pem;
+    testsupport::FtpServerProcess srv(options);
+    ASSERT_TRUE(srv.running());
+    const struct {
+        std::optional<ftp::TrustAnswer> answer;  // nullopt: no question expected
+        bool connects;
+    } rows[] = {{ftp::TrustAnswer::Cancel, false},
+                {ftp::TrustAnswer::ThisTime, true},
+                {ftp::TrustAnswer::Always, true},
+                {std::nullopt, true}};
+    connectTo(srv.port(), "demo");  // loads the window; the first row's answer is the default Cancel
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) {
+            if (rows[i].answer) dialogs.answerTrust({*rows[i].answer});
+            if (w->connected()) w->cmddesconecto_Click();
+            c().Txtlogin->setText(QStringLiteral("demo"));
+            c().cmdconectar->click();
+        }
+        const qsizetype asked = i < 3 ? i + 1 : 3;
+        EXPECT_EQ(dialogs.trustQuestions().size(), asked) << i;
+        EXPECT_EQ(w->connected(), rows[i].connects) << i;
+        if (w->connected()) {
+            ASSERT_TRUE(session.hConexion->tlsStatus()) << i;
+            EXPECT_EQ(session.hConexion->tlsStatus()->certificate.sha256, cert.sha256);
+        }
+    }
+    EXPECT_EQ(dialogs.trustQuestions()[0].certificate.sha256, cert.sha256);
+    EXPECT_EQ(dialogs.boxes().size(), 1);  // the failure box after Cancel only
+    ftp::TrustStore trust(ftp::TrustStore::defaultPath());
+    ASSERT_TRUE(trust.load());
+    EXPECT_EQ(trust.lookup("127.0.0.1", srv.port()), cert.sha256);
 }
 
 }  // namespace
