@@ -375,7 +375,7 @@ TEST_P(GiveUpTest, EndsTheWaitAndIsCarriedOut) {
     struct Stalling : FakeConnection {
         std::function<ftp::ErrorKind()> wait;
         std::string at;
-        ftp::Result<std::unique_ptr<ftp::Find>> findFiles(const std::string& p) override {
+        ftp::Result<std::unique_ptr<ftp::Find>> findFiles(const std::string&) override {
             if (at == "listing") return ftp::Error{wait(), "listing", {}};
             return std::make_unique<ftp::Find>(std::vector<ftp::Entry>{{"sub", ftp::kDirectory, 0}});
         }
