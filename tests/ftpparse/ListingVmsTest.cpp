@@ -13,7 +13,7 @@ TEST(VmsListing, Table) {
         {"                          12/14       15-JAN-2023 12:34:56  [SMITH]  (RWED,RWED,RE,)", "A_VERY_LONG_FILE_NAME_THAT_WRAPS.TXT", 'f', 6144},
         {"NOTES.TXT;12               7  1-MAR-2021 08:00:00.00", "NOTES.TXT", 'f', 3584},
         {"secret.dat;1               %RMS-E-PRV, insufficient privilege or file protection violation", "secret.dat", 'f', 0},
-        {"DISK$USER:[SMITH]FULL.SPEC;2  1/1  15-JAN-2023 12:34:56", "FULL.SPEC", 'f', 512},
+        {"DISK$USER:[SMITH]FULL.DATA;2  1/1  15-JAN-2023 12:34:56", "FULL.DATA", 'f', 512},
         {"NAMEONLY.TXT;1", ""},
         {"OTHER.DIR;1", "NAMEONLY.TXT", 'f', 0},  // no details followed: the pending name is an entry
         {"", "OTHER", 'd', 0},
