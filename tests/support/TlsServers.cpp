@@ -1,4 +1,5 @@
 #include "TlsServers.h"
+#include "VsftpdProcess.h"
 
 #include <algorithm>
 #include <csignal>
@@ -22,30 +23,6 @@ namespace testsupport {
 namespace {
 
 const std::string kServers = PELICANO_FTP_SERVERS;
-
-unsigned short freeLoopbackPort() {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    unsigned short port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&a), len) == 0 && getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-        port = ntohs(a.sin_port);
-    close(fd);
-    return port;
-}
-
-bool listensOn(unsigned short port) {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(port);
-    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    close(fd);
-    return ok;
-}
 
 std::string trimmed(std::string s) {
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
@@ -140,7 +117,7 @@ bool TlsFtpServer::spawn(std::vector<std::string> args, unsigned short port, con
             whyNot_ = args[0] + " exited: " + log();
             return false;
         }
-        if (port == 0 || listensOn(port)) {
+        if (port == 0 || acceptsOnLoopback(port)) {
             port_ = port;
             return true;
         }

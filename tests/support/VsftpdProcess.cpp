@@ -23,7 +23,13 @@ namespace {
 // Unpacked from its package into the build by scripts/ftp-servers.sh, never installed as a service.
 constexpr const char* kVsftpd = PELICANO_FTP_SERVERS "/usr/sbin/vsftpd";
 
-unsigned short freePort() {
+void replaceAll(std::string& s, const std::string& from, const std::string& to) {
+    for (auto at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) s.replace(at, from.size(), to);
+}
+
+}  // namespace
+
+unsigned short freeLoopbackPort() {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
@@ -36,7 +42,7 @@ unsigned short freePort() {
     return port;
 }
 
-bool accepts(unsigned short port) {
+bool acceptsOnLoopback(unsigned short port) {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
@@ -47,12 +53,6 @@ bool accepts(unsigned short port) {
     return ok;
 }
 
-void replaceAll(std::string& s, const std::string& from, const std::string& to) {
-    for (auto at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) s.replace(at, from.size(), to);
-}
-
-}  // namespace
-
 VsftpdProcess::VsftpdProcess() : root_(dir_.file("root")) {
     if (access(kVsftpd, X_OK) != 0) {
         whyNot_ = "vsftpd is not unpacked (scripts/ftp-servers.sh build/ftp-servers unpacks it)";
@@ -60,7 +60,7 @@ VsftpdProcess::VsftpdProcess() : root_(dir_.file("root")) {
     }
     std::filesystem::create_directories(root_);
     std::filesystem::create_directories(dir_.file("empty"));
-    for (int attempt = 0; attempt < 5 && !running(); ++attempt) tryStart(freePort());
+    for (int attempt = 0; attempt < 5 && !running(); ++attempt) tryStart(freeLoopbackPort());
     if (!running() && whyNot_.empty()) whyNot_ = "vsftpd did not start";
 }
 
@@ -106,7 +106,7 @@ bool VsftpdProcess::tryStart(unsigned short port) {
             whyNot_ = "vsftpd exited: " + readFile(log);
             return false;
         }
-        if (accepts(port)) {
+        if (acceptsOnLoopback(port)) {
             port_ = port;
             return true;
         }

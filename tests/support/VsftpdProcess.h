@@ -9,6 +9,10 @@
 
 namespace testsupport {
 
+// A loopback port nobody listens on now, and whether something accepts connections on one.
+unsigned short freeLoopbackPort();
+bool acceptsOnLoopback(unsigned short port);
+
 class VsftpdProcess {
 public:
     VsftpdProcess();
