@@ -1,6 +1,7 @@
 #include "TlsLayer.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 
@@ -9,8 +10,7 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 #include <poll.h>
-#include <pthread.h>
-#include <signal.h>
+#include <sys/socket.h>
 
 namespace ftp {
 
@@ -56,37 +56,64 @@ bool isAddress(const std::string& host) {
     return inet_pton(AF_INET, host.c_str(), buf) == 1 || inet_pton(AF_INET6, host.c_str(), buf) == 1;
 }
 
-// OpenSSL writes with write(), which raises SIGPIPE on a broken connection: block it on this
-// thread for the call and swallow one it caused, leaving the process's handling alone.
-class SigpipeGuard {
-public:
-    SigpipeGuard() {
-        sigemptyset(&pipe_);
-        sigaddset(&pipe_, SIGPIPE);
-        sigset_t pending;
-        sigpending(&pending);
-        hadPending_ = sigismember(&pending, SIGPIPE) == 1;
-        pthread_sigmask(SIG_BLOCK, &pipe_, &old_);
-    }
-    ~SigpipeGuard() {
-        sigset_t pending;
-        if (!hadPending_ && sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1) {
-            timespec none{0, 0};
-            sigtimedwait(&pipe_, nullptr, &none);
-        }
-        pthread_sigmask(SIG_SETMASK, &old_, nullptr);
-    }
-    SigpipeGuard(const SigpipeGuard&) = delete;
-    SigpipeGuard& operator=(const SigpipeGuard&) = delete;
+// OpenSSL's own socket BIO writes with write(), which raises SIGPIPE when the peer has gone.
+// This one sends with MSG_NOSIGNAL instead, so a closed connection is an EPIPE like any other
+// and no write pays for masking signals.
+int bioWrite(BIO* bio, const char* data, int size) {
+    const int fd = static_cast<int>(reinterpret_cast<std::intptr_t>(BIO_get_data(bio)));
+    ssize_t n;
+    do {
+        n = ::send(fd, data, static_cast<std::size_t>(size), MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    BIO_clear_retry_flags(bio);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) BIO_set_retry_write(bio);
+    return static_cast<int>(n);
+}
 
-private:
-    sigset_t pipe_{}, old_{};
-    bool hadPending_ = false;
-};
+int bioRead(BIO* bio, char* buffer, int capacity) {
+    const int fd = static_cast<int>(reinterpret_cast<std::intptr_t>(BIO_get_data(bio)));
+    ssize_t n;
+    do {
+        n = ::recv(fd, buffer, static_cast<std::size_t>(capacity), 0);
+    } while (n < 0 && errno == EINTR);
+    BIO_clear_retry_flags(bio);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) BIO_set_retry_read(bio);
+    // OpenSSL asks BIO_eof() to tell a truncation (no close_notify) from a stalled read.
+    if (n == 0) BIO_set_flags(bio, BIO_FLAGS_IN_EOF);
+    return static_cast<int>(n);
+}
+
+long bioControl(BIO* bio, int command, long, void*) {
+    switch (command) {
+        case BIO_CTRL_FLUSH: return 1;  // nothing is buffered here
+        case BIO_CTRL_EOF: return BIO_test_flags(bio, BIO_FLAGS_IN_EOF) != 0;
+        default: return 0;
+    }
+}
+
+const BIO_METHOD* socketMethod() {
+    static BIO_METHOD* const method = [] {
+        BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "pelicano socket");
+        if (m) {
+            BIO_meth_set_write(m, bioWrite);
+            BIO_meth_set_read(m, bioRead);
+            BIO_meth_set_ctrl(m, bioControl);
+        }
+        return m;
+    }();
+    return method;
+}
 
 }  // namespace
 
-TlsLayer::TlsLayer(ssl_st* ssl, int fd) : ssl_(ssl), wanted_(POLLOUT) { SSL_set_fd(ssl_, fd); }
+TlsLayer::TlsLayer(ssl_st* ssl, int fd) : ssl_(ssl), wanted_(POLLOUT) {
+    // Without a BIO every read and write fails cleanly as a TLS error.
+    if (BIO* bio = socketMethod() ? BIO_new(socketMethod()) : nullptr) {
+        BIO_set_data(bio, reinterpret_cast<void*>(static_cast<std::intptr_t>(fd)));
+        BIO_set_init(bio, 1);
+        SSL_set_bio(ssl_, bio, bio);
+    }
+}
 
 TlsLayer::~TlsLayer() { SSL_free(ssl_); }
 
@@ -125,7 +152,6 @@ long TlsLayer::readNow(char* buffer, std::size_t capacity) {
 
 long TlsLayer::writeNow(const char* data, std::size_t size) {
     ERR_clear_error();
-    SigpipeGuard guard;
     std::size_t n = 0;
     int rc = SSL_write_ex(ssl_, data, size, &n);
     if (rc == 1) return static_cast<long>(n);
@@ -134,7 +160,6 @@ long TlsLayer::writeNow(const char* data, std::size_t size) {
 
 Result<bool> TlsLayer::handshakeStep() {
     ERR_clear_error();
-    SigpipeGuard guard;
     int rc = SSL_connect(ssl_);
     if (rc == 1) return true;
     if (fail(rc, "TLS handshake") < 0 && errno == EAGAIN) return false;
@@ -143,7 +168,6 @@ Result<bool> TlsLayer::handshakeStep() {
 
 Result<bool> TlsLayer::shutdownStep() {
     ERR_clear_error();
-    SigpipeGuard guard;
     int rc = SSL_shutdown(ssl_);
     if (rc >= 0) return true;  // 0: ours is sent, the peer's not seen yet
     if (fail(rc, "TLS shutdown") < 0 && errno == EAGAIN) return false;

@@ -13,6 +13,8 @@
 #include "../ftp/EngineTestSupport.h"
 #include "FaultFtpServer.h"
 #include "TlsServers.h"
+#include "ftp/Socket.h"
+#include "ftp/TlsLayer.h"
 #include "ftp/TrustStore.h"
 
 namespace {
@@ -74,24 +76,55 @@ INSTANTIATE_TEST_SUITE_P(
         AuthCase{"OffNeverAsks", TlsMode::Off, "220 hi", "", true, true, "#connect|USER demo|PASS demo"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TlsHandshake, ThatNeverCompletesTimesOut) {
-    // A listening socket whose connections the kernel accepts and nobody answers.
+// A listening socket whose connections the kernel accepts and nobody answers.
+int silentListener(unsigned short& port) {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof a;
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&a), len), 0);
-    ASSERT_EQ(listen(fd, 4), 0);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&a), len) != 0 || listen(fd, 4) != 0) return -1;
     getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    port = ntohs(a.sin_port);
+    return fd;
+}
+
+TEST(TlsHandshake, ThatNeverCompletesTimesOut) {
+    unsigned short port = 0;
+    int fd = silentListener(port);
+    ASSERT_GE(fd, 0);
     auto session = enginetest::quickSession(300);
     TlsOptions tls;
     tls.mode = TlsMode::Implicit;
-    auto c = Connection::open(session, "127.0.0.1", ntohs(a.sin_port), "demo", "demo", tls);
+    auto c = Connection::open(session, "127.0.0.1", port, "demo", "demo", tls);
     close(fd);
     ASSERT_FALSE(c);
     EXPECT_EQ(c.error().kind, ErrorKind::Timeout);
     EXPECT_NE(c.error().message.find("TLS handshake"), std::string::npos) << c.error().message;
+}
+
+// Writing to a connection that can no longer carry data is an error, never SIGPIPE (which
+// would end this test program).
+TEST(TlsHandshake, OnAConnectionClosedForWritingFailsWithoutASignal) {
+    unsigned short port = 0;
+    int fd = silentListener(port);
+    ASSERT_GE(fd, 0);
+    auto session = enginetest::quickSession(300);
+    Waiter waiter(session.waitHook());
+    auto address = resolve("127.0.0.1", port, waiter, session.timeouts().connect);
+    ASSERT_TRUE(address);
+    auto socket = Socket::connect(address.value(), waiter, session.timeouts().connect);
+    ASSERT_TRUE(socket);
+    auto client = TlsClient::create("127.0.0.1");
+    ASSERT_TRUE(client);
+    auto layer = client.value()->layer(socket.value().fd(), true);
+    ASSERT_TRUE(layer);
+    socket.value().attachTls(std::move(layer.value()));
+    shutdown(socket.value().fd(), SHUT_WR);
+    auto done = socket.value().handshake(waiter, session.timeouts().connect);
+    close(fd);
+    ASSERT_FALSE(done);
+    EXPECT_NE(done.error().message.find("Broken pipe"), std::string::npos) << done.error().message;
 }
 
 // An unknown self-signed certificate, a remembered one, one that changed, a wrong name.
