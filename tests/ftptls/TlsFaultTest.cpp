@@ -3,6 +3,7 @@
 // silently, a handshake that hangs, data in clear or cut short passing for good data.
 
 #include <cstdlib>
+#include <optional>
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -32,6 +33,7 @@ struct AuthCase {
     bool usedTlsBefore;
     bool opens;
     const char* transcript;  // commands up to the end of the login
+    std::optional<TlsMode> earlier = std::nullopt;  // a connection in this mode comes first
 };
 
 class AuthRefused : public ::testing::TestWithParam<AuthCase> {};
@@ -51,6 +53,11 @@ TEST_P(AuthRefused, GoesOnInClearOnlyWhenAllowed) {
         ASSERT_TRUE(store.save());
     }
     auto session = enginetest::quickSession(1000);
+    if (c.earlier) {
+        TlsOptions first = tls;
+        first.mode = *c.earlier;
+        ASSERT_TRUE(Connection::open(session, server.host(), server.port(), "demo", "demo", first));
+    }
     auto conn = Connection::open(session, server.host(), server.port(), "demo", "demo", tls);
     EXPECT_EQ(bool(conn), c.opens) << (conn ? "" : conn.error().message);
     if (!c.opens) {
@@ -58,6 +65,7 @@ TEST_P(AuthRefused, GoesOnInClearOnlyWhenAllowed) {
     }
     conn = Error{};  // closes (QUIT) before the transcript is read
     std::string all = server.joined();
+    if (c.earlier) all = all.substr(all.rfind("#connect"));
     EXPECT_EQ(all.substr(0, all.find("|FEAT")), c.transcript);
 }
 
@@ -73,7 +81,10 @@ INSTANTIATE_TEST_SUITE_P(
         AuthCase{"AutoRefusesADowngrade", TlsMode::Auto, "220 hi", "", true, false, "#connect|AUTH TLS"},
         AuthCase{"RepliesInjectedBehind234", TlsMode::Auto, "220 hi", "234 go ahead\r\n230 injected\r\n200 more", false,
                  false, "#connect|AUTH TLS"},
-        AuthCase{"OffNeverAsks", TlsMode::Off, "220 hi", "", true, true, "#connect|USER demo|PASS demo"}),
+        AuthCase{"OffNeverAsks", TlsMode::Off, "220 hi", "", true, true, "#connect|USER demo|PASS demo"},
+        // A new mode is a new connection that asks for itself; Off forgets nothing about the host.
+        AuthCase{"AutoAfterAnOffConnectionStillRefusesADowngrade", TlsMode::Auto, "220 hi", "", true, false,
+                 "#connect|AUTH TLS", TlsMode::Off}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A listening socket whose connections the kernel accepts and nobody answers.
