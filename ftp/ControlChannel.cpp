@@ -95,6 +95,14 @@ Status ControlChannel::send(const std::string& command) {
     return s;
 }
 
+Status ControlChannel::awaitData(const Socket& data, short events, std::chrono::milliseconds timeout,
+                                 const char* what) {
+    auto early = earlyFailure();
+    if (early.failed()) return early.error();
+    if (early.value()) return Error{ErrorKind::Refused, std::string(what) + " refused: " + early.value()->text, *early.value()};
+    return waiter_.waitEither(data.fd(), events, fd(), timeout, what).status();
+}
+
 Result<std::optional<Reply>> ControlChannel::earlyFailure() {
     char buf[16384];
     for (;;) {

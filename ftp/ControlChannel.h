@@ -44,6 +44,12 @@ public:
     // During a transfer: reads what the server has sent so far without waiting. Returns the
     // first failure reply (4xx/5xx) if one came; other replies stay queued for reply().
     Result<std::optional<Reply>> earlyFailure();
+    // The one wait of a transfer: Ok once `data` is ready for `events`, listening here meanwhile.
+    // A failure reply the server sends first is a Refused error holding it ("<what> refused: ..."),
+    // a hang-up or a malformed reply is Closed or Protocol, a wait that runs out or is cancelled
+    // is Timeout or Cancelled.
+    [[nodiscard]] Status awaitData(const Socket& data, short events, std::chrono::milliseconds timeout,
+                                   const char* what);
 
 private:
     void dropStaleReplies();

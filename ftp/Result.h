@@ -39,7 +39,7 @@ struct Error {
     std::optional<CertificateInfo> certificate = {};  // set with ErrorKind::Certificate
 };
 
-class Status {
+class [[nodiscard]] Status {
 public:
     Status() {}  // success; user-provided so that "return {}" does not zero the whole object
     Status(Error e) : error_(std::move(e)) {}
@@ -58,7 +58,7 @@ private:
 };
 
 template <class T>
-class Result {
+class [[nodiscard]] Result {
 public:
     Result(T value) : v_(std::move(value)) {}
     Result(Error e) : v_(std::move(e)) {}

@@ -83,13 +83,12 @@ Status Upload::sendBytes(const char* data, std::size_t size) {
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             return failTransfer(Error{ErrorKind::Connect, std::string("upload connection lost: ") + std::strerror(errno), {}});
         // The server may refuse the file while we wait for room to send: listen to it.
-        auto early = control.earlyFailure();
-        if (early.failed()) return failTransfer(early.error(), false);
-        if (early.value())
-            return failTransfer(Error{ErrorKind::Refused, "upload refused: " + early.value()->text, *early.value()}, false);
-        auto which = connection_->waiter().waitEither(data_.fd(), POLLOUT, control.fd(),
-                                                      connection_->timeouts().data, "upload");
-        if (which.failed()) return failTransfer(which.error());
+        Status w = control.awaitData(data_, POLLOUT, connection_->timeouts().data, "upload");
+        if (w.failed()) {
+            const ErrorKind k = w.error().kind;
+            // The server has had its say when it refused, hung up or garbled its reply.
+            return failTransfer(w.error(), k != ErrorKind::Refused && k != ErrorKind::Closed && k != ErrorKind::Protocol);
+        }
     }
     return Status::ok();
 }
