@@ -5,6 +5,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include "core/SettingsNames.h"
 #include "core/SettingsStore.h"
 #include "core/WriteTarget.h"
 
@@ -99,10 +100,11 @@ bool CrearLink(const QString& desktopFolder, const QString& executable) {
 }
 
 bool CrearLinkOnFirstRun(SettingsStore& store, const QString& desktopFolder, const QString& executable) {
-    const QString app = QStringLiteral("Pelicano"), section = QStringLiteral("Link"), key = QStringLiteral("Pvez");
-    if (store.Leer(app, section, key, QStringLiteral("0")) != QStringLiteral("0")) return false;
+    using namespace settingsnames;
+    if (store.Leer(kApplication, kLinkSection, kFirstRunKey, QStringLiteral("0")) != QStringLiteral("0")) return false;
     const bool made = CrearLink(desktopFolder, executable);
-    store.Guardar(app, section, key, QStringLiteral("1"));
+    // A marker that cannot be written (logged by the store) only means the launcher is made again.
+    store.Guardar(kApplication, kLinkSection, kFirstRunKey, QStringLiteral("1"));
     return made;
 }
 

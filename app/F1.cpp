@@ -28,15 +28,15 @@
 #include "remote/RemoteView.h"
 #include "upload/F2.h"  // UploadController.h needs the whole class
 #include "upload/UploadController.h"
+#include "core/SettingsNames.h"
 
-namespace {
-const QString kApp = QStringLiteral("Pelicano");
-}
+using namespace settingsnames;
 
-F1::F1(SettingsStore& store, SessionState& session, QWidget* parent)
+F1::F1(SettingsStore& store, SessionState& session, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent),
       store_(store),
       session_(session),
+      dialogs_(dialogs),
       connector_(&ftp::Connection::open),
       desktopFolder_(launcher::defaultDesktopFolder()) {
     setObjectName(QStringLiteral("F1"));
@@ -78,12 +78,12 @@ F1::~F1() = default;
 
 void F1::composeParts() {
     QWidget* client = centralWidget();
-    local_ = new LocalBrowser(c_.Frame1, this);
-    remote_ = new RemoteView(client, c_.Frame2, session_, this);
+    local_ = new LocalBrowser(c_.Frame1, dialogs_, this);
+    remote_ = new RemoteView(client, c_.Frame2, session_, dialogs_, this);
     menuBar()->addMenu(remote_->Menufolder());
-    upload_ = new UploadController(this, *local_, session_, [this] { EnumFiles(); }, this);
+    upload_ = new UploadController(this, *local_, session_, dialogs_, [this] { EnumFiles(); }, this);
     connect(c_.CmdSubir, &QPushButton::clicked, upload_, &UploadController::CmdSubir_Click);
-    links_ = new MainWindowLinks(client, {c_.Label1[0], c_.Label1[1], c_.Label1[2], c_.Label1[3]}, c_.Image1, this);
+    links_ = new MainWindowLinks(client, {c_.Label1[0], c_.Label1[1], c_.Label1[2], c_.Label1[3]}, c_.Image1, dialogs_, this);
 }
 
 void F1::placeCentred() {
@@ -119,17 +119,17 @@ void F1::Form_Load() {
     show();  // visible during the remaining steps
 
     if (auto port = numbertext::portFromSetting(
-            store_.Leer(kApp, QStringLiteral("Configuracion"), QStringLiteral("puerto"), QStringLiteral("21"))))
+            store_.Leer(kApplication, kConfigurationSection, kPortKey, QStringLiteral("21"))))
         session_.Puerto = *port;
 
     // A stored folder that has gone leaves the folder list where it opened.
-    local_->setFolder(store_.Leer(kApp, QStringLiteral("Ultdir"), QStringLiteral("path"), LocalBrowser::programFolder()));
+    local_->setFolder(store_.Leer(kApplication, kLastFolderSection, kPathKey, LocalBrowser::programFolder()));
     local_->setDriveFromFolder();
 
     launcher::CrearLinkOnFirstRun(store_, desktopFolder_, QCoreApplication::applicationFilePath());
 
     if (auto type = numbertext::transferTypeFromSetting(
-            store_.Leer(kApp, QStringLiteral("Conf"), QStringLiteral("Transferencia"), QStringLiteral("2"))))
+            store_.Leer(kApplication, kConfSection, kTransferKey, QStringLiteral("2"))))
         session_.TipoTransferencia = *type;
 
     c_.lsthost->setEditText(QString());
@@ -166,7 +166,8 @@ void F1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void F1::saveState() { store_.Guardar(kApp, QStringLiteral("Ultdir"), QStringLiteral("path"), local_->folder()); }
+// A settings file that cannot be written is logged by the store; nothing else is left to do here.
+void F1::saveState() { store_.Guardar(kApplication, kLastFolderSection, kPathKey, local_->folder()); }
 
 void F1::Form_QueryUnload() {
     saveState();
@@ -182,12 +183,12 @@ void F1::configuracion_Click() {
 }
 
 void F1::acerca_Click() {
-    if (!acerca_) acerca_ = new FrmAcerca(this);
+    if (!acerca_) acerca_ = new FrmAcerca(dialogs_, this);
     acerca_->exec();
 }
 
 void F1::seguridad_Click() {
-    if (!security_) security_ = new SecurityWindow(store_, ftp::TrustStore::defaultPath(), this);
+    if (!security_) security_ = new SecurityWindow(store_, dialogs_, ftp::TrustStore::defaultPath(), this);
     const ftp::Connection* current = connected_ ? session_.hConexion.get() : nullptr;
     security_->open(current != nullptr, current ? current->tlsStatus() : std::nullopt);
 }

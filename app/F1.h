@@ -11,6 +11,7 @@
 #include "F1Layout.h"
 #include "ftp/Connection.h"
 
+class Dialogs;
 class Fconf;
 class FrmAcerca;
 class LocalBrowser;
@@ -31,7 +32,7 @@ public:
         const std::string& password, const ftp::TlsOptions& tls)>;
 
     // Builds the window in its disconnected look; nothing is read or shown until Form_Load.
-    F1(SettingsStore& store, SessionState& session, QWidget* parent = nullptr);
+    F1(SettingsStore& store, SessionState& session, Dialogs& dialogs, QWidget* parent = nullptr);
     ~F1() override;
 
     // Start-up: shows the window, then reads the settings, each step on its own.
@@ -83,6 +84,7 @@ private:
 
     SettingsStore& store_;
     SessionState& session_;
+    Dialogs& dialogs_;
     F1Controls c_;
     F1Menus m_;
     Connector connector_;

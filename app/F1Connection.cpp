@@ -39,7 +39,7 @@ bool F1::checkFields() {
     };
     for (const auto& f : fields) {
         if (!f.text.isEmpty()) continue;
-        Dialogs::instance().MsgBox(QString::fromUtf8(f.message), Dialogs::Exclamation,
+        dialogs_.MsgBox(QString::fromUtf8(f.message), Dialogs::Exclamation,
                                    QStringLiteral("Campo  requerido"));
         f.field->setFocus();
         return false;
@@ -68,7 +68,7 @@ void F1::cmdconectar_Click() {
         return;
     }
     if (!session_.hConexion) {
-        Dialogs::instance().MsgBox(
+        dialogs_.MsgBox(
             QStringLiteral("No se ha podido realizar la conexión con el servidor, asegurese que el usuario "
                            "y el login sean los correctos"),
             Dialogs::Critical, QStringLiteral("Error"));
@@ -97,7 +97,7 @@ ftp::TlsOptions F1::tlsOptions() const {
     tls.mode = tlssetting::load(store_);
     tls.trustStorePath = ftp::TrustStore::defaultPath();
     // Asked by the engine before it sends the user name, while this connect waits.
-    tls.prompt = [](const ftp::TrustQuestion& q) { return Dialogs::instance().AskTrust(q); };
+    tls.prompt = [this](const ftp::TrustQuestion& q) { return dialogs_.AskTrust(q); };
     return tls;
 }
 

@@ -6,8 +6,8 @@
 #include "app/F1.h"
 #include "app/SessionEndWatcher.h"
 #include "app/SingleInstance.h"
-#include "core/SessionState.h"
 #include "core/Dialogs.h"
+#include "core/SessionState.h"
 #include "core/SettingsStore.h"
 #include "dialogs/CertificateWindow.h"
 
@@ -44,10 +44,10 @@ int main(int argc, char** argv) {
     SingleInstance instance;
     if (!instance.acquire()) return 0;  // another instance runs: leave silently
 
-    QtDialogs::setTrustWindow(&CertificateWindow::askFor);
     SettingsStore store;
     SessionState session;
-    F1 window(store, session);
+    QtDialogs dialogs(&CertificateWindow::askFor);
+    F1 window(store, session, dialogs);
     // Before anything is shown, so an ending signal is never the default one that kills.
     SessionEndWatcher sessionEnd(window, [&window] { window.saveState(); });
     window.Form_Load();

@@ -8,22 +8,12 @@
 #include <QUrl>
 
 namespace {
-Dialogs* g_replacement = nullptr;
-QtDialogs::TrustWindow g_trustWindow;
-
 QWidget* activeParent() {
     QWidget* w = QApplication::activeModalWidget();
     if (!w) w = QApplication::activeWindow();
     return w;
 }
 }  // namespace
-
-Dialogs& Dialogs::instance() {
-    static QtDialogs real;
-    return g_replacement ? *g_replacement : static_cast<Dialogs&>(real);
-}
-
-void Dialogs::install(Dialogs* replacement) { g_replacement = replacement; }
 
 int QtDialogs::MsgBox(const QString& text, int style, const QString& title) {
     QMessageBox box(activeParent());
@@ -62,13 +52,11 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title, const Q
 
 void QtDialogs::openUrl(QWidget*, const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
 
-void QtDialogs::setTrustWindow(TrustWindow window) { g_trustWindow = std::move(window); }
-
 ftp::TrustAnswer QtDialogs::AskTrust(const ftp::TrustQuestion& question) {
-    if (!g_trustWindow) return ftp::TrustAnswer::Cancel;
+    if (!trustWindow_) return ftp::TrustAnswer::Cancel;
     // The question comes in the middle of a connect, under the wait pointer.
     QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const ftp::TrustAnswer answer = g_trustWindow(activeParent(), question);
+    const ftp::TrustAnswer answer = trustWindow_(activeParent(), question);
     QApplication::restoreOverrideCursor();
     return answer;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Every message box, input box and web address the program opens goes through here, so tests can
-// install a recorder that checks what would be shown and answers as scripted.
+// Every message box, input box and web address the program opens goes through here. main() makes
+// the real one and hands it to the windows; a test hands each window a recorder that checks what
+// would be shown and answers as scripted.
 
 #include <QString>
 #include <functional>
@@ -27,24 +28,22 @@ public:
     // A server's certificate did not verify: asked before anything else is sent to it.
     virtual ftp::TrustAnswer AskTrust(const ftp::TrustQuestion& question) = 0;
 
-    // The service in use: the real one unless a test installed another.
-    static Dialogs& instance();
-    // Installs a replacement (not owned); nullptr goes back to the real one.
-    static void install(Dialogs* replacement);
-
     static QString applicationTitle() { return QStringLiteral("Pelicano"); }
 };
 
 // The real service: QMessageBox / QInputDialog with Spanish buttons, QDesktopServices.
 class QtDialogs : public Dialogs {
 public:
+    // The certificate window lives in a library above this one; main() hands it in. Without one
+    // every question is answered Cancel.
+    using TrustWindow = std::function<ftp::TrustAnswer(QWidget* parent, const ftp::TrustQuestion&)>;
+    explicit QtDialogs(TrustWindow trustWindow = {}) : trustWindow_(std::move(trustWindow)) {}
+
     int MsgBox(const QString& text, int style, const QString& title = QString()) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultText = QString()) override;
     void openUrl(QWidget* owner, const QString& url) override;
     ftp::TrustAnswer AskTrust(const ftp::TrustQuestion& question) override;
 
-    // The certificate window lives in a library above this one; the program registers it at
-    // start-up. Without one every question is answered Cancel.
-    using TrustWindow = std::function<ftp::TrustAnswer(QWidget* parent, const ftp::TrustQuestion&)>;
-    static void setTrustWindow(TrustWindow window);
+private:
+    TrustWindow trustWindow_;
 };

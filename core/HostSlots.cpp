@@ -1,13 +1,14 @@
 #include "HostSlots.h"
 
+#include "SettingsNames.h"
 #include "SettingsStore.h"
 
 namespace hostslots {
 
 namespace {
-const QString kApp = QStringLiteral("PELICANO");
+using namespace settingsnames;
 QString hostAt(const SettingsStore& store, int slot) {
-    return store.Leer(kApp, QStringLiteral("lista"), QString::number(slot));
+    return store.Leer(kApplication, kHostsSection, QString::number(slot));
 }
 }  // namespace
 
@@ -26,9 +27,9 @@ int record(SettingsStore& store, const QString& host, const QString& user) {
         const QString v = hostAt(store, k);
         if (v == host) return 0;  // already known; its user name stays as stored
         if (v.isEmpty()) {
-            store.Guardar(kApp, QStringLiteral("lista"), QString::number(k), host);
-            store.Guardar(kApp, QStringLiteral("usuario"), QString::number(k), user);
-            return k;
+            const bool saved = store.Guardar(kApplication, kHostsSection, QString::number(k), host) &&
+                               store.Guardar(kApplication, kUsersSection, QString::number(k), user);
+            return saved ? k : 0;
         }
     }
     return 0;
@@ -36,7 +37,7 @@ int record(SettingsStore& store, const QString& host, const QString& user) {
 
 QString userAt(const SettingsStore& store, int position) {
     if (position < 0 || position >= kSlots) return QString();
-    return store.Leer(kApp, QStringLiteral("usuario"), QString::number(position + 1));
+    return store.Leer(kApplication, kUsersSection, QString::number(position + 1));
 }
 
 }  // namespace hostslots

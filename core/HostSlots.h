@@ -1,6 +1,6 @@
 #pragma once
 // The ten remembered hosts with their user names, kept in the settings store under
-// "PELICANO"/"lista"/k and "PELICANO"/"usuario"/k for k = 1..10.
+// pelicano/lista/k and pelicano/usuario/k for k = 1..10 (SettingsNames.h).
 
 #include <QString>
 #include <QStringList>

@@ -83,5 +83,7 @@ bool SettingsStore::Guardar(const QString& application, const QString& section, 
         settings_->remove(other);
     settings_->setValue(ours, value);
     settings_->sync();
-    return settings_->status() == QSettings::NoError;
+    if (settings_->status() == QSettings::NoError) return true;
+    qWarning("pelicano: the settings file %s could not be written", qPrintable(path_));
+    return false;
 }

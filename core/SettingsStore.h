@@ -1,6 +1,7 @@
 #pragma once
-// The per-user settings store: application -> section -> key -> string, names compared without
-// regard to case. One INI file; every save is written to disk at once.
+// The per-user settings store: application -> section -> key -> string. Names are written lower
+// case and read without regard to case, so a hand-edited name in another case is found. One INI
+// file; every save is written to disk at once. The names themselves are in SettingsNames.h.
 
 #include <QString>
 #include <memory>
@@ -21,7 +22,7 @@ public:
     QString Leer(const QString& application, const QString& section, const QString& key,
                  const QString& defaultValue = QString()) const;
     // Stores the value, replacing any previous one, and writes the file at once.
-    // Returns false when the file could not be written (no caller reports it to the user).
+    // False, with a warning on standard error naming the file, when it could not be written.
     bool Guardar(const QString& application, const QString& section, const QString& key,
                  const QString& value);
 

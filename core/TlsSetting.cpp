@@ -1,21 +1,18 @@
 #include "TlsSetting.h"
 
+#include "SettingsNames.h"
 #include "SettingsStore.h"
 
 namespace tlssetting {
-namespace {
-const QString kApp = QStringLiteral("Pelicano");
-const QString kSection = QStringLiteral("Seguridad");
-const QString kKey = QStringLiteral("cifrado");
-}  // namespace
+using namespace settingsnames;
 
 ftp::TlsMode load(const SettingsStore& store) {
-    const QString text = store.Leer(kApp, kSection, kKey).trimmed().toLower();
+    const QString text = store.Leer(kApplication, kSecuritySection, kEncryptionKey).trimmed().toLower();
     return ftp::parseTlsMode(text.toStdString()).value_or(ftp::TlsMode::Auto);
 }
 
 void save(SettingsStore& store, ftp::TlsMode mode) {
-    store.Guardar(kApp, kSection, kKey, QString::fromLatin1(ftp::tlsModeName(mode)));
+    store.Guardar(kApplication, kSecuritySection, kEncryptionKey, QString::fromLatin1(ftp::tlsModeName(mode)));
 }
 
 }  // namespace tlssetting

@@ -12,7 +12,10 @@
 #include "core/Look.h"
 #include "core/NumberText.h"
 #include "core/SessionState.h"
+#include "core/SettingsNames.h"
 #include "core/SettingsStore.h"
+
+using namespace settingsnames;
 
 namespace {
 
@@ -114,9 +117,10 @@ void Fconf::cmdguardo_Click() {
     // Empty, not a number, or no usable port: the box shows and saves "21".
     const numbertext::PortChoice choice = numbertext::portFromTyped(Txtport->text());
     if (Txtport->text() != choice.text) Txtport->setText(choice.text);
-    store_.Guardar(QStringLiteral("Pelicano"), QStringLiteral("Configuracion"), QStringLiteral("puerto"), choice.text);
+    // A file that cannot be written is logged by the store; the values still hold for this run.
+    store_.Guardar(kApplication, kConfigurationSection, kPortKey, choice.text);
     session_.Puerto = choice.port;
-    store_.Guardar(QStringLiteral("Pelicano"), QStringLiteral("Conf"), QStringLiteral("Transferencia"),
+    store_.Guardar(kApplication, kConfSection, kTransferKey,
                    OptBin->isChecked() ? QStringLiteral("2") : QStringLiteral("1"));
     close();
 }

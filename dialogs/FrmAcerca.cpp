@@ -12,9 +12,10 @@
 #include "core/Dialogs.h"
 #include "core/Look.h"
 
-FrmAcerca::FrmAcerca(QWidget* parent)
+FrmAcerca::FrmAcerca(Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint) {
+                          Qt::MSWindowsFixedSizeDialogHint),
+      dialogs_(dialogs) {
     setObjectName(QStringLiteral("FrmAcerca"));
     setWindowTitle(QStringLiteral("Acerca de Pelicano 2.0"));
     setWindowIcon(dialogart::windowIcon());
@@ -86,7 +87,7 @@ void FrmAcerca::mouseMoveEvent(QMouseEvent* event) {
 
 void FrmAcerca::cmdaceptar_Click() { accept(); }
 
-void FrmAcerca::Label1_Click() { Dialogs::instance().openUrl(this, web::makerAddress()); }
+void FrmAcerca::Label1_Click() { dialogs_.openUrl(this, web::makerAddress()); }
 
 void FrmAcerca::Label1_MouseMove() {
     if (!linklabel::underlined(Label1)) linklabel::setUnderlined(Label1, true);

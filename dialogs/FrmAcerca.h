@@ -3,13 +3,14 @@
 
 #include <QDialog>
 
+class Dialogs;
 class QLabel;
 class QPushButton;
 
 class FrmAcerca : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmAcerca(QWidget* parent = nullptr);
+    explicit FrmAcerca(Dialogs& dialogs, QWidget* parent = nullptr);
 
     // Every opening starts from the design values (the link not underlined), centred on screen.
     int exec() override;
@@ -29,6 +30,7 @@ private:
     void Label1_MouseMove();
     void Form_MouseMove();
 
+    Dialogs& dialogs_;
     QLabel* Picture1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label1 = nullptr;

@@ -21,8 +21,9 @@ QString MainWindowLinks::pictureToolTip() {
     return QStringLiteral("Visite %1: más programas gratuitos").arg(web::displayText(web::secondAddress()));
 }
 
-MainWindowLinks::MainWindowLinks(QWidget* window, QList<QLabel*> Label1, QLabel* Image1, QObject* parent)
-    : QObject(parent), window_(window), Label1_(std::move(Label1)), Image1_(Image1) {
+MainWindowLinks::MainWindowLinks(QWidget* window, QList<QLabel*> Label1, QLabel* Image1, Dialogs& dialogs,
+                                 QObject* parent)
+    : QObject(parent), dialogs_(dialogs), window_(window), Label1_(std::move(Label1)), Image1_(Image1) {
     if (QLabel* l = link()) {
         linklabel::applyLinkLook(l, web::makerAddress());
         l->setToolTip(linkToolTip());
@@ -72,7 +73,7 @@ bool MainWindowLinks::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindowLinks::Label1_Click(int) {
-    Dialogs::instance().openUrl(window_ ? window_->window() : nullptr, web::makerAddress());
+    dialogs_.openUrl(window_ ? window_->window() : nullptr, web::makerAddress());
 }
 
 void MainWindowLinks::Label1_MouseMove(int) {
@@ -86,5 +87,5 @@ void MainWindowLinks::Form_MouseMove() {
 }
 
 void MainWindowLinks::Image1_Click() {
-    Dialogs::instance().openUrl(window_ ? window_->window() : nullptr, web::secondAddress());
+    dialogs_.openUrl(window_ ? window_->window() : nullptr, web::secondAddress());
 }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 
+class Dialogs;
 class QLabel;
 class QWidget;
 
@@ -15,7 +16,7 @@ public:
     // window: the main window's own background (its central widget); Label1: the four labels of
     // the group, the link label last; Image1: the link picture. All are created and placed by the
     // main window; this gives the link label and the picture their text, look and behaviour.
-    MainWindowLinks(QWidget* window, QList<QLabel*> Label1, QLabel* Image1, QObject* parent = nullptr);
+    MainWindowLinks(QWidget* window, QList<QLabel*> Label1, QLabel* Image1, Dialogs& dialogs, QObject* parent = nullptr);
 
     static constexpr int kLinkIndex = 3;
     static QString linkToolTip() { return QStringLiteral("Programas en español..."); }
@@ -25,6 +26,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    Dialogs& dialogs_;
     void Label1_Click(int Index);
     void Label1_MouseMove(int Index);
     void Form_MouseMove();

@@ -32,10 +32,11 @@ QGroupBox* group(const QString& title, const char* name, QWidget* parent) {
 }
 }  // namespace
 
-SecurityWindow::SecurityWindow(SettingsStore& store, std::string trustStorePath, QWidget* parent)
+SecurityWindow::SecurityWindow(SettingsStore& store, Dialogs& dialogs, std::string trustStorePath, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       store_(store),
+      dialogs_(dialogs),
       trustStorePath_(std::move(trustStorePath)) {
     setObjectName(QStringLiteral("SecurityWindow"));
     setWindowTitle(QStringLiteral("Seguridad de la conexión"));
@@ -167,7 +168,7 @@ void SecurityWindow::forgetSelected() {
     trust.load();
     trust.forget(item->data(kHostRole).toString().toStdString(), std::uint16_t(item->data(kPortRole).toUInt()));
     if (!trust.save())
-        Dialogs::instance().MsgBox(QStringLiteral("No se ha podido guardar la lista de certificados recordados."),
-                                   Dialogs::Critical, QStringLiteral("Error"));
+        dialogs_.MsgBox(QStringLiteral("No se ha podido guardar la lista de certificados recordados."),
+                        Dialogs::Critical, QStringLiteral("Error"));
     listRemembered();
 }

@@ -12,12 +12,13 @@ class QButtonGroup;
 class QGroupBox;
 class QListWidget;
 class QPushButton;
+class Dialogs;
 class SettingsStore;
 
 class SecurityWindow : public QDialog {
     Q_OBJECT
 public:
-    SecurityWindow(SettingsStore& store, std::string trustStorePath, QWidget* parent = nullptr);
+    SecurityWindow(SettingsStore& store, Dialogs& dialogs, std::string trustStorePath, QWidget* parent = nullptr);
 
     // Fills the window afresh and shows it modally. status: the current connection's TLS state
     // (nullopt in clear); connected: whether there is a connection at all.
@@ -32,6 +33,7 @@ private:
     void forgetSelected();
 
     SettingsStore& store_;
+    Dialogs& dialogs_;
     std::string trustStorePath_;
     QButtonGroup* modes_ = nullptr;
     QGroupBox* connection_ = nullptr;

@@ -38,7 +38,8 @@ bool readableFolder(const QString& path) { return localname::isReadableFolder(pa
 constexpr int kNameRole = Qt::UserRole;  // the name as the file system holds it
 }  // namespace
 
-LocalBrowser::LocalBrowser(QGroupBox* Frame1, QObject* parent) : QObject(parent) {
+LocalBrowser::LocalBrowser(QGroupBox* Frame1, Dialogs& dialogs, QObject* parent)
+    : QObject(parent), dialogs_(dialogs) {
     drive1_ = new DriveBox(Frame1, [this] { setDrives(mountedDrives()); });
     drive1_->setObjectName(QStringLiteral("Drive1"));
     drive1_->setGeometry(look::twipsRect(120, 480, 1695, 345));
@@ -121,8 +122,8 @@ void LocalBrowser::Drive1_Change() {
         dir1_->setPath(target);
         return;
     }
-    Dialogs::instance().MsgBox(QStringLiteral("Error de acceso a la unidad ") + drive.text.toUpper(),
-                               Dialogs::Critical, QStringLiteral("Error"));
+    dialogs_.MsgBox(QStringLiteral("Error de acceso a la unidad ") + drive.text.toUpper(), Dialogs::Critical,
+                    QStringLiteral("Error"));
     // Back to the program's own drive; that change runs this handler once more. If even that
     // drive cannot be read, stop here rather than loop.
     const int home = programDriveIndex();

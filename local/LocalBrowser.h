@@ -9,6 +9,7 @@
 
 #include "DriveList.h"
 
+class Dialogs;
 class FolderList;
 class QComboBox;
 class QGroupBox;
@@ -19,7 +20,7 @@ class QWidget;
 class LocalBrowser : public QObject {
     Q_OBJECT
 public:
-    explicit LocalBrowser(QGroupBox* Frame1, QObject* parent = nullptr);
+    LocalBrowser(QGroupBox* Frame1, Dialogs& dialogs, QObject* parent = nullptr);
 
     // Makes Dir1 show path; false and nothing changed when it is not an existing folder.
     bool setFolder(const QString& path);
@@ -48,6 +49,7 @@ public:
     void File1_Click();
 
 private:
+    Dialogs& dialogs_;
     void reloadFiles();
     int programDriveIndex() const;
 

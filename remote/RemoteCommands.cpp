@@ -24,14 +24,14 @@ QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Ch
 
 void RemoteView::Crearcarpeta_Click() {
     if (!idle()) return;
-    const QString typed = remote::trimSpaces(Dialogs::instance().InputBox(
+    const QString typed = remote::trimSpaces(dialogs_.InputBox(
         QStringLiteral("Escriba el nombre de la carpeta"), QStringLiteral("Crear carpeta")));
     if (typed.isEmpty()) return;
     const std::string name = remote::typedName(typed);
     const bool created = callThenList([&](ftp::Connection& c) { return bool(c.createDirectory(name)); });
     if (!created && session_.givingUp()) return;
     if (!created) {
-        Dialogs::instance().MsgBox(QStringLiteral("No se pudo crear la carpeta ") + quoted(typed), Dialogs::Critical,
+        dialogs_.MsgBox(QStringLiteral("No se pudo crear la carpeta ") + quoted(typed), Dialogs::Critical,
                                    QStringLiteral("Error"));
         return;
     }
@@ -58,7 +58,7 @@ void RemoteView::Eliminar_Click() {
         names.push_back(itemName(item));
     }
     if (count == 0) return;
-    Dialogs& dialogs = Dialogs::instance();
+    Dialogs& dialogs = dialogs_;
 
     if (count == 1) {
         const QString shown = firstSelected->text();
@@ -89,7 +89,7 @@ void RemoteView::eliminarcarpeta_Click() {
     if (!idle()) return;
     const std::string name = eliminarcarpetaTag();
     const QString shown = displayName(name);
-    Dialogs& dialogs = Dialogs::instance();
+    Dialogs& dialogs = dialogs_;
     if (dialogs.MsgBox(QStringLiteral("Confirma eliminar el directorio ") + shown, Dialogs::Question) == Dialogs::No)
         return;
     const bool removed = callThenList([&](ftp::Connection& c) { return bool(c.removeDirectory(name)); });

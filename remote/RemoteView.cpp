@@ -47,8 +47,8 @@ constexpr unsigned kYellow = 0x0000FFFF;
 constexpr int kNameRole = Qt::UserRole;  // the item's name as the server sent it
 }  // namespace
 
-RemoteView::RemoteView(QWidget* window, QGroupBox* Frame2, SessionState& session, QObject* parent)
-    : QObject(parent), session_(session), window_(window) {
+RemoteView::RemoteView(QWidget* window, QGroupBox* Frame2, SessionState& session, Dialogs& dialogs, QObject* parent)
+    : QObject(parent), session_(session), dialogs_(dialogs), window_(window) {
     createControls(window, Frame2);
     createMenus(window);
     wireEvents();
@@ -303,7 +303,7 @@ void RemoteView::PicFolder_DblClick(int Index) {
     const bool changed = callThenList([&](ftp::Connection& c) { return bool(c.changeDirectory(name)); });
     if (!changed && session_.givingUp()) return;
     if (!changed) {
-        Dialogs::instance().MsgBox(QStringLiteral("Error al cambiar directorio"), Dialogs::Critical, QStringLiteral("Error"));
+        dialogs_.MsgBox(QStringLiteral("Error al cambiar directorio"), Dialogs::Critical, QStringLiteral("Error"));
         return;
     }
     dirs_.entered(lbdirBytes_);
@@ -317,7 +317,7 @@ void RemoteView::Cmdup_Click() {
     const bool changed =
         target && callThenList([&](ftp::Connection& c) { return bool(c.changeDirectory(*target)); });
     if (!changed && !session_.givingUp())
-        Dialogs::instance().MsgBox(QStringLiteral("No se puede cambiar de directorio"), Dialogs::Critical,
+        dialogs_.MsgBox(QStringLiteral("No se puede cambiar de directorio"), Dialogs::Critical,
                                    QStringLiteral("Error"));
 }
 

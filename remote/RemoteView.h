@@ -15,6 +15,7 @@ namespace ftp {
 class Connection;
 }
 
+class Dialogs;
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -34,7 +35,8 @@ class RemoteView : public QObject {
     Q_OBJECT
 public:
     // window: the main window's client area, where Picfondo sits; Frame2 holds the rest.
-    RemoteView(QWidget* window, QGroupBox* Frame2, SessionState& session, QObject* parent = nullptr);
+    RemoteView(QWidget* window, QGroupBox* Frame2, SessionState& session, Dialogs& dialogs,
+               QObject* parent = nullptr);
     ~RemoteView() override;
 
     // Lists the server's current directory into the view.
@@ -110,6 +112,7 @@ private:
     void renameAndList(const std::string& from, const std::string& to);
 
     SessionState& session_;
+    Dialogs& dialogs_;
     QWidget* window_;
     QLabel* Label2_ = nullptr;
     QLabel* Lbdir_ = nullptr;

@@ -6,17 +6,15 @@
 #include "F2.h"
 #include "LocalFileReader.h"
 #include "UploadInputGuard.h"
-#include "UploadMath.h"
 #include "core/Dialogs.h"
 #include "core/EventYield.h"
 #include "core/SessionState.h"
+#include "ftp/UploadLoop.h"
 #include "local/LocalBrowser.h"
 #include "local/LocalNames.h"
 #include "local/LocalPaths.h"
 
 namespace {
-constexpr std::uint64_t kClockStride = 16;
-
 ftp::TransferType transferType(std::int32_t tipo) {
     switch (tipo) {
     case 1: return ftp::TransferType::Ascii;
@@ -25,14 +23,32 @@ ftp::TransferType transferType(std::int32_t tipo) {
     }
 }
 
-void stopBox(const QString& text, const QString& title = QString()) {
-    Dialogs::instance().MsgBox(text, Dialogs::Critical, title);
-}
 }  // namespace
 
-UploadController::UploadController(QWidget* F1, LocalBrowser& local, SessionState& session,
+// What the engine's upload loop does between blocks in the window: the event loop runs (so
+// "Cancelar" is seen), closing F2 cancels, the bar moves.
+class UploadController::WindowSink final : public ftp::UploadSink {
+public:
+    WindowSink(UploadController& controller, F2& window, int item)
+        : controller_(controller), window_(window), item_(item) {}
+    void yield() override { EventYield::maybe(EventYield::Input::Allowed); }
+    bool cancelled() override { return window_.closed(); }
+    void percent(int value) override {
+        window_.setPercent(value);
+        emit controller_.progress(item_, value);
+    }
+
+private:
+    UploadController& controller_;
+    F2& window_;
+    int item_;
+};
+
+UploadController::UploadController(QWidget* F1, LocalBrowser& local, SessionState& session, Dialogs& dialogs,
                                    std::function<void()> EnumFiles, QObject* parent)
-    : QObject(parent), F1_(F1), local_(local), session_(session), EnumFiles_(std::move(EnumFiles)) {}
+    : QObject(parent), F1_(F1), local_(local), session_(session), dialogs_(dialogs), EnumFiles_(std::move(EnumFiles)) {}
+
+void UploadController::stopBox(const QString& text, const QString& title) { dialogs_.MsgBox(text, Dialogs::Critical, title); }
 
 UploadController::~UploadController() {
     // Owned by the main window when there is one.
@@ -122,46 +138,13 @@ bool UploadController::sendItem(int index) {
     // already sent stay on the server.
     std::unique_ptr<ftp::RemoteFile> remote = std::move(opened).value();
 
-    const std::uint64_t size = local.size();
-    const uploadmath::Plan plan = uploadmath::plan(size);
-    std::uint64_t sent = 0;
-    std::uint64_t nextChange = 0;  // the first block always shows its percentage
-    for (std::uint64_t j = 0; j < plan.fullBlocks; ++j) {
-        const char* block = local.next(uploadmath::kBlock);
-        if (!block) {
-            stopBox(local.errorText(), QStringLiteral("Error"));
-            return false;
-        }
-        if (!remote->write(block, uploadmath::kBlock)) {
-            stopBox(QStringLiteral("Error al escribir el archivo ") + name);
-            return false;
-        }
-        // The yield is time-sliced anyway; reading the clock every few blocks keeps a block
-        // down to a few nanoseconds of our own.
-        if (j % kClockStride == 0) EventYield::maybe(EventYield::Input::Allowed);
-        if (w.closed()) return false;
-        sent += uploadmath::kBlock;
-        if (sent >= nextChange) {
-            const int percent = uploadmath::percentage(sent, size);
-            nextChange = uploadmath::sentReaching(percent + 1, size);
-            w.setPercent(percent);
-            emit progress(index, percent);
-        }
+    WindowSink sink(*this, w, index);
+    const ftp::Status sent = ftp::sendFile(*remote, local, sink);
+    if (sent) return true;
+    switch (sent.error().kind) {
+    case ftp::ErrorKind::Cancelled: break;
+    case ftp::ErrorKind::LocalIO: stopBox(local.errorText(), QStringLiteral("Error")); break;
+    default: stopBox(QStringLiteral("Error al escribir el archivo ") + name); break;  // the completion reply too
     }
-    const char* rest = local.next(std::size_t(plan.remainder));
-    if (!rest) {
-        stopBox(local.errorText(), QStringLiteral("Error"));
-        return false;
-    }
-    if (!remote->write(rest, std::size_t(plan.remainder))) {
-        stopBox(QStringLiteral("Error al escribir el archivo ") + name);
-        return false;
-    }
-    local.close();
-    // The server's completion reply decides whether the file arrived.
-    if (!remote->close()) {
-        stopBox(QStringLiteral("Error al escribir el archivo ") + name);
-        return false;
-    }
-    return true;
+    return false;
 }

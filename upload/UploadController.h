@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <functional>
 
+class Dialogs;
 class F2;
 class LocalBrowser;
 class QWidget;
@@ -16,8 +17,8 @@ class SessionState;
 class UploadController : public QObject {
     Q_OBJECT
 public:
-    UploadController(QWidget* F1, LocalBrowser& local, SessionState& session, std::function<void()> EnumFiles,
-                     QObject* parent = nullptr);
+    UploadController(QWidget* F1, LocalBrowser& local, SessionState& session, Dialogs& dialogs,
+                     std::function<void()> EnumFiles, QObject* parent = nullptr);
     ~UploadController() override;
 
     // The upload button: the empty-selection box, or the upload, then a fresh remote listing,
@@ -36,13 +37,16 @@ signals:
     void finished();
 
 private:
+    class WindowSink;
     void Subilos2();
     bool sendItem(int index);  // false ends the upload
     F2& window();
+    void stopBox(const QString& text, const QString& title = QString());
 
     QWidget* F1_;
     LocalBrowser& local_;
     SessionState& session_;
+    Dialogs& dialogs_;
     std::function<void()> EnumFiles_;
     QPointer<F2> f2_;
     bool running_ = false;

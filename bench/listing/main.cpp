@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/Dialogs.h"
 #include "core/EventYield.h"
 #include "core/Look.h"
 #include "core/SessionState.h"
@@ -32,7 +33,8 @@ int main(int argc, char** argv) {
     auto* frame = new QGroupBox(QStringLiteral("Servidor"), &window);
     frame->setGeometry(look::twipsRect(4440, 2280, 4215, 4215));
     SessionState session;
-    RemoteView view(&window, frame, session);
+    QtDialogs dialogs;
+    RemoteView view(&window, frame, session, dialogs);
     window.show();
     QApplication::processEvents();
 

@@ -78,14 +78,13 @@ int main(int argc, char** argv) {
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     PrintedDialogs dialogs;
-    Dialogs::install(&dialogs);
     const QFileInfo file(QString::fromLocal8Bit(argv[5]));
 
     SettingsStore store(home.filePath(QStringLiteral("pelicano.ini")));
     SessionState session;
     session.Puerto = std::uint16_t(std::atoi(argv[2]));
     session.TipoTransferencia = 2;
-    F1 w(store, session);
+    F1 w(store, session, dialogs);
     w.show();
     w.controls().lsthost->setEditText(QString::fromLocal8Bit(argv[1]));
     w.controls().Txtusuario->setText(QString::fromLocal8Bit(argv[3]));
@@ -118,7 +117,6 @@ int main(int argc, char** argv) {
     });
     app.exec();
     w.close();
-    Dialogs::install(nullptr);
     if (dialogs.failed) return 1;
 
     const double gapMs = double(EventYield::longestGap().count()) / 1000.0;

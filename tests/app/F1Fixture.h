@@ -44,7 +44,7 @@ protected:
     QString desktop() const { return dir.path() + QStringLiteral("/Desktop"); }
 
     F1& load() {
-        w = std::make_unique<F1>(*store, session);
+        w = std::make_unique<F1>(*store, session, dialogs);
         QDir().mkpath(desktop());
         w->setDesktopFolder(desktop());
         w->Form_Load();

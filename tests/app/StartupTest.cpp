@@ -69,7 +69,7 @@ TEST_F(StartupTest, LocalFolderComesFromTheStoreAndGoesBackOnClosing) {
 TEST_F(StartupTest, AStoredFolderThatHasGoneIsSkippedSilently) {
     put("Pelicano", "Ultdir", "path", dir.path() + QStringLiteral("/gone/away"));
     storeHost(1, QStringLiteral("a.test"), QStringLiteral("ana"));
-    w = std::make_unique<F1>(*store, session);
+    w = std::make_unique<F1>(*store, session, dialogs);
     w->setDesktopFolder(desktop());
     const QString openedWith = w->local()->folder();
     w->Form_Load();

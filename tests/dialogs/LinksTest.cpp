@@ -60,7 +60,7 @@ protected:
         button->setGeometry(464, 40, 89, 33);
         tracked->setGeometry(304, 200, 100, 40);
         tracked->setMouseTracking(true);
-        links = new MainWindowLinks(&window, labels, image, &window);
+        links = new MainWindowLinks(&window, labels, image, recorder, &window);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
@@ -131,7 +131,7 @@ TEST_F(MainWindowLinksTest, EveryMemberOpensTheMakersSiteAndThePictureTheSecond)
 class FrmAcercaTest : public ::testing::Test {
 protected:
     DialogsRecorder recorder;
-    FrmAcerca about;
+    FrmAcerca about{recorder};
 
     template <typename W>
     W* child(const char* name) {

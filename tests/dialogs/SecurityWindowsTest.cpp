@@ -111,7 +111,8 @@ protected:
     QTemporaryDir dir;
     SettingsStore store{dir.filePath(QStringLiteral("pelicano.ini"))};
     std::string trustPath = dir.filePath(QStringLiteral("known-certificates")).toStdString();
-    SecurityWindow window{store, trustPath};
+    DialogsRecorder dialogs;
+    SecurityWindow window{store, dialogs, trustPath};
 
     QRadioButton* option(const char* name) { return window.findChild<QRadioButton*>(QLatin1String(name)); }
     QStringList labels() {

@@ -26,7 +26,7 @@ class LocalBrowserTest : public ::testing::Test {
 protected:
     void SetUp() override {
         window.resize(300, 300);
-        browser = std::make_unique<LocalBrowser>(frame);
+        browser = std::make_unique<LocalBrowser>(frame, dialogs);
         window.show();
         for (auto [name, size] : {std::pair{"b.txt", 1000}, {"a.txt", 24}, {"c.bin", 0}, {"d.dat", 1}})
             write(dir.filePath(QString::fromLatin1(name)), size);
@@ -54,6 +54,7 @@ protected:
     QTemporaryDir dir;
     QWidget window;
     QGroupBox* frame = new QGroupBox(&window);
+    DialogsRecorder dialogs;
     std::unique_ptr<LocalBrowser> browser;
 };
 
@@ -173,7 +174,6 @@ TEST_F(LocalBrowserTest, AfterAnUploadNothingIsSelectedAndTheLabelIsEmpty) {
 }
 
 TEST_F(LocalBrowserTest, UnreadableDriveReportsAndReturnsToTheProgramsDrive) {
-    DialogsRecorder dialogs;
     ASSERT_TRUE(browser->setFolder(dir.path()));
     browser->setDrives({{QStringLiteral("/"), QStringLiteral("/")},
                         {QStringLiteral("/sin-medio"), QStringLiteral("/sin-medio [llave]")}});

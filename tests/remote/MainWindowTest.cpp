@@ -35,7 +35,7 @@ TEST(MainWindow, BrowseTheServerWithTheMouse) {
                   QString::number(srv.port()));
     SessionState session;
     DialogsRecorder dialogs;
-    F1 w(store, session);
+    F1 w(store, session, dialogs);
     w.setDesktopFolder(dir.path());
     w.Form_Load();
     RemoteView* r = w.remote();

@@ -38,7 +38,7 @@ struct RemoteViewHarness {
         window.setFixedSize(look::px(8820), look::px(7155));
         Frame2 = new QGroupBox(QStringLiteral("Servidor"), &window);
         Frame2->setGeometry(look::twipsRect(4440, 2280, 4215, 4215));
-        view = std::make_unique<RemoteView>(&window, Frame2, session);
+        view = std::make_unique<RemoteView>(&window, Frame2, session, dialogs);
         view->setPopupShower([this](QMenu* menu, QPoint) {
             std::vector<MenuState> shown;
             for (QAction* a : menu->actions()) shown.push_back({a->text(), a->isVisible(), a->isEnabled()});

@@ -37,7 +37,7 @@ TEST(MainWindowUpload, ThreeClickedFilesAreSentAndListed) {
     SettingsStore store(settings.filePath(QStringLiteral("pelicano.ini")));
     SessionState session;
     session.Puerto = server.port();
-    F1 w(store, session);
+    F1 w(store, session, dialogs);
     w.show();
     ASSERT_TRUE(w.local()->setFolder(local.path()));
     w.controls().lsthost->setEditText(QStringLiteral("127.0.0.1"));

@@ -24,7 +24,7 @@ protected:
     }
     RemoteLog log;
     UploadHarness h;
-    DialogsRecorder dialogs;
+    DialogsRecorder& dialogs = h.dialogs;
     std::vector<std::pair<int, int>> progress;
 };
 

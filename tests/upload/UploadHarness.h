@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "DialogsRecorder.h"
 #include "core/SessionState.h"
 #include "local/LocalBrowser.h"
 #include "upload/F2.h"
@@ -20,11 +21,12 @@ struct UploadHarness {
     QTemporaryDir dir;
     QWidget F1;
     QGroupBox* Frame1 = new QGroupBox(&F1);
-    LocalBrowser local{Frame1};
+    DialogsRecorder dialogs;
+    LocalBrowser local{Frame1, dialogs};
     SessionState session;
     int listings = 0;
     std::function<void()> onListing;
-    UploadController controller{&F1, local, session, [this] {
+    UploadController controller{&F1, local, session, dialogs, [this] {
                                     ++listings;
                                     if (onListing) onListing();
                                 }};

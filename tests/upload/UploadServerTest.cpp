@@ -42,7 +42,7 @@ protected:
 
     testsupport::FtpServerProcess server;
     UploadHarness h;
-    DialogsRecorder dialogs;
+    DialogsRecorder& dialogs = h.dialogs;
     std::set<std::string> remoteNames;
 };
 

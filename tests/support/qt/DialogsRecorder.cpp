@@ -1,7 +1,5 @@
 #include "DialogsRecorder.h"
 
-DialogsRecorder::DialogsRecorder() { Dialogs::install(this); }
-DialogsRecorder::~DialogsRecorder() { Dialogs::install(nullptr); }
 
 int DialogsRecorder::MsgBox(const QString& text, int style, const QString& title) {
     shown_.append({Shown::Box, text, style, title});

@@ -1,6 +1,6 @@
 #pragma once
 // Stands in for the real message boxes, input boxes and browser in widget tests: records what
-// would have been shown and answers as the test scripted. Installed for its lifetime.
+// would have been shown and answers as the test scripted. Hand it to the windows under test.
 
 #include <QList>
 #include <QString>
@@ -16,9 +16,6 @@ public:
         int style;      // 0 for input boxes
         QString title;  // as passed (empty = application title)
     };
-
-    DialogsRecorder();
-    ~DialogsRecorder() override;
 
     // Answers for the next boxes (Dialogs::Yes, No, Ok) and input boxes, in order. Without a
     // scripted answer a box answers Ok (No for questions) and an input box answers Cancel ("").
