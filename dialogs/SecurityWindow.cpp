@@ -146,7 +146,7 @@ void SecurityWindow::showConnection(bool connected, const std::optional<ftp::Tls
 void SecurityWindow::listRemembered() {
     remembered_->clear();
     ftp::TrustStore trust(trustStorePath_);
-    trust.load();  // an unreadable file lists nothing
+    (void)trust.load();  // an unreadable file lists nothing
     for (const ftp::RememberedCertificate& c : trust.list()) {
         const QString host = QString::fromStdString(c.host);
         const bool v6 = host.contains(QLatin1Char(':'));
@@ -164,10 +164,12 @@ void SecurityWindow::forgetSelected() {
     const QListWidgetItem* item = remembered_->currentItem();
     if (!item) return;
     ftp::TrustStore trust(trustStorePath_);
-    // Read again: the command-line tool may have added to the file since the window opened.
-    trust.load();
-    trust.forget(item->data(kHostRole).toString().toStdString(), std::uint16_t(item->data(kPortRole).toUInt()));
-    if (!trust.save())
+    // Read again: the command-line tool may have added to the file since the window opened. A
+    // file that cannot be read is not written over with what is left.
+    const bool loaded = !trust.load().failed();
+    if (loaded)
+        trust.forget(item->data(kHostRole).toString().toStdString(), std::uint16_t(item->data(kPortRole).toUInt()));
+    if (!loaded || !trust.save())
         dialogs_.MsgBox(QStringLiteral("No se ha podido guardar la lista de certificados recordados."),
                         Dialogs::Critical, QStringLiteral("Error"));
     listRemembered();

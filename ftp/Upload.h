@@ -13,12 +13,13 @@ namespace ftp {
 
 class Upload;
 
-// What an upload needs from the connection that opened it: its control channel, its limits, and
-// a word when the transfer is over.
+// What an upload needs from the connection that opened it: its control channel, its limits, its
+// waiter, and a word when the transfer is over.
 class UploadOwner {
 public:
     virtual ControlChannel& control() = 0;
     virtual const Timeouts& timeouts() const = 0;
+    virtual const Waiter& waiter() const = 0;
     virtual void uploadFinished(Upload* upload) = 0;
 
 protected:
