@@ -5,7 +5,8 @@ _pelicano_ftp() {
     _init_completion || return
 
     case $prev in
-        -P | -u | --cd) return ;;
+        -P | -u | --cd | --trust) return ;;
+        --tls) COMPREPLY=($(compgen -W 'auto require off implicit' -- "$cur")); return ;;
         -t) COMPREPLY=($(compgen -W 'ascii binary' -- "$cur")); return ;;
     esac
 
@@ -13,7 +14,7 @@ _pelicano_ftp() {
     local i positional=0 command=
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            -P | -u | --cd | -t) ((i++)) ;;
+            -P | -u | --cd | -t | --tls | --trust) ((i++)) ;;
             -*) ;;
             *)
                 ((positional++))
@@ -24,7 +25,7 @@ _pelicano_ftp() {
 
     if [[ -z $command ]]; then
         if [[ $cur == -* ]]; then
-            COMPREPLY=($(compgen -W '-P -u --password-stdin --cd -t -f --help --version' -- "$cur"))
+            COMPREPLY=($(compgen -W '-P -u --password-stdin --cd -t -f --tls --trust --help --version' -- "$cur"))
         elif ((positional == 1)); then
             COMPREPLY=($(compgen -W 'pwd ls mkdir rmdir rm mv put get' -- "$cur"))
         else

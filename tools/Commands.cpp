@@ -18,13 +18,18 @@ int list(ftp::Connection& c, bool longListing) {
     auto find = c.findFiles("*.*");
     if (find.failed()) return fail("ls", ".", find.error());
     const auto& entries = find.value()->entries();
-    std::size_t width = 1;
-    for (const auto& e : entries) width = std::max(width, std::to_string(e.size).size());
+    std::size_t width = 1, dateWidth = 0;
+    for (const auto& e : entries) {
+        width = std::max(width, std::to_string(e.size).size());
+        dateWidth = std::max(dateWidth, printableName(e.date).size());
+    }
     for (const auto& e : entries) {
         const char kind = e.isDirectory() ? 'd' : '-';
-        if (longListing)
-            std::cout << kind << ' ' << std::setw(static_cast<int>(width)) << e.size << ' ' << printableName(e.name) << '\n';
-        else
+        if (longListing) {
+            std::cout << kind << ' ' << std::setw(static_cast<int>(width)) << e.size << ' ';
+            if (dateWidth > 0) std::cout << std::left << std::setw(static_cast<int>(dateWidth)) << printableName(e.date) << std::right << ' ';
+            std::cout << printableName(e.name) << '\n';
+        } else
             std::cout << kind << '\t' << e.size << '\t' << printableName(e.name) << '\n';
     }
     // Lines in a format we do not know are not shown; say so rather than hide them silently.

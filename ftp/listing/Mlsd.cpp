@@ -4,6 +4,21 @@
 
 namespace ftp::listing {
 
+namespace {
+
+// "20230115123456[.sss]" (UTC) as "2023-01-15 12:34"; empty when it is not that shape.
+std::string readModifyFact(std::string_view v) {
+    if (v.size() < 14 || !allDigits(v.substr(0, 14))) {
+        return {};
+    }
+    std::string out;
+    out.append(v.substr(0, 4)).append(1, '-').append(v.substr(4, 2)).append(1, '-').append(v.substr(6, 2));
+    out.append(1, ' ').append(v.substr(8, 2)).append(1, ':').append(v.substr(10, 2));
+    return out;
+}
+
+}  // namespace
+
 Outcome parseMlsd(std::string_view line, Entry& out) {
     // Fact values never hold a blank, so the first blank ends the facts.
     const std::size_t blank = line.find(' ');
@@ -15,6 +30,7 @@ Outcome parseMlsd(std::string_view line, Entry& out) {
     std::string_view link;
     bool isLink = false;
     std::optional<std::uint64_t> size;
+    std::string_view modify;
     while (!facts.empty()) {
         const std::size_t semicolon = facts.find(';');
         const std::string_view fact = facts.substr(0, semicolon);
@@ -36,12 +52,17 @@ Outcome parseMlsd(std::string_view line, Entry& out) {
             link = isLink && colon != std::string_view::npos ? value.substr(colon + 1) : std::string_view();
         } else if (equalsNoCase(key, "size") || (equalsNoCase(key, "sizd") && !size)) {
             size = parseNumber(value);
+        } else if (equalsNoCase(key, "modify")) {
+            modify = value;
         }
     }
     const Outcome made = makeEntry(line.substr(blank + 1), directory, size.value_or(0), out);
     if (made == Outcome::Entry && isLink) {
         out.link = true;
         out.linkTarget.assign(link);
+    }
+    if (made == Outcome::Entry) {
+        out.date = readModifyFact(modify);
     }
     return made;
 }

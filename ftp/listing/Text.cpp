@@ -164,6 +164,17 @@ std::string_view Fields::restAfter(std::size_t i) const {
     return line.substr(pos);
 }
 
+std::string Fields::joined(std::size_t from, std::size_t n) const {
+    std::string out;
+    for (std::size_t k = from; k < from + n && k < count; ++k) {
+        if (!out.empty()) {
+            out += ' ';
+        }
+        out.append(f[k]);
+    }
+    return out;
+}
+
 Fields splitFields(std::string_view line) {
     Fields out;
     out.line = line;
@@ -198,6 +209,7 @@ Outcome makeEntry(std::string_view name, bool directory, std::uint64_t size, Ent
     out.size = size;
     out.link = false;
     out.linkTarget.clear();
+    out.date.clear();
     return Outcome::Entry;
 }
 

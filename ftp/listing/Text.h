@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "../Entry.h"
@@ -43,6 +44,8 @@ struct Fields {
     std::size_t endOf(std::size_t i) const { return startOf(i) + f[i].size(); }
     // The rest of the line after field i, past the blanks that follow it.
     std::string_view restAfter(std::size_t i) const;
+    // Fields [from, from + n) one blank apart.
+    std::string joined(std::size_t from, std::size_t n) const;
 };
 
 // The first kMaxFields blank-separated fields; names are taken from the line itself.

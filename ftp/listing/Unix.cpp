@@ -160,7 +160,11 @@ Outcome parseUnix(std::string_view line, Entry& out) {
             if (nameStart >= line.size() || i + length >= fs.count) {
                 return Outcome::NotMine;  // truncated
             }
-            return finish(line.substr(nameStart), type, *size, out);
+            const Outcome made = finish(line.substr(nameStart), type, *size, out);
+            if (made == Outcome::Entry) {
+                out.date = fs.joined(i, length);
+            }
+            return made;
         }
     }
     return parseDateless(fs, type, out);

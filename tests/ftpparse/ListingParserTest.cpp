@@ -33,6 +33,27 @@ TEST(MlsdLine, Facts) {
         true);
 }
 
+TEST(Listing, DatesAsListed) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"-rw-r--r--   1 owner group   1234 Jan 15 12:34 recent", "Jan 15 12:34"},
+        {"drwxr-xr-x   2 owner group   4096 Jan  5  2003 old year", "Jan 5 2003"},
+        {"-rw-r--r--   1 owner group     12 2023-01-15 12:34 iso", "2023-01-15 12:34"},
+        {"-rw-r--r--   1 owner group      5 nov.  3 2021 fr", "nov. 3 2021"},
+        {"-rw-r--r-- 1 owner 7 dateless", ""},
+        {"01-15-23  12:34PM       <DIR>          dos", "01-15-23 12:34PM"},
+        {"01/15/2023  06:25 AM          77 dos ampm", "01/15/2023 06:25 AM"},
+        {"       73098      A          04-06-97   15:22  ENV.CMD", "04-06-97 15:22"},
+        {"type=file;size=1;modify=20230115123456.789; mlsd", "2023-01-15 12:34"},
+        {"type=file;size=1;modify=2023011512; short modify", ""},
+        {"type=file;size=1; no modify", ""},
+    };
+    for (const auto& [line, date] : rows) {
+        const auto got = line[0] == 't' ? ftp::parseMlsdLine(line) : ftp::parseListLine(line);
+        ASSERT_TRUE(got.has_value()) << line;
+        EXPECT_EQ(got->date, date) << line;
+    }
+}
+
 TEST(Listing, SplitsOnCrlfOrLfAndSkipsWhatItCannotRead) {
     const std::string data =
         "total 8\r\n"

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -194,6 +195,8 @@ TEST_F(Tool, UrlNetrcLongListingAndGet) {
     std::filesystem::create_directory(server_.path("pub"));
     const std::string bytes(70000, '\x7f');
     testsupport::writeFile(server_.path("pub/data.bin"), bytes);
+    const timespec modified[2] = {{1673786096, 0}, {1673786096, 0}};  // 2023-01-15 12:34:56 UTC
+    ::utimensat(AT_FDCWD, server_.path("pub/data.bin").c_str(), modified, 0);
     const std::string home = tmp_.file("home"), netrc = home + "/.netrc";
     std::filesystem::create_directory(home);
     testsupport::writeFile(netrc, "machine 127.0.0.1 login demo password demo\n");
@@ -203,7 +206,7 @@ TEST_F(Tool, UrlNetrcLongListingAndGet) {
 
     ToolRun r = runTool(tmp_, url + "ls -l", env);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "- 70000 data.bin\n");
+    EXPECT_EQ(r.out, "- 70000 2023-01-15 12:34 data.bin\n");
 
     const std::string local = home + "/copy.bin";
     EXPECT_EQ(runTool(tmp_, url + "get data.bin " + local, env).status, 0);
@@ -286,7 +289,7 @@ TEST_F(ToolFault, SignalDuringPutResetsTheDataConnection) {
 
 namespace {
 
-TEST_F(Tool, AnUntrustedCertificateExitsWith4AndItsFingerprint) {
+TEST_F(Tool, UntrustedCertificateExitsWith4AndFtpsUrlIsImplicitTls) {
     testsupport::TlsFtpServer tls(testsupport::TlsServerKind::Vsftpd);
     ASSERT_TRUE(tls.running()) << tls.whyNot();
     const std::string env = "XDG_CONFIG_HOME=" + tmp_.path() + " PELICANO_PASSWORD=";
@@ -299,6 +302,14 @@ TEST_F(Tool, AnUntrustedCertificateExitsWith4AndItsFingerprint) {
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     r = run(args + "--trust SHA256:" + upper + " 127.0.0.1 ls", env);
     EXPECT_EQ(r.status, 0) << r.err;
+
+    testsupport::TlsFtpServer implicit(testsupport::TlsServerKind::VsftpdImplicit);
+    ASSERT_TRUE(implicit.running()) << implicit.whyNot();
+    testsupport::writeFile(implicit.path("over-tls.txt"), "x");
+    const std::string url = "ftps://anonymous@127.0.0.1:" + std::to_string(implicit.port()) + "/ ";
+    r = runTool(tmp_, "--trust " + implicit.sha256() + " " + url + "ls", env);
+    EXPECT_EQ(r.status, 0) << r.err << implicit.log();
+    EXPECT_EQ(r.out, "-\t1\tover-tls.txt\n");
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ const char* nameOf(TlsServerKind kind) {
         case TlsServerKind::Pyftpdlib: return "pyftpdlib";
         case TlsServerKind::Proftpd: return "proftpd";
         case TlsServerKind::PureFtpd: return "pureftpd";
+        case TlsServerKind::VsftpdImplicit: return "vsftpd-implicit";
     }
     return "?";
 }
@@ -64,7 +65,8 @@ TlsFtpServer::TlsFtpServer(TlsServerKind kind, const std::string& pyftpdlibFault
         return;
     }
     switch (kind) {
-        case TlsServerKind::Vsftpd: startVsftpd(); break;
+        case TlsServerKind::Vsftpd: startVsftpd(false); break;
+        case TlsServerKind::VsftpdImplicit: startVsftpd(true); break;
         case TlsServerKind::Proftpd: startProftpd(); break;
         case TlsServerKind::PureFtpd: startPureFtpd(); break;
         case TlsServerKind::Pyftpdlib: {
@@ -127,7 +129,7 @@ bool TlsFtpServer::spawn(std::vector<std::string> args, unsigned short port, con
     return false;
 }
 
-void TlsFtpServer::startVsftpd() {
+void TlsFtpServer::startVsftpd(bool implicit) {
     user_ = "anonymous";
     password_.clear();
     std::filesystem::create_directories(dir_.file("empty"));
@@ -142,7 +144,8 @@ void TlsFtpServer::startVsftpd() {
                   "anon_other_write_enable=YES\nanon_world_readable_only=NO\npasv_enable=YES\n"
                   "connect_from_port_20=NO\nxferlog_enable=NO\nssl_enable=YES\nallow_anon_ssl=YES\n"
                   "force_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\nrsa_cert_file=" + certificate_.pem +
-                  "\nlog_ftp_protocol=YES\nvsftpd_log_file=" + dir_.file("protocol.log") + "\n");
+                  "\nlog_ftp_protocol=YES\nvsftpd_log_file=" + dir_.file("protocol.log") + "\n" +
+                  (implicit ? "implicit_ssl=YES\n" : ""));
     spawn({kServers + "/usr/sbin/vsftpd", dir_.file("vsftpd.conf")}, port, "vsftpd.log");
 }
 

@@ -12,7 +12,8 @@
 
 namespace testsupport {
 
-enum class TlsServerKind { Vsftpd, Pyftpdlib, Proftpd, PureFtpd };
+// VsftpdImplicit speaks TLS from the first byte, as on port 990.
+enum class TlsServerKind { Vsftpd, Pyftpdlib, Proftpd, PureFtpd, VsftpdImplicit };
 const char* nameOf(TlsServerKind kind);
 
 // A self-signed certificate (key included in the PEM) for the given IP address.
@@ -41,7 +42,7 @@ public:
 
 private:
     bool spawn(std::vector<std::string> argv, unsigned short port, const std::string& logName);
-    void startVsftpd();
+    void startVsftpd(bool implicit);
     void startProftpd();
     void startPureFtpd();
 
