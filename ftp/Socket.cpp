@@ -25,6 +25,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A ticket follows the handshake by about one round trip.
+constexpr std::chrono::milliseconds kTicketWait{1000};
+
 Error sysError(ErrorKind kind, const std::string& what, int err) {
     return Error{kind, what + ": " + std::strerror(err), {}};
 }
@@ -308,15 +311,29 @@ void Socket::closeTls(const Waiter& waiter, std::chrono::milliseconds timeout, i
         return std::max(std::chrono::milliseconds(0),
                         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
     };
+    char buf[4096];
+    // Read what already came (TLS 1.3 session tickets) while it still counts: after our
+    // close_notify OpenSSL discards all but alerts. A ticket still on its way is waited for,
+    // briefly: without it the next data connection could not resume the session.
+    const auto ticketDeadline = Clock::now() + std::min(timeout, kTicketWait);
+    for (;;) {
+        long n = receiveNow(buf, sizeof buf);
+        if (n > 0) continue;
+        if (n == 0 || errno != EAGAIN || !tls_->awaitingTicket()) break;
+        auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(ticketDeadline - Clock::now());
+        auto which = waiter.waitEither(fd_, readEvents(), watchFd, std::max(wait, std::chrono::milliseconds(0)),
+                                       "TLS session ticket");
+        if (which.failed() && which.error().kind == ErrorKind::Timeout) tls_->ticketNeverCame();
+        if (which.failed() || which.value()) break;
+    }
     for (;;) {
         auto sent = tls_->shutdownStep();
         if (sent.failed() || sent.value()) break;
         if (waiter.wait(fd_, tls_->wanted(), left(), "TLS shutdown").failed()) return close();
     }
     ::shutdown(fd_, SHUT_WR);
-    // Read what the peer still sends (its close_notify, late tickets) so closing does not
-    // reset the connection; stop as soon as the server answers on the control connection.
-    char buf[4096];
+    // Read what the peer still sends (its close_notify) so closing does not reset the
+    // connection; stop as soon as the server answers on the control connection.
     for (;;) {
         long n = receiveNow(buf, sizeof buf);
         if (n > 0) continue;

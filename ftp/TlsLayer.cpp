@@ -16,10 +16,7 @@ namespace ftp {
 
 namespace {
 
-int controlMarkerIndex() {
-    static const int index = SSL_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
-    return index;
-}
+constexpr std::size_t kUnusedTickets = 4;
 
 std::string opensslErrors() {
     std::string text;
@@ -107,6 +104,7 @@ const BIO_METHOD* socketMethod() {
 }  // namespace
 
 TlsLayer::TlsLayer(ssl_st* ssl, int fd) : ssl_(ssl), wanted_(POLLOUT) {
+    SSL_set_app_data(ssl_, this);
     // Without a BIO every read and write fails cleanly as a TLS error.
     if (BIO* bio = socketMethod() ? BIO_new(socketMethod()) : nullptr) {
         BIO_set_data(bio, reinterpret_cast<void*>(static_cast<std::intptr_t>(fd)));
@@ -141,12 +139,29 @@ long TlsLayer::fail(int rc, const char* what) {
 
 bool TlsLayer::established() const { return SSL_is_init_finished(ssl_) == 1; }
 
+bool TlsLayer::awaitingTicket() const {
+    return habit_ && !habit_->noneWhileReading && !ticketSeen_ && established() &&
+           SSL_version(ssl_) == TLS1_3_VERSION && !(SSL_get_shutdown(ssl_) & SSL_RECEIVED_SHUTDOWN);
+}
+
+void TlsLayer::ticketNeverCame() {
+    if (habit_ && !ticketSeen_) habit_->noneWhileReading = true;
+}
+
 long TlsLayer::readNow(char* buffer, std::size_t capacity) {
     ERR_clear_error();
     std::size_t n = 0;
     int rc = SSL_read_ex(ssl_, buffer, capacity, &n);
     if (rc == 1) return static_cast<long>(n);
-    if (SSL_get_error(ssl_, rc) == SSL_ERROR_ZERO_RETURN) return 0;  // close_notify
+    if (SSL_get_error(ssl_, rc) == SSL_ERROR_ZERO_RETURN) {
+        // Answer the peer's close_notify at once: a server that sees the connection end without
+        // ours drops its session, and the next data connection could not resume it.
+        if (!(SSL_get_shutdown(ssl_) & SSL_SENT_SHUTDOWN)) {
+            SSL_shutdown(ssl_);
+            ERR_clear_error();
+        }
+        return 0;
+    }
     return fail(rc, "TLS read");
 }
 
@@ -208,7 +223,8 @@ TlsStatus TlsLayer::status() const {
 TlsClient::TlsClient(ssl_ctx_st* ctx, std::string host) : ctx_(ctx), host_(std::move(host)) {}
 
 TlsClient::~TlsClient() {
-    if (session_) SSL_SESSION_free(session_);
+    for (SSL_SESSION* s : unused_) SSL_SESSION_free(s);
+    if (newest_) SSL_SESSION_free(newest_);
     SSL_CTX_free(ctx_);
 }
 
@@ -232,14 +248,35 @@ Result<std::unique_ptr<TlsClient>> TlsClient::create(const std::string& hostIn) 
 }
 
 // TLS 1.3 sends its session tickets after the handshake, so the session to resume is taken
-// whenever one arrives. Servers may accept a ticket only once: each data connection's own
-// ticket (read while it closes) is the one the next data connection offers.
+// whenever one arrives. Some servers accept a ticket only once (vsftpd): each data connection's
+// own ticket is what a later one offers. Others send none on a connection they only read from
+// (proftpd) but take a ticket again.
 int TlsClient::onNewSession(ssl_st* ssl, ssl_session_st* session) {
     auto* self = static_cast<TlsClient*>(SSL_CTX_get_app_data(SSL_get_SSL_CTX(ssl)));
     if (!self) return 0;
-    if (self->session_) SSL_SESSION_free(self->session_);
-    self->session_ = session;
-    return 1;  // we keep the reference
+    if (auto* layer = static_cast<TlsLayer*>(SSL_get_app_data(ssl))) layer->ticketArrived();
+    SSL_SESSION_up_ref(session);
+    self->unused_.push_back(session);
+    if (self->unused_.size() > kUnusedTickets) {
+        SSL_SESSION_free(self->unused_.front());
+        self->unused_.erase(self->unused_.begin());
+    }
+    if (self->newest_) SSL_SESSION_free(self->newest_);
+    self->newest_ = session;
+    return 1;  // we keep the callback's reference in newest_
+}
+
+// A copy of the newest ticket not offered yet, else of the newest of all: OpenSSL marks a TLS 1.3
+// session it resumed as used up, and the copy keeps ours for another try.
+ssl_session_st* TlsClient::sessionToOffer() {
+    SSL_SESSION* chosen = unused_.empty() ? newest_ : unused_.back();
+    if (!chosen) return nullptr;
+    SSL_SESSION* copy = SSL_SESSION_dup(chosen);
+    if (!unused_.empty()) {
+        SSL_SESSION_free(unused_.back());
+        unused_.pop_back();
+    }
+    return copy;
 }
 
 Result<std::unique_ptr<TlsLayer>> TlsClient::layer(int fd, bool control) {
@@ -252,10 +289,12 @@ Result<std::unique_ptr<TlsLayer>> TlsClient::layer(int fd, bool control) {
     } else {
         ok = SSL_set_tlsext_host_name(ssl, host_.c_str()) == 1 && SSL_set1_host(ssl, host_.c_str()) == 1;
     }
-    if (control) {
-        SSL_set_ex_data(ssl, controlMarkerIndex(), this);
-    } else if (session_) {
-        ok = ok && SSL_set_session(ssl, session_) == 1;
+    if (!control) {
+        if (SSL_SESSION* session = sessionToOffer()) {
+            ok = ok && SSL_set_session(ssl, session) == 1;
+            SSL_SESSION_free(session);
+            layer->expectTicket(habit_);  // a server that issued one may issue one per connection
+        }
     }
     if (!ok) return Error{ErrorKind::Tls, "cannot set up TLS for " + host_ + ": " + opensslErrors(), {}};
     SSL_set_connect_state(ssl);

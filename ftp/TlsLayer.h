@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Result.h"
 #include "Tls.h"
@@ -35,8 +36,19 @@ public:
     Result<bool> shutdownStep();
     short wanted() const { return wanted_; }  // POLLIN or POLLOUT
     bool established() const;
+    // A TLS 1.3 data connection whose server issues session tickets but has not sent this one's
+    // yet: the next data connection needs it, and once close_notify is sent OpenSSL drops it.
+    bool awaitingTicket() const;
+    void ticketArrived() { ticketSeen_ = true; }
+    // Waited for in vain: this server sends none while it only reads, so stop waiting for it.
+    void ticketNeverCame();
     const std::string& failure() const { return failure_; }
     ssl_st* ssl() const { return ssl_; }
+
+    struct TicketHabit {
+        bool noneWhileReading = false;
+    };
+    void expectTicket(std::shared_ptr<TicketHabit> habit) { habit_ = std::move(habit); }
 
     CertificateInfo peerCertificate() const;  // empty sha256 when the peer sent none
     TlsStatus status() const;
@@ -46,6 +58,8 @@ private:
 
     ssl_st* ssl_;
     short wanted_;
+    std::shared_ptr<TicketHabit> habit_;  // set when a ticket may come
+    bool ticketSeen_ = false;
     std::string failure_;
 };
 
@@ -59,15 +73,19 @@ public:
     // TLS for a freshly connected socket: SNI and the host name (or address) check; data
     // connections also offer the control connection's session for resumption.
     Result<std::unique_ptr<TlsLayer>> layer(int fd, bool control);
-    bool hasSession() const { return session_ != nullptr; }
 
 private:
     TlsClient(ssl_ctx_st* ctx, std::string host);
     static int onNewSession(ssl_st* ssl, ssl_session_st* session);
+    ssl_session_st* sessionToOffer();
 
     ssl_ctx_st* ctx_;
     std::string host_;
-    ssl_session_st* session_ = nullptr;
+    // TLS 1.3 tickets are meant for one use each: those not offered yet, newest last, and the
+    // newest of all for a server that takes a ticket again when every one has been used.
+    std::vector<ssl_session_st*> unused_;
+    ssl_session_st* newest_ = nullptr;
+    std::shared_ptr<TlsLayer::TicketHabit> habit_ = std::make_shared<TlsLayer::TicketHabit>();
 };
 
 }  // namespace ftp

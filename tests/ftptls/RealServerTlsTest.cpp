@@ -38,6 +38,10 @@ TEST_P(EveryTlsServer, LogsInListsChangesFoldersAndUploadsByteExactOverTls) {
     ftp::Connection& conn = *c.value();
     ASSERT_TRUE(conn.createDirectory("carpeta")) << conn.lastReply().text;
     ASSERT_TRUE(conn.rename("carpeta", "otra")) << conn.lastReply().text;
+    // A listing first: the session its data connection leaves must still be resumable.
+    auto before = conn.findFiles("*.*");
+    ASSERT_TRUE(before) << before.error().message << "\n" << server.log();
+    EXPECT_EQ(before.value()->entries().size(), 1u);
     const std::pair<const char*, std::size_t> files[] = {{"vacio", 0}, {"uno", 1}, {"grande", 5u << 20}};
     for (auto [name, size] : files) {
         auto s = enginetest::upload(conn, name, enginetest::pattern(size));

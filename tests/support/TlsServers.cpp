@@ -149,8 +149,8 @@ void TlsFtpServer::startVsftpd(bool implicit) {
     spawn({kServers + "/usr/sbin/vsftpd", dir_.file("vsftpd.conf")}, port, "vsftpd.log");
 }
 
-// TLS 1.2 only: with TLS 1.3 this proftpd refuses the second data connection as not resumed
-// (the ticket a data connection received is not accepted), which is still open on our side.
+// Its own default protocols (TLS 1.3 with OpenSSL 3). It issues no session ticket on a data
+// connection it only reads from, so uploads resume tickets it has accepted before.
 void TlsFtpServer::startProftpd() {
     const unsigned short port = freeLoopbackPort();
     const std::string hashFile = dir_.file("hash");
@@ -170,7 +170,7 @@ void TlsFtpServer::startProftpd() {
                   "SystemLog " + dir_.file("system.log") + "\nAuthUserFile " + dir_.file("passwd") +
                   "\nAuthGroupFile " + dir_.file("group") + "\nAuthOrder mod_auth_file.c\nRequireValidShell off\n"
                   "AllowOverwrite on\nDefaultRoot ~\nModulePath " + kServers + "/usr/lib/proftpd\n"
-                  "LoadModule mod_tls.c\nTLSEngine on\nTLSProtocol TLSv1.2\nTLSRequired on\nTLSRSACertificateFile " + dir_.file("cert.pem") +
+                  "LoadModule mod_tls.c\nTLSEngine on\nTLSRequired on\nTLSRSACertificateFile " + dir_.file("cert.pem") +
                   "\nTLSRSACertificateKeyFile " + dir_.file("key.pem") + "\nTLSLog " + dir_.file("tls.log") + "\n" +
                   (getuid() == 0 ? "User root\nGroup root\n" : ""));
     spawn({kServers + "/usr/sbin/proftpd", "-n", "-q", "-c", dir_.file("proftpd.conf")}, port, "proftpd.log");
