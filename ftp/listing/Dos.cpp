@@ -56,11 +56,7 @@ Outcome parseDos(std::string_view line, Entry& out) {
             name = name.substr(0, bracket);
         }
     }
-    const Outcome made = makeEntry(name, directory, *size, out);
-    if (made == Outcome::Entry) {
-        out.date = fs.joined(0, sizeField);
-    }
-    return made;
+    return withDate(makeEntry(name, directory, *size, out), fs.joined(0, sizeField), out);
 }
 
 // OS/2: "       73098      A          04-06-97   15:22  ENV.CMD",
@@ -87,11 +83,8 @@ Outcome parseOs2(std::string_view line, Entry& out) {
     if (i + 2 >= fs.count || !isDosDate(fs.f[i]) || !isClock(fs.f[i + 1])) {
         return Outcome::NotMine;
     }
-    const Outcome made = makeEntry(fs.restAfter(i + 1), directory, parseNumber(fs.f[0]).value_or(0), out);
-    if (made == Outcome::Entry) {
-        out.date = fs.joined(i, 2);
-    }
-    return made;
+    return withDate(makeEntry(fs.restAfter(i + 1), directory, parseNumber(fs.f[0]).value_or(0), out),
+                    fs.joined(i, 2), out);
 }
 
 }  // namespace ftp::listing

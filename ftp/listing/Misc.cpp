@@ -41,7 +41,7 @@ Outcome parseTandem(std::string_view line, Entry& out) {
         !allDigits(fs.f[2]) || !isNamedDate(fs.f[3]) || !isClock(fs.f[4])) {
         return Outcome::NotMine;
     }
-    return makeEntry(fs.f[0], false, parseNumber(fs.f[2]).value_or(0), out);
+    return withDate(makeEntry(fs.f[0], false, parseNumber(fs.f[2]).value_or(0), out), fs.joined(3, 2), out);
 }
 
 // Stratus VOS lists files, then folders, then links, each after a count line:
@@ -76,8 +76,9 @@ Outcome parseVos(std::string_view line, ReaderState& state, Entry& out) {
     }
     constexpr std::uint64_t kBlockBytes = 4096;
     const std::uint64_t blocks = parseNumber(fs.f[1]).value_or(0);
-    return makeEntry(name, state.vosSection == 'd', blocks <= UINT64_MAX / kBlockBytes ? blocks * kBlockBytes : 0,
-                     out);
+    const Outcome made =
+        makeEntry(name, state.vosSection == 'd', blocks <= UINT64_MAX / kBlockBytes ? blocks * kBlockBytes : 0, out);
+    return withDate(made, fs.joined(date, 2), out);
 }
 
 // "Sun Nov 12 18:33:58 2006 <DIR> Folder", "Mon Jan 15 12:34:56 2023 1234 file.txt".
@@ -99,7 +100,7 @@ Outcome parseCtime(std::string_view line, Entry& out) {
     if (!size) {
         return Outcome::NotMine;
     }
-    return makeEntry(fs.restAfter(5), directory, *size, out);
+    return withDate(makeEntry(fs.restAfter(5), directory, *size, out), fs.joined(0, 5), out);
 }
 
 }  // namespace ftp::listing

@@ -61,10 +61,7 @@ Outcome parseMlsd(std::string_view line, Entry& out) {
         out.link = true;
         out.linkTarget.assign(link);
     }
-    if (made == Outcome::Entry) {
-        out.date = readModifyFact(modify);
-    }
-    return made;
+    return withDate(made, readModifyFact(modify), out);
 }
 
 }  // namespace ftp::listing

@@ -66,7 +66,7 @@ Outcome parseOs400(std::string_view line, Entry& out) {
         !isObjectType(fs.f[4])) {
         return Outcome::NotMine;
     }
-    return finish(fs.f[4], fs.restAfter(4), parseNumber(fs.f[1]).value_or(0), out);
+    return withDate(finish(fs.f[4], fs.restAfter(4), parseNumber(fs.f[1]).value_or(0), out), fs.joined(2, 2), out);
 }
 
 }  // namespace ftp::listing

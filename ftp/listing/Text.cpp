@@ -164,6 +164,13 @@ std::string_view Fields::restAfter(std::size_t i) const {
     return line.substr(pos);
 }
 
+Outcome withDate(Outcome made, std::string date, Entry& out) {
+    if (made == Outcome::Entry) {
+        out.date = std::move(date);
+    }
+    return made;
+}
+
 std::string Fields::joined(std::size_t from, std::size_t n) const {
     std::string out;
     for (std::size_t k = from; k < from + n && k < count; ++k) {

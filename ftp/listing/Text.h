@@ -60,5 +60,7 @@ enum class Outcome {
 
 // Fills `out` when the name can be used as one path segment; "." and ".." are no entries.
 Outcome makeEntry(std::string_view name, bool directory, std::uint64_t size, Entry& out);
+// Gives the entry `made` filled in its date.
+Outcome withDate(Outcome made, std::string date, Entry& out);
 
 }  // namespace ftp::listing

@@ -160,11 +160,7 @@ Outcome parseUnix(std::string_view line, Entry& out) {
             if (nameStart >= line.size() || i + length >= fs.count) {
                 return Outcome::NotMine;  // truncated
             }
-            const Outcome made = finish(line.substr(nameStart), type, *size, out);
-            if (made == Outcome::Entry) {
-                out.date = fs.joined(i, length);
-            }
-            return made;
+            return withDate(finish(line.substr(nameStart), type, *size, out), fs.joined(i, length), out);
         }
     }
     return parseDateless(fs, type, out);

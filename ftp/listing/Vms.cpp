@@ -65,6 +65,14 @@ bool isFrameLine(const Fields& fs) {
            (fs.f[0] == "Grand" && fs.at(1) == "total") || isVmsMessage(fs.f[0]);
 }
 
+// "15-JAN-2023 12:34:56.78" at field i; the time is left out when absent.
+std::string vmsDate(const Fields& fs, std::size_t i) {
+    if (i >= fs.count || !isNamedDate(fs.f[i])) {
+        return {};
+    }
+    return fs.joined(i, i + 1 < fs.count && isClock(fs.f[i + 1]) ? 2 : 1);
+}
+
 }  // namespace
 
 Outcome parseVms(std::string_view line, ReaderState& state, Entry& out) {
@@ -93,7 +101,7 @@ Outcome parseVms(std::string_view line, ReaderState& state, Entry& out) {
     if (!size || (fs.count > 2 && !isNamedDate(fs.f[2]))) {
         return Outcome::NotMine;
     }
-    return makeEntry(name, directory, *size, out);
+    return withDate(makeEntry(name, directory, *size, out), vmsDate(fs, 2), out);
 }
 
 Outcome continueVms(std::string_view line, ReaderState& state, Entry& out) {
@@ -105,7 +113,7 @@ Outcome continueVms(std::string_view line, ReaderState& state, Entry& out) {
     if (!size || (fs.count > 1 && !isVmsMessage(fs.f[0]) && !isNamedDate(fs.f[1]))) {
         return Outcome::NotMine;
     }
-    const Outcome made = makeEntry(state.vmsPending, state.vmsPendingDir, *size, out);
+    const Outcome made = withDate(makeEntry(state.vmsPending, state.vmsPendingDir, *size, out), vmsDate(fs, 1), out);
     state.vmsPending.clear();
     return made;
 }
