@@ -18,7 +18,8 @@ struct Entry {
     bool link = false;
     std::string linkTarget{};  // as listed after "->"; may be empty or dangling
     // The date as the server listed it, its parts one blank apart ("Jan 15 12:34",
-    // "01-15-23 12:34PM"); MLSD's UTC time reads "2023-01-15 12:34". Empty when none was given.
+    // "01-15-23 12:34PM"); the UTC times of MLSD and EPLF read "2023-01-15 12:34". Empty when none
+    // was given.
     std::string date{};
     bool isDirectory() const { return attributes == kDirectory; }
 };

@@ -1,6 +1,7 @@
 #include "Dates.h"
 
 #include <array>
+#include <ctime>
 #include <string>
 
 namespace ftp::listing {
@@ -199,6 +200,16 @@ std::size_t weakDateLength(const Fields& fs, std::size_t i) {
         return isClock(t(3)) ? 4 : 3;  // "2005 1 6"
     }
     return 0;
+}
+
+std::string utcMinute(std::uint64_t seconds) {
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    char text[32];
+    if (seconds > 253402300799u || !gmtime_r(&t, &tm) || std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &tm) == 0) {
+        return {};  // past the year 9999: no date rather than a wrong one
+    }
+    return text;
 }
 
 }  // namespace ftp::listing

@@ -4,6 +4,8 @@
 // name after it.
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "Text.h"
@@ -27,5 +29,8 @@ bool isNamedDate(std::string_view s);    // "01-jun-99", "15-JAN-2023"
 // date is on the line, since numeric owners and sizes look alike.
 std::size_t strongDateLength(const Fields& fs, std::size_t i);
 std::size_t weakDateLength(const Fields& fs, std::size_t i);
+
+// Seconds since 1970 as "2023-01-15 12:34" in UTC, the form MLSD times are shown in.
+std::string utcMinute(std::uint64_t seconds);
 
 }  // namespace ftp::listing

@@ -17,6 +17,7 @@ Outcome parseEplf(std::string_view line, Entry& out) {
     std::string_view facts = line.substr(1, tab - 1);
     bool directory = false;
     std::uint64_t size = 0;
+    std::string date;
     while (!facts.empty()) {
         const std::size_t comma = facts.find(',');
         const std::string_view fact = facts.substr(0, comma);
@@ -24,10 +25,14 @@ Outcome parseEplf(std::string_view line, Entry& out) {
             directory = true;
         } else if (fact.size() > 1 && fact[0] == 's') {
             size = parseNumber(fact.substr(1)).value_or(0);
+        } else if (fact.size() > 1 && fact[0] == 'm') {
+            if (const auto seconds = parseNumber(fact.substr(1))) {
+                date = utcMinute(*seconds);
+            }
         }
         facts = comma == std::string_view::npos ? std::string_view() : facts.substr(comma + 1);
     }
-    return makeEntry(line.substr(tab + 1), directory, size, out);
+    return withDate(makeEntry(line.substr(tab + 1), directory, size, out), std::move(date), out);
 }
 
 // Tandem: "File Code EOF Last Modification Owner RWEP" then

@@ -6,6 +6,7 @@
 //   MEMBER1   01.03 2002/09/12 2002/09/12 10:12    22    22     0 USERID
 //    Name      Size     TTR   Alias-of AC --------- Attributes --------- Amode Rmode
 //   LOADMOD   000A48   00000F          00    FO             RN RU      31    ANY
+#include "Dates.h"
 #include "Families.h"
 
 namespace ftp::listing {
@@ -125,7 +126,9 @@ Outcome parseMember(const Fields& fs, const ReaderState& state, Entry& out) {
     const std::string_view v = fs.f[1];
     const bool version = v.size() == 5 && isDigit(v[0]) && isDigit(v[1]) && v[2] == '.' && isDigit(v[3]) && isDigit(v[4]);
     if (version && fs.count >= 3 && isMvsDate(fs.f[2])) {
-        return makeEntry(fs.f[0], false, 0, out);  // the size column counts records, not bytes
+        // The size column counts records, not bytes. The second date is the last change.
+        const std::string changed = isMvsDate(fs.at(3)) ? fs.joined(3, isClock(fs.at(4)) ? 2 : 1) : std::string();
+        return withDate(makeEntry(fs.f[0], false, 0, out), changed, out);
     }
     if (isHex(v, 6) && isHex(fs.at(2), 6)) {
         return makeEntry(fs.f[0], false, hexValue(v), out);  // load module: size and TTR in hex

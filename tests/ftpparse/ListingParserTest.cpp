@@ -47,7 +47,9 @@ TEST(Listing, DatesAsListed) {
         {"ALTERLOG        101         5431 15-Sep-05 10:23:01 255, 0 \"oooo\"", "15-Sep-05 10:23:01"},
         {"CII-MANUAL.TEX;1  213/216  29-JAN-1996 03:33:12  [ANONYMOU,ANONYMOUS]   (RWED,RWED,,)", "29-JAN-1996 03:33:12"},
         {"QSYS           77824 02/23/00 15:09:55 *DIR       QSYS.LIB/", "02/23/00 15:09:55"},
+        {"MEMBER1   01.03 2002/09/12 2002/09/14 10:12    22    22     0 USERID", "2002/09/14 10:12"},
         {"type=file;size=1;modify=20230115123456.789; mlsd", "2023-01-15 12:34"},
+        {"+i8388621.48594,m825718503,r,s280,\teplf", "1996-03-01 22:15"},
         {"type=file;size=1;modify=2023011512; short modify", ""},
         {"type=file;size=1; no modify", ""},
     };
