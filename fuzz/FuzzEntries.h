@@ -119,6 +119,8 @@ inline void checkEntry(const ftp::Entry& e, std::string_view input) {
           "name is not a single path segment");
     check(e.attributes == ftp::kDirectory || e.attributes == ftp::kNormalFile, "odd attributes");
     check(input.find(e.name) != std::string_view::npos, "name not taken from the input");
+    // A date is printed on one line after the size: it may hold no line break or NUL.
+    check(e.date.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos, "date spans lines");
 }
 
 // The reader fed line by line (line ends left on) must agree with the whole-payload parse, and
@@ -143,7 +145,8 @@ inline void listing(std::string_view data, ftp::ListingReader::Format format) {
     check(fed.size() == all.size() && reader.unreadableLines() == unreadable, "listing and lines disagree");
     check(all.size() + unreadable <= lines + 1, "more entries and unreadable lines than lines");
     for (std::size_t i = 0; i < all.size(); ++i) {
-        check(fed[i].name == all[i].name && fed[i].size == all[i].size, "listing and lines disagree");
+        check(fed[i].name == all[i].name && fed[i].size == all[i].size && fed[i].date == all[i].date,
+              "listing and lines disagree");
         check(!all[i].link || !all[i].isDirectory(), "the parser decided a link's kind");
         checkEntry(all[i], data);
     }
