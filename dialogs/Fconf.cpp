@@ -1,5 +1,6 @@
 #include "Fconf.h"
 
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -7,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 
 #include "Artwork.h"
 #include "core/Look.h"
@@ -54,6 +56,7 @@ void Fconf::buildControls() {
     Txtport->setPalette(pal);
     Txtport->setTextMargins(0, 0, 0, 0);
     Txtport->setAccessibleName(Label1->text());
+    connect(Txtport, &QLineEdit::textChanged, this, &Fconf::fitPortText);
     Label1->setBuddy(Txtport);
 
     cmdguardo = place(new QPushButton(dialogart::saveIcon(), QStringLiteral("Guardar"), this), "cmdguardo",
@@ -78,6 +81,22 @@ void Fconf::buildControls() {
     setTabOrder(cmdguardo, OptBin);
     setTabOrder(OptBin, OptAsc);
     setTabOrder(OptAsc, Opt3);
+}
+
+// The box is only wide enough for three digits at its design size; a longer port would scroll
+// and show, say, "154" for 2154. Smaller type shows the whole number in the same box.
+void Fconf::fitPortText() {
+    constexpr qreal kDesignSize = 13.5, kSmallest = 6;
+    QFont font = Txtport->font();
+    // The frame, two pixels of margin each side, and one for the cursor.
+    const qreal room = Txtport->width() - 2 * Txtport->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 5;
+    qreal size = kDesignSize;
+    for (; size > kSmallest; size -= 0.5) {
+        font.setPointSizeF(size);
+        if (QFontMetricsF(font).horizontalAdvance(Txtport->text()) <= room) break;
+    }
+    font.setPointSizeF(size);
+    Txtport->setFont(font);
 }
 
 void Fconf::open() {

@@ -22,6 +22,7 @@ public:
 
 private:
     void buildControls();
+    void fitPortText();
     void loadDesignValues();
     void Form_Load();
     void OptAsc_Click();

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -140,6 +141,14 @@ TEST_F(FconfTest, OpeningShowsThePortInEffect) {
     session.Puerto = 2121;
     fconf.open();
     EXPECT_EQ(port()->text(), QStringLiteral("2121"));
+    // Four or five digits shrink the type so the whole port shows in the narrow box.
+    const int room = port()->width() - 2 * port()->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 5;
+    for (const char* text : {"21", "2121", "65535"}) {
+        port()->setText(QLatin1String(text));
+        EXPECT_LE(QFontMetricsF(port()->font()).horizontalAdvance(port()->text()), room) << text;
+        EXPECT_EQ(port()->font().pointSizeF() == 13.5, std::string(text) == "21") << text;
+    }
+    port()->setText(QStringLiteral("2121"));
     guardar();
     EXPECT_EQ(stored("Configuracion", "puerto"), QStringLiteral("2121"));
     EXPECT_EQ(session.Puerto, 2121);
