@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Uploads a 1 GiB file through the upload window (offscreen, connected, the file selected, the
-# upload button pressed) and the same file with curl -T to the same vsftpd, several times each.
+# upload button pressed) and the same file with curl -T to the same vsftpd, several times each:
+# first in clear, then over TLS (the window in "Exigir cifrado" against curl --ssl-reqd).
 # Prints the medians, the ratios to curl, peak memory and the longest event-loop gap.
 #   bench/upload-gui.sh [runs] [size-in-MiB]
 set -euo pipefail
@@ -22,34 +23,43 @@ mkdir -p "$work/root" "$work/empty" "$work/local"
 file="$work/local/upload.bin"
 head -c "$((mib * 1024 * 1024))" /dev/urandom >"$file"
 
-start_vsftpd "$work/root" "$work"
+start_vsftpd "$work/root" "$work" tls
 
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
 
-: >"$work/gui.txt"
-: >"$work/curl.txt"
-for run in $(seq "$runs"); do
-  rm -f "$work/root/upload.bin" "$work/root/curl.bin"
-  line=$("$bench" 127.0.0.1 "$port" anonymous bench "$file")
-  echo "run $run window: $line"
-  echo "$line" >>"$work/gui.txt"
-  cmp -s "$file" "$work/root/upload.bin" || { echo "upload-gui: the window's upload differs from the file" >&2; exit 1; }
+compare() {  # label, window's TLS arguments, curl's TLS options, wall and CPU ratio targets
+  local label=$1 gui_tls=$2 curl_tls=$3
+  echo "== $label"
+  : >"$work/gui.txt"
+  : >"$work/curl.txt"
+  for run in $(seq "$runs"); do
+    rm -f "$work/root/upload.bin" "$work/root/curl.bin"
+    line=$("$bench" 127.0.0.1 "$port" anonymous bench "$file" $gui_tls)
+    echo "run $run window: $line"
+    echo "$line" >>"$work/gui.txt"
+    cmp -s "$file" "$work/root/upload.bin" || { echo "upload-gui: the window's upload differs from the file" >&2; exit 1; }
 
-  /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" \
-    curl -s -T "$file" --user anonymous: "ftp://127.0.0.1:$port/curl.bin"
-  read -r e u s m <"$work/time.txt"
-  echo "run $run curl:   wall=$e cpu=$(calc "$u + $s") peak_kib=$m"
-  echo "$e $(calc "$u + $s") $m" >>"$work/curl.txt"
-  cmp -s "$file" "$work/root/curl.bin" || { echo "upload-gui: curl's upload differs from the file" >&2; exit 1; }
-done
+    /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" \
+      curl -sS --fail $curl_tls -T "$file" --user anonymous: "ftp://127.0.0.1:$port/curl.bin"
+    read -r e u s m <"$work/time.txt"
+    echo "run $run curl:   wall=$e cpu=$(calc "$u + $s") peak_kib=$m"
+    echo "$e $(calc "$u + $s") $m" >>"$work/curl.txt"
+    cmp -s "$file" "$work/root/curl.bin" || { echo "upload-gui: curl's upload differs from the file" >&2; exit 1; }
+  done
 
-field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" "$work/gui.txt"; }
-gw=$(field wall | median); gc=$(field cpu | median)
-gm=$(field peak_kib | sort -g | tail -1); gg=$(field longest_gap_ms | sort -g | tail -1)
-cw=$(awk '{print $1}' "$work/curl.txt" | median); cc=$(awk '{print $2}' "$work/curl.txt" | median)
-echo
-echo "file: $mib MiB, $runs runs each, vsftpd on 127.0.0.1"
-printf "wall  window %.2f s   curl %.2f s   ratio %.2f  (target <= 1.00)\n" "$gw" "$cw" "$(calc "$gw / $cw")"
-printf "cpu   window %.2f s   curl %.2f s   ratio %.2f  (target <= 1.30)\n" "$gc" "$cc" "$(calc "$gc / $cc")"
-printf "peak memory  window %.1f MiB  (target < 96)\n" "$(calc "$gm / 1024")"
-printf "longest event-loop gap  %.1f ms  (target <= 50)\n" "$gg"
+  field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" "$work/gui.txt"; }
+  gw=$(field wall | median); gc=$(field cpu | median)
+  gm=$(field peak_kib | sort -g | tail -1); gg=$(field longest_gap_ms | sort -g | tail -1)
+  cw=$(awk '{print $1}' "$work/curl.txt" | median); cc=$(awk '{print $2}' "$work/curl.txt" | median)
+  echo
+  echo "file: $mib MiB, $runs runs each, vsftpd on 127.0.0.1, $label"
+  printf "wall  window %.2f s   curl %.2f s   ratio %.2f  (target <= %s)\n" "$gw" "$cw" "$(calc "$gw / $cw")" "$4"
+  printf "cpu   window %.2f s   curl %.2f s   ratio %.2f  (target <= %s)\n" "$gc" "$cc" "$(calc "$gc / $cc")" "$5"
+  printf "peak memory  window %.1f MiB  (target < 96)\n" "$(calc "$gm / 1024")"
+  printf "longest event-loop gap  %.1f ms  (target <= 50)\n" "$gg"
+  echo
+}
+
+# vsftpd offers TLS to both runs: the clear one asks for none.
+compare "in clear" "off" "" 1.00 1.30
+compare "over TLS" "require SHA256:$tls_sha256" "--ssl-reqd --cacert $work/cert.pem" 1.20 1.20

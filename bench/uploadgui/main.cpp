@@ -4,7 +4,9 @@
 // disconnect: what curl does too), peak memory and the longest gap between two passes of the
 // event loop during the upload.
 //
-//   bench_uploadgui HOST PORT USER PASSWORD FILE
+//   bench_uploadgui HOST PORT USER PASSWORD FILE [TLS-MODE [SHA256]]
+// With a TLS mode ("off", "require", ...) the window connects in that mode, as chosen in its
+// security window, and accepts exactly the certificate with that fingerprint when asked.
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,6 +26,7 @@
 #include "core/EventYield.h"
 #include "core/SessionState.h"
 #include "core/SettingsStore.h"
+#include "core/TlsSetting.h"
 #include "local/LocalBrowser.h"
 #include "upload/UploadController.h"
 
@@ -59,17 +62,21 @@ public:
     QString InputBox(const QString&, const QString&, const QString&) override { return {}; }
     void openUrl(QWidget*, const QString&) override {}
     ftp::TrustAnswer AskTrust(const ftp::TrustQuestion& q) override {
+        if (!trusted.empty() && q.certificate.sha256 == trusted) return ftp::TrustAnswer::ThisTime;
         std::fprintf(stderr, "certificate not trusted: %s\n", q.certificate.reason.c_str());
         failed = true;
         return ftp::TrustAnswer::Cancel;
     }
     bool failed = false;
+    std::string trusted;
 };
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: bench_uploadgui HOST PORT USER PASSWORD FILE\n");
+    const auto mode = argc >= 7 ? ftp::parseTlsMode(argv[6]) : std::optional(ftp::TlsMode::Auto);
+    const auto trusted = argc == 8 ? ftp::parseFingerprint(argv[7]) : std::optional(std::string());
+    if (argc < 6 || argc > 8 || !mode || !trusted) {
+        std::fprintf(stderr, "usage: bench_uploadgui HOST PORT USER PASSWORD FILE [TLS-MODE [SHA256]]\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -78,9 +85,11 @@ int main(int argc, char** argv) {
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     PrintedDialogs dialogs;
+    dialogs.trusted = *trusted;
     const QFileInfo file(QString::fromLocal8Bit(argv[5]));
 
     SettingsStore store(home.filePath(QStringLiteral("pelicano.ini")));
+    if (argc >= 7) tlssetting::save(store, *mode);
     SessionState session;
     session.Puerto = std::uint16_t(std::atoi(argv[2]));
     session.TipoTransferencia = 2;
