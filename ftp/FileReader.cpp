@@ -86,9 +86,9 @@ void FileReader::fail(Problem problem, int error) {
 std::string FileReader::problemText() const {
     switch (problem_) {
     case Problem::None: return {};
-    case Problem::System: return std::strerror(errno_);
-    case Problem::NotRegularFile: return "not a regular file";
-    case Problem::EndedEarly: return "the file ended before its length";
+    case Problem::System: return errno_ == EISDIR ? "is a folder, not a file" : std::strerror(errno_);
+    case Problem::NotRegularFile: return "not a regular file (a pipe, a device or a socket)";
+    case Problem::EndedEarly: return "the file shrank while it was sent";
     }
     return {};
 }

@@ -1,25 +1,17 @@
 #include "Put.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
-#include <memory>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Printable.h"
 #include "Report.h"
 #include "Signals.h"
+#include "ftp/UploadLoop.h"
 
 namespace {
-
-constexpr std::size_t kBlock = 100;  // the upload window's block size
-constexpr std::size_t kReadChunk = 64 * 1024;  // small enough to stay in the CPU cache
 
 std::string baseName(const std::string& path) {
     auto slash = path.find_last_of('/');
@@ -49,31 +41,16 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
-// The local file, opened and checked before anything is sent.
-class LocalFile {
+// What put does between blocks: a caught signal stops the upload, a terminal sees it advance.
+class PutSink final : public ftp::UploadSink {
 public:
-    ~LocalFile() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    // Empty on success, else why the file cannot be sent.
-    std::string open(const std::string& path) {
-        // O_NONBLOCK: opening a FIFO must not wait for a writer.
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd_ < 0) return std::strerror(errno);
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0) return std::strerror(errno);
-        if (S_ISDIR(st.st_mode)) return "is a folder, not a file";
-        if (!S_ISREG(st.st_mode)) return "not a regular file (a pipe, a device or a socket)";
-        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
-        size_ = static_cast<std::uint64_t>(st.st_size);
-        return {};
-    }
-    long read(char* buffer, std::size_t size) { return ::read(fd_, buffer, size); }
-    std::uint64_t size() const { return size_; }
+    PutSink(Progress& progress, const ftp::RemoteFile& file) : progress_(progress), file_(file) {}
+    void yield() override { progress_.update(file_.bytesWritten()); }
+    bool cancelled() override { return interruption() != 0; }
 
 private:
-    int fd_ = -1;
-    std::uint64_t size_ = 0;
+    Progress& progress_;
+    const ftp::RemoteFile& file_;
 };
 
 int interrupted(const std::string& name) {
@@ -86,34 +63,23 @@ int interrupted(const std::string& name) {
 
 // Opens the local file first, so an unreadable one never creates or truncates the remote file.
 int put(ftp::Connection& c, const std::string& path, ftp::TransferType type) {
-    LocalFile in;
-    if (std::string why = in.open(path); !why.empty()) return failLocal("put", path, why);
+    ftp::FileReader in;
+    if (!in.open(path)) return failLocal("put", path, in.problemText());
     const std::string name = baseName(path);
     auto file = c.openFileForWrite(name, type);
     if (file.failed()) return interruption() ? interrupted(name) : fail("put", name, file.error());
+    ftp::RemoteFile& remote = *file.value();
     Progress progress(name, in.size());
-    std::unique_ptr<char[]> buffer(new char[kReadChunk]);
-    std::uint64_t read = 0;
-    for (;;) {
-        // Destroying the unclosed remote file aborts the transfer with a reset.
-        if (interruption()) return file.value().reset(), interrupted(name);
-        const long n = in.read(buffer.get(), kReadChunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return file.value().reset(), failLocal("put", path, std::strerror(errno));
-        if (n == 0) break;
-        read += static_cast<std::uint64_t>(n);
-        for (long at = 0; at < n; at += kBlock) {
-            ftp::Status s = file.value()->write(buffer.get() + at, std::min<std::size_t>(kBlock, n - at));
-            if (s.failed()) return interruption() ? interrupted(name) : fail("put", name, s.error());
-        }
-        progress.update(file.value()->bytesWritten());
+    PutSink sink(progress, remote);
+    const ftp::Status s = ftp::sendFile(remote, in, sink);
+    if (s) {
+        progress.update(remote.bytesWritten(), true);
+        return 0;
     }
-    if (read < in.size()) {
-        file.value().reset();
-        return failLocal("put", path, "the file shrank while it was sent; the server's copy is incomplete");
-    }
-    ftp::Status s = file.value()->close();
-    if (s.failed()) return interruption() ? interrupted(name) : fail("put", name, s.error());
-    progress.update(file.value()->bytesWritten(), true);
-    return 0;
+    // Destroying the unclosed remote file aborts the transfer with a reset.
+    file.value().reset();
+    if (interruption() || s.error().kind == ftp::ErrorKind::Cancelled) return interrupted(name);
+    if (s.error().kind == ftp::ErrorKind::LocalIO)
+        return failLocal("put", path, in.problemText() + "; the server's copy is incomplete");
+    return fail("put", name, s.error());
 }

@@ -1,5 +1,5 @@
 #pragma once
-// put: one local file sent through the engine in the upload window's block size.
+// put: one local file sent through the engine's upload loop, the one the upload window uses.
 
 #include <string>
 
