@@ -96,7 +96,8 @@ Status ControlChannel::send(const std::string& command) {
 }
 
 Status ControlChannel::awaitData(const Socket& data, short events, std::chrono::milliseconds timeout,
-                                 const char* what) {
+                                 const char* what, bool hearServer) {
+    if (!hearServer) return waiter_.waitEither(data.fd(), events, -1, timeout, what).status();
     auto early = earlyFailure();
     if (early.failed()) return early.error();
     if (early.value()) return Error{ErrorKind::Refused, std::string(what) + " refused: " + early.value()->text, *early.value()};

@@ -41,17 +41,17 @@ public:
     // Bytes received and not asked for yet: after AUTH TLS they would be replies injected before
     // encryption started.
     bool hasUnreadInput();
-    // During a transfer: reads what the server has sent so far without waiting. Returns the
-    // first failure reply (4xx/5xx) if one came; other replies stay queued for reply().
-    Result<std::optional<Reply>> earlyFailure();
-    // The one wait of a transfer: Ok once `data` is ready for `events`, listening here meanwhile.
-    // A failure reply the server sends first is a Refused error holding it ("<what> refused: ..."),
-    // a hang-up or a malformed reply is Closed or Protocol, a wait that runs out or is cancelled
-    // is Timeout or Cancelled.
+    // The one wait of every transfer: Ok once `data` is ready for `events`. With hearServer it
+    // listens here meanwhile: a failure reply the server sends first is a Refused error holding it
+    // ("<what> refused: ..."), a hang-up or a malformed reply is Closed or Protocol (and this
+    // channel is closed). A wait that runs out or is cancelled is Timeout or Cancelled.
     [[nodiscard]] Status awaitData(const Socket& data, short events, std::chrono::milliseconds timeout,
-                                   const char* what);
+                                   const char* what, bool hearServer = true);
 
 private:
+    // Reads what the server has sent so far without waiting. Returns the first failure reply
+    // (4xx/5xx) if one came; other replies stay queued for reply().
+    Result<std::optional<Reply>> earlyFailure();
     void dropStaleReplies();
     // The reply is kept with the error only when it is the cause (a 421).
     Error fail(ErrorKind kind, const std::string& message, bool replyIsCause = false);

@@ -114,16 +114,14 @@ Result<std::size_t> Download::read(void* buffer, std::size_t size) {
         }
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             return fail(Error{ErrorKind::Connect, std::string("download connection lost: ") + std::strerror(errno), {}}).error();
-        auto early = control.earlyFailure();
-        if (early.failed()) return fail(early.error()).error();
-        if (early.value()) {
+        Status w = control.awaitData(data_, POLLIN, connection_->timeouts().data, "download");
+        if (w.failed() && w.error().kind == ErrorKind::Refused) {  // the server has had its say
             data_.abortiveClose();
-            outcome_ = Status(Error{ErrorKind::Refused, "download failed: " + early.value()->text, *early.value()});
+            outcome_ = w;
             finish();
             return outcome_->error();
         }
-        auto which = connection_->waiter().waitEither(data_.fd(), POLLIN, control.fd(), connection_->timeouts().data, "download");
-        if (which.failed()) return fail(which.error()).error();
+        if (w.failed()) return fail(w.error()).error();
     }
 }
 

@@ -321,19 +321,15 @@ Result<std::vector<Entry>> FtpConnection::readListing(const std::string& command
             return Error{ErrorKind::Connect, "listing connection lost: " + d.failureText(errno), {}};
         }
         // Wait for data, but hear the server out if it gives up on the transfer meanwhile.
-        if (!answered) {
-            auto early = control_.earlyFailure();
-            if (early.failed()) return during(early.error(), "the listing", timeouts_.data);
-            if (early.value()) {
-                d.abortiveClose();
-                return refused(command, *early.value());
-            }
-        }
-        auto which = waiter_.waitEither(d.fd(), POLLIN, answered ? -1 : control_.fd(), timeouts_.data, "the listing");
-        if (which.failed()) {
+        Status w = control_.awaitData(d, POLLIN, timeouts_.data, "the listing", !answered);
+        if (w.failed()) {
+            const Error& e = w.error();
+            // A hang-up or garbage on the control channel has closed it already.
+            if (e.kind == ErrorKind::Closed || e.kind == ErrorKind::Protocol) return during(e, "the listing", timeouts_.data);
             d.abortiveClose();
-            if (which.error().kind == ErrorKind::Cancelled) control_.close();  // its replies are still due
-            return which.error();
+            if (e.kind == ErrorKind::Refused) return refused(command, e.reply);
+            if (e.kind == ErrorKind::Cancelled) control_.close();  // its replies are still due
+            return e;
         }
     }
     d.close();
