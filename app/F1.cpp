@@ -12,7 +12,7 @@
 #include <QScreen>
 #include <utility>
 
-#include "Artwork.h"
+#include "core/Artwork.h"
 #include "DesktopLauncher.h"
 #include "core/HostSlots.h"
 #include "core/Look.h"
@@ -41,7 +41,7 @@ F1::F1(SettingsStore& store, SessionState& session, Dialogs& dialogs, QWidget* p
       desktopFolder_(launcher::defaultDesktopFolder()) {
     setObjectName(QStringLiteral("F1"));
     setWindowTitle(QStringLiteral("Pelicano (Desconectado)"));
-    setWindowIcon(QIcon(artwork::appIcon(QSize(32, 32))));
+    setWindowIcon(artwork::programIcon());
     // A fixed single border: title bar and close box, no maximise button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

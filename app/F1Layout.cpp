@@ -9,7 +9,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "Artwork.h"
+#include "core/Artwork.h"
 #include "CaptionFrame.h"
 #include "core/Look.h"
 

@@ -8,7 +8,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "Artwork.h"
+#include "core/Artwork.h"
 #include "CertificateText.h"
 #include "CertificateView.h"
 #include "core/Look.h"
@@ -28,7 +28,7 @@ CertificateWindow::CertificateWindow(const ftp::TrustQuestion& question, QWidget
                           Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("CertificateWindow"));
     setWindowTitle(QStringLiteral("Certificado del servidor"));
-    setWindowIcon(dialogart::windowIcon());
+    setWindowIcon(artwork::programIcon());
     setModal(true);
     build(question);
 }

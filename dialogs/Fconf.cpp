@@ -10,7 +10,7 @@
 #include <QScreen>
 #include <QStyle>
 
-#include "Artwork.h"
+#include "core/Artwork.h"
 #include "core/Look.h"
 #include "core/NumberText.h"
 #include "core/SessionState.h"
@@ -36,7 +36,7 @@ Fconf::Fconf(SessionState& session, SettingsStore& store)
       store_(store) {
     setObjectName(QStringLiteral("Fconf"));
     setWindowTitle(QStringLiteral("Configuración de Pelicano 2.0"));
-    setWindowIcon(dialogart::windowIcon());
+    setWindowIcon(artwork::programIcon());
     setFixedSize(look::px(3855), look::px(2595));
     // An open configuration window must not keep the program alive once the main window closes.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -59,7 +59,7 @@ void Fconf::buildControls() {
     connect(Txtport, &QLineEdit::textChanged, this, &Fconf::fitPortText);
     Label1->setBuddy(Txtport);
 
-    cmdguardo = place(new QPushButton(dialogart::saveIcon(), QStringLiteral("Guardar"), this), "cmdguardo",
+    cmdguardo = place(new QPushButton(artwork::saveIcon(), QStringLiteral("Guardar"), this), "cmdguardo",
                       twipsRect(720, 1680, 2295, 735));
     cmdguardo->setFont(look::namedFont(QStringLiteral("MS Sans Serif"), 13.5));
     cmdguardo->setIconSize(QSize(32, 32));

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "Artwork.h"
+#include "core/Artwork.h"
 #include "LinkLabel.h"
 #include "WebAddresses.h"
 #include "core/Dialogs.h"
@@ -18,7 +18,7 @@ FrmAcerca::FrmAcerca(Dialogs& dialogs, QWidget* parent)
       dialogs_(dialogs) {
     setObjectName(QStringLiteral("FrmAcerca"));
     setWindowTitle(QStringLiteral("Acerca de Pelicano 2.0"));
-    setWindowIcon(dialogart::windowIcon());
+    setWindowIcon(artwork::programIcon());
     setModal(true);
     setFixedSize(look::px(4680), look::px(3195));
     setMouseTracking(true);
@@ -44,8 +44,8 @@ void FrmAcerca::buildControls() {
     // Sized to its picture.
     Picture1 = new QLabel(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setPixmap(dialogart::logo());
-    Picture1->setGeometry(look::px(840), look::px(120), dialogart::kLogoWidth, dialogart::kLogoHeight);
+    Picture1->setPixmap(artwork::logo());
+    Picture1->setGeometry(look::px(840), look::px(120), artwork::kLogoWidth, artwork::kLogoHeight);
     Picture1->setAccessibleName(QStringLiteral("Pelicano 2.0"));
 
     Label2 = new QLabel(notice(), this);

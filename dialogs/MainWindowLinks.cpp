@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <utility>
 
-#include "Artwork.h"
+#include "core/Artwork.h"
 #include "LinkLabel.h"
 #include "WebAddresses.h"
 #include "core/Dialogs.h"
@@ -27,18 +27,18 @@ MainWindowLinks::MainWindowLinks(QWidget* window, QList<QLabel*> Label1, QLabel*
     if (QLabel* l = link()) {
         linklabel::applyLinkLook(l, web::makerAddress());
         l->setToolTip(linkToolTip());
-        l->setCursor(dialogart::linkCursor());
+        l->setCursor(artwork::linkCursor());
     }
     for (QLabel* l : Label1_) {
         l->setMouseTracking(true);
         l->installEventFilter(this);
     }
     if (Image1_) {
-        Image1_->setPixmap(dialogart::globe());
+        Image1_->setPixmap(artwork::globe());
         Image1_->setScaledContents(true);
         Image1_->setToolTip(pictureToolTip());
         Image1_->setAccessibleName(pictureToolTip());
-        Image1_->setCursor(dialogart::linkCursor());
+        Image1_->setCursor(artwork::linkCursor());
         Image1_->installEventFilter(this);
     }
     if (window_) {

@@ -12,7 +12,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "Artwork.h"
+#include "core/Artwork.h"
 #include "CertificateText.h"
 #include "CertificateView.h"
 #include "core/Dialogs.h"
@@ -40,7 +40,7 @@ SecurityWindow::SecurityWindow(SettingsStore& store, Dialogs& dialogs, std::stri
       trustStorePath_(std::move(trustStorePath)) {
     setObjectName(QStringLiteral("SecurityWindow"));
     setWindowTitle(QStringLiteral("Seguridad de la conexión"));
-    setWindowIcon(dialogart::windowIcon());
+    setWindowIcon(artwork::programIcon());
     setModal(true);
     build();
 }

@@ -146,6 +146,8 @@ TEST_F(StartupTest, WindowHasAFixedClientAreaAndNoMaximiseButton) {
     EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(w->windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Pelicano (Desconectado)"));
+    // The program's icon, compiled in from its SVG: a lost resource would leave a blank title bar.
+    EXPECT_FALSE(w->windowIcon().pixmap(32, 32).isNull());
 }
 
 TEST_F(StartupTest, DisconnectedLookAndDesignProperties) {
