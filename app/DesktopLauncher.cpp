@@ -104,7 +104,7 @@ bool CrearLinkOnFirstRun(SettingsStore& store, const QString& desktopFolder, con
     if (store.Leer(kApplication, kLinkSection, kFirstRunKey, QStringLiteral("0")) != QStringLiteral("0")) return false;
     const bool made = CrearLink(desktopFolder, executable);
     // A marker that cannot be written (logged by the store) only means the launcher is made again.
-    store.Guardar(kApplication, kLinkSection, kFirstRunKey, QStringLiteral("1"));
+    (void)store.Guardar(kApplication, kLinkSection, kFirstRunKey, QStringLiteral("1"));
     return made;
 }
 

@@ -83,7 +83,8 @@ void F1::composeParts() {
     menuBar()->addMenu(remote_->Menufolder());
     upload_ = new UploadController(this, *local_, session_, dialogs_, [this] { EnumFiles(); }, this);
     connect(c_.CmdSubir, &QPushButton::clicked, upload_, &UploadController::CmdSubir_Click);
-    links_ = new MainWindowLinks(client, {c_.Label1[0], c_.Label1[1], c_.Label1[2], c_.Label1[3]}, c_.Image1, dialogs_, this);
+    // Owned by the window; it only reacts to the labels' and the picture's events.
+    new MainWindowLinks(client, {c_.Label1[0], c_.Label1[1], c_.Label1[2], c_.Label1[3]}, c_.Image1, dialogs_, this);
 }
 
 void F1::placeCentred() {
@@ -166,8 +167,9 @@ void F1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-// A settings file that cannot be written is logged by the store; nothing else is left to do here.
-void F1::saveState() { store_.Guardar(kApplication, kLastFolderSection, kPathKey, local_->folder()); }
+// On the way out: a settings file that cannot be written is logged by the store, and no window
+// is left to tell it in.
+void F1::saveState() { (void)store_.Guardar(kApplication, kLastFolderSection, kPathKey, local_->folder()); }
 
 void F1::Form_QueryUnload() {
     saveState();
@@ -178,7 +180,7 @@ void F1::Form_QueryUnload() {
 }
 
 void F1::configuracion_Click() {
-    if (!fconf_) fconf_ = std::make_unique<Fconf>(session_, store_);
+    if (!fconf_) fconf_ = std::make_unique<Fconf>(session_, store_, dialogs_);
     fconf_->open();
 }
 

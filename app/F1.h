@@ -15,7 +15,6 @@ class Dialogs;
 class Fconf;
 class FrmAcerca;
 class LocalBrowser;
-class MainWindowLinks;
 class RemoteView;
 class SecurityWindow;
 class UploadController;
@@ -92,7 +91,6 @@ private:
     LocalBrowser* local_ = nullptr;
     RemoteView* remote_ = nullptr;
     UploadController* upload_ = nullptr;
-    MainWindowLinks* links_ = nullptr;
     std::unique_ptr<Fconf> fconf_;  // a window of its own, made on first use
     FrmAcerca* acerca_ = nullptr;   // made on first use
     SecurityWindow* security_ = nullptr;  // made on first use

@@ -68,10 +68,9 @@ void F1::cmdconectar_Click() {
         return;
     }
     if (!session_.hConexion) {
-        dialogs_.MsgBox(
+        dialogs_.showError(
             QStringLiteral("No se ha podido realizar la conexión con el servidor, asegurese que el usuario "
-                           "y el login sean los correctos"),
-            Dialogs::Critical, QStringLiteral("Error"));
+                           "y el login sean los correctos"), QStringLiteral("Error"));
         c_.Txtlogin->setFocus();
         session_.closeSession();
         return;

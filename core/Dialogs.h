@@ -28,6 +28,10 @@ public:
     // A server's certificate did not verify: asked before anything else is sent to it.
     virtual ftp::TrustAnswer AskTrust(const ftp::TrustQuestion& question) = 0;
 
+    // How the windows tell of a failure: a stop box with OK. An empty title shows the application
+    // title.
+    void showError(const QString& text, const QString& title = QString()) { MsgBox(text, Critical, title); }
+
     static QString applicationTitle() { return QStringLiteral("Pelicano"); }
 };
 

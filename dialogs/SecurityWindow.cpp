@@ -17,6 +17,7 @@
 #include "CertificateView.h"
 #include "core/Dialogs.h"
 #include "core/Look.h"
+#include "core/SettingsStore.h"
 #include "core/TlsSetting.h"
 #include "ftp/TrustStore.h"
 
@@ -71,7 +72,9 @@ void SecurityWindow::build() {
     auto* note = new QLabel(QStringLiteral("Se aplica a partir de la próxima conexión."), modeBox);
     note->setFont(look::programFont(8.25));
     modeColumn->addWidget(note);
-    connect(modes_, &QButtonGroup::idClicked, this, [this](int id) { tlssetting::save(store_, ftp::TlsMode(id)); });
+    connect(modes_, &QButtonGroup::idClicked, this, [this](int id) {
+        if (!tlssetting::save(store_, ftp::TlsMode(id))) dialogs_.showError(store_.unsavedText(), QStringLiteral("Error"));
+    });
     column->addWidget(modeBox);
 
     connection_ = group(QStringLiteral("Conexión actual"), "connection", this);
@@ -170,7 +173,6 @@ void SecurityWindow::forgetSelected() {
     if (loaded)
         trust.forget(item->data(kHostRole).toString().toStdString(), std::uint16_t(item->data(kPortRole).toUInt()));
     if (!loaded || !trust.save())
-        dialogs_.MsgBox(QStringLiteral("No se ha podido guardar la lista de certificados recordados."),
-                        Dialogs::Critical, QStringLiteral("Error"));
+        dialogs_.showError(QStringLiteral("No se ha podido guardar la lista de certificados recordados."), QStringLiteral("Error"));
     listRemembered();
 }

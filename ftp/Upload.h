@@ -1,6 +1,6 @@
 #pragma once
 // A STOR in progress. Small writes are gathered into one large buffer so a file sent in
-// 100-byte blocks costs a send per 256 KiB, not one per block.
+// 100-byte blocks costs a send per 128 KiB (kBufferSize), not one per block.
 
 #include <memory>
 #include <optional>

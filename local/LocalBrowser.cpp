@@ -122,8 +122,7 @@ void LocalBrowser::Drive1_Change() {
         dir1_->setPath(target);
         return;
     }
-    dialogs_.MsgBox(QStringLiteral("Error de acceso a la unidad ") + drive.text.toUpper(), Dialogs::Critical,
-                    QStringLiteral("Error"));
+    dialogs_.showError(QStringLiteral("Error de acceso a la unidad ") + drive.text.toUpper(), QStringLiteral("Error"));
     // Back to the program's own drive; that change runs this handler once more. If even that
     // drive cannot be read, stop here rather than loop.
     const int home = programDriveIndex();

@@ -59,6 +59,10 @@ int FolderColumnModel::indexOfName(const std::string& name) const {
     return -1;
 }
 
+// The maximum the program's documents give for the bar, kept step for step: B and K in twips but
+// H in pixels, as the program always mixed them. With 47-pixel cells it comes to 47 n - 191 for n
+// folders, two pixels past the column's real overflow (47 n - 193), so the last caption always
+// scrolls wholly into view; four folders give a negative maximum, a bar with nothing to scroll.
 int FolderColumnModel::scrollMaximum(double t) const {
     if (cells_.empty()) return 0;
     const double B = (cells_.back().captionTop + kCaptionHeight) * t;  // twips

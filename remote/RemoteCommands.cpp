@@ -31,8 +31,7 @@ void RemoteView::Crearcarpeta_Click() {
     const bool created = callThenList([&](ftp::Connection& c) { return bool(c.createDirectory(name)); });
     if (!created && session_.givingUp()) return;
     if (!created) {
-        dialogs_.MsgBox(QStringLiteral("No se pudo crear la carpeta ") + quoted(typed), Dialogs::Critical,
-                                   QStringLiteral("Error"));
+        dialogs_.showError(QStringLiteral("No se pudo crear la carpeta ") + quoted(typed), QStringLiteral("Error"));
         return;
     }
     // A server that does not list the new folder still shows it until the next listing.
@@ -68,7 +67,7 @@ void RemoteView::Eliminar_Click() {
         const bool deleted =
             callThenList([&](ftp::Connection& c) { return bool(c.deleteFile(names.front())); });
         if (!deleted && !session_.givingUp())
-            dialogs.MsgBox(QStringLiteral("Error al intentar eliminar el archivo ") + shown, Dialogs::Critical);
+            dialogs.showError(QStringLiteral("Error al intentar eliminar el archivo ") + shown);
         return;
     }
 
@@ -94,8 +93,7 @@ void RemoteView::eliminarcarpeta_Click() {
         return;
     const bool removed = callThenList([&](ftp::Connection& c) { return bool(c.removeDirectory(name)); });
     if (!removed && !session_.givingUp())
-        dialogs.MsgBox(QStringLiteral("No se ha podido eliminar la carpeta ") + quoted(shown), Dialogs::Critical,
-                       QStringLiteral("Error"));
+        dialogs.showError(QStringLiteral("No se ha podido eliminar la carpeta ") + quoted(shown), QStringLiteral("Error"));
 }
 
 void RemoteView::cambiarnombre_Click() {

@@ -277,7 +277,6 @@ void RemoteView::VScroll1_Change(int value) { restack(value); }
 void RemoteView::VScroll1_Scroll(int value) { restack(value); }
 
 void RemoteView::connectedLook() {
-    connected_ = true;
     setList1Background(kYellow);
     dirs_.restart(lbdirBytes_);
     Cmdup_->setEnabled(false);
@@ -286,7 +285,6 @@ void RemoteView::connectedLook() {
 }
 
 void RemoteView::disconnectedLook() {
-    connected_ = false;
     const bool large = List1_->count() > kLargeListing;
     List1_->clear();
     if (large) malloc_trim(0);  // as clearListing: give a large listing's memory back
@@ -303,7 +301,7 @@ void RemoteView::PicFolder_DblClick(int Index) {
     const bool changed = callThenList([&](ftp::Connection& c) { return bool(c.changeDirectory(name)); });
     if (!changed && session_.givingUp()) return;
     if (!changed) {
-        dialogs_.MsgBox(QStringLiteral("Error al cambiar directorio"), Dialogs::Critical, QStringLiteral("Error"));
+        dialogs_.showError(QStringLiteral("Error al cambiar directorio"), QStringLiteral("Error"));
         return;
     }
     dirs_.entered(lbdirBytes_);
@@ -317,8 +315,7 @@ void RemoteView::Cmdup_Click() {
     const bool changed =
         target && callThenList([&](ftp::Connection& c) { return bool(c.changeDirectory(*target)); });
     if (!changed && !session_.givingUp())
-        dialogs_.MsgBox(QStringLiteral("No se puede cambiar de directorio"), Dialogs::Critical,
-                                   QStringLiteral("Error"));
+        dialogs_.showError(QStringLiteral("No se puede cambiar de directorio"), QStringLiteral("Error"));
 }
 
 void RemoteView::PicFolder_MouseUp(int Index, Qt::MouseButton Button, QPoint globalPos) {

@@ -45,7 +45,6 @@ public:
     void connectedLook();
     // After a disconnect: the list emptied, the folder cells hidden, "Crear carpeta..." gone.
     void disconnectedLook();
-    bool connectedLookShown() const { return connected_; }
 
     // Controls.
     QListWidget* List1() const { return List1_; }
@@ -131,7 +130,6 @@ private:
 
     remote::DirStack dirs_;
     std::string lbdirBytes_ = "/";
-    bool connected_ = false;
     bool listing_ = false;
     int scrollMaximum_ = 0;
     PopupShower showPopup_;

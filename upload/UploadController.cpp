@@ -48,8 +48,6 @@ UploadController::UploadController(QWidget* F1, LocalBrowser& local, SessionStat
                                    std::function<void()> EnumFiles, QObject* parent)
     : QObject(parent), F1_(F1), local_(local), session_(session), dialogs_(dialogs), EnumFiles_(std::move(EnumFiles)) {}
 
-void UploadController::stopBox(const QString& text, const QString& title) { dialogs_.MsgBox(text, Dialogs::Critical, title); }
-
 UploadController::~UploadController() {
     // Owned by the main window when there is one.
     if (f2_ && !f2_->parent()) delete f2_.data();
@@ -72,7 +70,7 @@ void UploadController::CmdSubir_Click() {
     bool any = false;
     for (int i = 0; i < files->count() && !any; ++i) any = files->item(i)->isSelected();
     if (!any) {
-        stopBox(QStringLiteral("No has seleccionado ningún archivo para subir"), QStringLiteral("Error"));
+        dialogs_.showError(QStringLiteral("No has seleccionado ningún archivo para subir"), QStringLiteral("Error"));
         return;
     }
 
@@ -93,7 +91,6 @@ void UploadController::CmdSubir_Click() {
     // would only delay it.
     if (!closeMainWindowAfter_ && EnumFiles_) EnumFiles_();
     local_.clearSelectionAndSummary();
-    emit finished();
     if (closeMainWindowAfter_ && F1_) QMetaObject::invokeMethod(F1_, &QWidget::close, Qt::QueuedConnection);
 }
 
@@ -120,18 +117,18 @@ bool UploadController::sendItem(int index) {
     // The local file first: one that cannot be read must not create or truncate a remote file.
     LocalFileReader local;
     if (!local.open(localpath::join(local_.folder(), fileName))) {
-        stopBox(local.errorText(), QStringLiteral("Error"));
+        dialogs_.showError(local.errorText(), QStringLiteral("Error"));
         return false;
     }
     if (!session_.hConexion) {
-        stopBox(QStringLiteral("Error al tener acceso al archivo ") + name);
+        dialogs_.showError(QStringLiteral("Error al tener acceso al archivo ") + name);
         return false;
     }
     // The remote name is the local name's own bytes.
     auto opened = session_.hConexion->openFileForWrite(localname::toBytes(fileName).toStdString(),
                                                        transferType(session_.TipoTransferencia));
     if (!opened) {
-        stopBox(QStringLiteral("Error al tener acceso al archivo ") + name);
+        dialogs_.showError(QStringLiteral("Error al tener acceso al archivo ") + name);
         return false;
     }
     // Leaving this function any other way than by close() aborts the transfer; the blocks
@@ -143,8 +140,8 @@ bool UploadController::sendItem(int index) {
     if (sent) return true;
     switch (sent.error().kind) {
     case ftp::ErrorKind::Cancelled: break;
-    case ftp::ErrorKind::LocalIO: stopBox(local.errorText(), QStringLiteral("Error")); break;
-    default: stopBox(QStringLiteral("Error al escribir el archivo ") + name); break;  // the completion reply too
+    case ftp::ErrorKind::LocalIO: dialogs_.showError(local.errorText(), QStringLiteral("Error")); break;
+    default: dialogs_.showError(QStringLiteral("Error al escribir el archivo ") + name); break;  // the completion reply too
     }
     return false;
 }

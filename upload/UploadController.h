@@ -33,15 +33,12 @@ public:
 signals:
     // The current file's percentage changed (item is its index in the file list).
     void progress(int item, int percent);
-    // An upload has ended, whatever ended it, and the listing was refreshed.
-    void finished();
 
 private:
     class WindowSink;
     void Subilos2();
     bool sendItem(int index);  // false ends the upload
     F2& window();
-    void stopBox(const QString& text, const QString& title = QString());
 
     QWidget* F1_;
     LocalBrowser& local_;

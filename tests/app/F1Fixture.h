@@ -31,7 +31,7 @@ protected:
 
     // Stores the given value the way a previous run (or a hand edit) would have.
     void put(const char* app, const char* section, const char* key, const QString& value) {
-        store->Guardar(QString::fromUtf8(app), QString::fromUtf8(section), QString::fromUtf8(key), value);
+        EXPECT_TRUE(store->Guardar(QString::fromUtf8(app), QString::fromUtf8(section), QString::fromUtf8(key), value));
     }
     QString get(const char* app, const char* section, const char* key) const {
         return store->Leer(QString::fromUtf8(app), QString::fromUtf8(section), QString::fromUtf8(key));

@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +9,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "DialogsRecorder.h"
 #include "core/NumberText.h"
 #include "core/SessionState.h"
 #include "core/SettingsStore.h"
@@ -22,7 +24,8 @@ protected:
     QTemporaryDir dir;
     SettingsStore store{dir.path() + QStringLiteral("/pelicano.ini")};
     SessionState session;
-    Fconf fconf{session, store};
+    DialogsRecorder dialogs;
+    Fconf fconf{session, store, dialogs};
 
     template <typename W>
     W* child(const char* name) {
@@ -114,6 +117,7 @@ TEST_P(FconfSaving, SavesTheTextAndSetsThePortRoundedDown) {
     EXPECT_EQ(port()->text(), saved);
     EXPECT_EQ(session.Puerto, GetParam().puerto);
     EXPECT_FALSE(fconf.isVisible());
+    EXPECT_TRUE(dialogs.shown().isEmpty());
 }
 INSTANTIATE_TEST_SUITE_P(
     Ports, FconfSaving,
@@ -123,6 +127,24 @@ INSTANTIATE_TEST_SUITE_P(
                       // No usable port: treated as not a number.
                       SaveRow{"70000", "21", 21}, SaveRow{"65536", "21", 21}, SaveRow{"0", "21", 21},
                       SaveRow{"-0.5", "21", 21}, SaveRow{"0.9", "21", 21}, SaveRow{"8O80", "21", 21}));
+
+TEST(FconfUnwritable, ASaveThatCannotBeWrittenIsToldAndHoldsForThisRun) {
+    QTemporaryDir dir;
+    QFile notAFolder(dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
+    SettingsStore store(notAFolder.fileName() + QStringLiteral("/pelicano.ini"));
+    SessionState session;
+    DialogsRecorder dialogs;
+    Fconf fconf{session, store, dialogs};
+    fconf.open();
+    fconf.findChild<QLineEdit*>(QStringLiteral("Txtport"))->setText(QStringLiteral("8080"));
+    QTest::mouseClick(fconf.findChild<QPushButton*>(QStringLiteral("cmdguardo")), Qt::LeftButton);
+    EXPECT_EQ(session.Puerto, 8080);
+    ASSERT_EQ(dialogs.boxes().size(), 1);
+    EXPECT_EQ(dialogs.boxes()[0].text, QStringLiteral("No se ha podido guardar la configuración en ") + store.filePath());
+    EXPECT_EQ(dialogs.boxes()[0].style, int(Dialogs::Critical));
+    EXPECT_EQ(dialogs.boxes()[0].title, QStringLiteral("Error"));
+}
 
 TEST_F(FconfTest, AFractionSavedNowIsRoundedToNearestAtTheNextStart) {
     fconf.open();

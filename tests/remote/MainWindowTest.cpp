@@ -30,9 +30,9 @@ TEST(MainWindow, BrowseTheServerWithTheMouse) {
 
     QTemporaryDir dir;
     SettingsStore store(dir.path() + QStringLiteral("/pelicano/pelicano.ini"));
-    store.Guardar(QStringLiteral("Pelicano"), QStringLiteral("Link"), QStringLiteral("Pvez"), QStringLiteral("1"));
-    store.Guardar(QStringLiteral("Pelicano"), QStringLiteral("Configuracion"), QStringLiteral("puerto"),
-                  QString::number(srv.port()));
+    EXPECT_TRUE(store.Guardar(QStringLiteral("Pelicano"), QStringLiteral("Link"), QStringLiteral("Pvez"), QStringLiteral("1")));
+    EXPECT_TRUE(store.Guardar(QStringLiteral("Pelicano"), QStringLiteral("Configuracion"), QStringLiteral("puerto"),
+                              QString::number(srv.port())));
     SessionState session;
     DialogsRecorder dialogs;
     F1 w(store, session, dialogs);
