@@ -70,7 +70,8 @@ void F1::cmdconectar_Click() {
     if (!session_.hConexion) {
         dialogs_.showError(
             QStringLiteral("No se ha podido realizar la conexión con el servidor, asegurese que el usuario "
-                           "y el login sean los correctos"), QStringLiteral("Error"));
+                           "y el login sean los correctos"),
+            QStringLiteral("Error"));
         c_.Txtlogin->setFocus();
         session_.closeSession();
         return;

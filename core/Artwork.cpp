@@ -38,8 +38,8 @@ QPixmap lamp(QSize size, QColor light, QColor dark) {
     // A small highlight makes it read as glass.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 150));
-    p.drawEllipse(QRectF(r.left() + r.width() * 0.25, r.top() + r.height() * 0.15, r.width() * 0.25,
-                         r.height() * 0.18));
+    p.drawEllipse(
+        QRectF(r.left() + r.width() * 0.25, r.top() + r.height() * 0.15, r.width() * 0.25, r.height() * 0.18));
     return pm;
 }
 
@@ -56,13 +56,11 @@ void drawMonitor(QPainter& p, const QRectF& r) {
     p.setBrush(QColor(185, 185, 175));
     const qreal neckW = r.width() * 0.2;
     p.drawRect(QRectF(r.center().x() - neckW / 2, body.bottom(), neckW, r.height() * 0.1));
-    p.drawRoundedRect(QRectF(r.left() + r.width() * 0.2, body.bottom() + r.height() * 0.1, r.width() * 0.6,
-                             r.height() * 0.08),
-                      2, 2);
+    p.drawRoundedRect(
+        QRectF(r.left() + r.width() * 0.2, body.bottom() + r.height() * 0.1, r.width() * 0.6, r.height() * 0.08), 2, 2);
     // Keyboard.
-    p.drawRoundedRect(QRectF(r.left() + r.width() * 0.05, r.bottom() - r.height() * 0.1, r.width() * 0.9,
-                             r.height() * 0.1),
-                      2, 2);
+    p.drawRoundedRect(
+        QRectF(r.left() + r.width() * 0.05, r.bottom() - r.height() * 0.1, r.width() * 0.9, r.height() * 0.1), 2, 2);
 }
 
 void drawTower(QPainter& p, const QRectF& r) {
@@ -141,7 +139,8 @@ void drawPelican(QPainter& p, const QRectF& box) {
 QIcon programIcon() {
     // Rendered from data/pelicano.svg at build time, the sizes a title bar and a task bar ask for.
     QIcon icon;
-    for (int size : {16, 32, 48, 64}) icon.addFile(QStringLiteral(":/icon/pelicano-%1.png").arg(size), QSize(size, size));
+    for (int size : {16, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/icon/pelicano-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 

@@ -24,7 +24,7 @@ public:
     // Stores the value, replacing any previous one, and writes the file at once.
     // False, with a warning on standard error naming the file, when it could not be written.
     [[nodiscard]] bool Guardar(const QString& application, const QString& section, const QString& key,
-                 const QString& value);
+                               const QString& value);
 
     const QString& filePath() const { return path_; }
     // What a window tells the user when a save it was asked for fails.

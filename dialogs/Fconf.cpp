@@ -31,8 +31,8 @@ W* place(W* w, const char* name, QRect geometry) {
 }  // namespace
 
 Fconf::Fconf(SessionState& session, SettingsStore& store, Dialogs& dialogs)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint),
       session_(session),
       store_(store),
       dialogs_(dialogs) {

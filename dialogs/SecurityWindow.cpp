@@ -73,7 +73,8 @@ void SecurityWindow::build() {
     note->setFont(look::programFont(8.25));
     modeColumn->addWidget(note);
     connect(modes_, &QButtonGroup::idClicked, this, [this](int id) {
-        if (!tlssetting::save(store_, ftp::TlsMode(id))) dialogs_.showError(store_.unsavedText(), QStringLiteral("Error"));
+        if (!tlssetting::save(store_, ftp::TlsMode(id)))
+            dialogs_.showError(store_.unsavedText(), QStringLiteral("Error"));
     });
     column->addWidget(modeBox);
 
@@ -173,6 +174,7 @@ void SecurityWindow::forgetSelected() {
     if (loaded)
         trust.forget(item->data(kHostRole).toString().toStdString(), std::uint16_t(item->data(kPortRole).toUInt()));
     if (!loaded || !trust.save())
-        dialogs_.showError(QStringLiteral("No se ha podido guardar la lista de certificados recordados."), QStringLiteral("Error"));
+        dialogs_.showError(QStringLiteral("No se ha podido guardar la lista de certificados recordados."),
+                           QStringLiteral("Error"));
     listRemembered();
 }

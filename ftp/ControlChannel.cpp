@@ -95,8 +95,8 @@ Status ControlChannel::send(const std::string& command) {
     return s;
 }
 
-Status ControlChannel::awaitData(const Socket& data, short events, std::chrono::milliseconds timeout,
-                                 const char* what, bool hearServer) {
+Status ControlChannel::awaitData(const Socket& data, short events, std::chrono::milliseconds timeout, const char* what,
+                                 bool hearServer) {
     if (!hearServer) return waiter_.waitEither(data.fd(), events, -1, timeout, what).status();
     auto early = earlyFailure();
     if (early.failed()) return early.error();

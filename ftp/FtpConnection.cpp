@@ -325,7 +325,8 @@ Result<std::vector<Entry>> FtpConnection::readListing(const std::string& command
         if (w.failed()) {
             const Error& e = w.error();
             // A hang-up or garbage on the control channel has closed it already.
-            if (e.kind == ErrorKind::Closed || e.kind == ErrorKind::Protocol) return during(e, "the listing", timeouts_.data);
+            if (e.kind == ErrorKind::Closed || e.kind == ErrorKind::Protocol)
+                return during(e, "the listing", timeouts_.data);
             d.abortiveClose();
             if (e.kind == ErrorKind::Refused) return refused(command, e.reply);
             if (e.kind == ErrorKind::Cancelled) control_.close();  // its replies are still due

@@ -93,7 +93,8 @@ void RemoteView::eliminarcarpeta_Click() {
         return;
     const bool removed = callThenList([&](ftp::Connection& c) { return bool(c.removeDirectory(name)); });
     if (!removed && !session_.givingUp())
-        dialogs.showError(QStringLiteral("No se ha podido eliminar la carpeta ") + quoted(shown), QStringLiteral("Error"));
+        dialogs.showError(QStringLiteral("No se ha podido eliminar la carpeta ") + quoted(shown),
+                          QStringLiteral("Error"));
 }
 
 void RemoteView::cambiarnombre_Click() {

@@ -141,7 +141,9 @@ bool UploadController::sendItem(int index) {
     switch (sent.error().kind) {
     case ftp::ErrorKind::Cancelled: break;
     case ftp::ErrorKind::LocalIO: dialogs_.showError(local.errorText(), QStringLiteral("Error")); break;
-    default: dialogs_.showError(QStringLiteral("Error al escribir el archivo ") + name); break;  // the completion reply too
+    default:
+        dialogs_.showError(QStringLiteral("Error al escribir el archivo ") + name);
+        break;  // the completion reply too
     }
     return false;
 }

@@ -96,7 +96,8 @@ TEST_F(SettingsTest, GarbageFileReadsAsDefaultsAndASaveKeepsWorking) {
     EXPECT_EQ(store.Leer(QStringLiteral("Pelicano"), QStringLiteral("Conf"), QStringLiteral("Transferencia"),
                          QStringLiteral("2")),
               QStringLiteral("2"));
-    EXPECT_TRUE(store.Guardar(QStringLiteral("Pelicano"), QStringLiteral("Ultdir"), QStringLiteral("path"), QStringLiteral("/tmp")));
+    EXPECT_TRUE(store.Guardar(QStringLiteral("Pelicano"), QStringLiteral("Ultdir"), QStringLiteral("path"),
+                              QStringLiteral("/tmp")));
     EXPECT_EQ(SettingsStore(path()).Leer(QStringLiteral("pelicano"), QStringLiteral("ultdir"), QStringLiteral("path")),
               QStringLiteral("/tmp"));
 }
@@ -117,7 +118,8 @@ TEST_F(SettingsTest, HostSlotsFillFromOneAndStopAtTheFirstHole) {
     EXPECT_EQ(hostslots::load(store), (QStringList{QStringLiteral("ftp.uno"), QStringLiteral("FTP.UNO")}));
 
     // A hole at slot 3 with slot 4 filled by hand: loading stops at 2, the next host takes slot 3.
-    EXPECT_TRUE(store.Guardar(QStringLiteral("PELICANO"), QStringLiteral("lista"), QStringLiteral("4"), QStringLiteral("cuatro")));
+    EXPECT_TRUE(store.Guardar(QStringLiteral("PELICANO"), QStringLiteral("lista"), QStringLiteral("4"),
+                              QStringLiteral("cuatro")));
     EXPECT_EQ(hostslots::load(store).size(), 2);
     EXPECT_EQ(hostslots::record(store, QStringLiteral("tres"), QStringLiteral("u3")), 3);
     EXPECT_EQ(hostslots::load(store).size(), 4);

@@ -141,7 +141,8 @@ TEST(FconfUnwritable, ASaveThatCannotBeWrittenIsToldAndHoldsForThisRun) {
     QTest::mouseClick(fconf.findChild<QPushButton*>(QStringLiteral("cmdguardo")), Qt::LeftButton);
     EXPECT_EQ(session.Puerto, 8080);
     ASSERT_EQ(dialogs.boxes().size(), 1);
-    EXPECT_EQ(dialogs.boxes()[0].text, QStringLiteral("No se ha podido guardar la configuración en ") + store.filePath());
+    EXPECT_EQ(dialogs.boxes()[0].text,
+              QStringLiteral("No se ha podido guardar la configuración en ") + store.filePath());
     EXPECT_EQ(dialogs.boxes()[0].style, int(Dialogs::Critical));
     EXPECT_EQ(dialogs.boxes()[0].title, QStringLiteral("Error"));
 }

@@ -30,7 +30,8 @@ TEST(MainWindow, BrowseTheServerWithTheMouse) {
 
     QTemporaryDir dir;
     SettingsStore store(dir.path() + QStringLiteral("/pelicano/pelicano.ini"));
-    EXPECT_TRUE(store.Guardar(QStringLiteral("Pelicano"), QStringLiteral("Link"), QStringLiteral("Pvez"), QStringLiteral("1")));
+    EXPECT_TRUE(
+        store.Guardar(QStringLiteral("Pelicano"), QStringLiteral("Link"), QStringLiteral("Pvez"), QStringLiteral("1")));
     EXPECT_TRUE(store.Guardar(QStringLiteral("Pelicano"), QStringLiteral("Configuracion"), QStringLiteral("puerto"),
                               QString::number(srv.port())));
     SessionState session;
