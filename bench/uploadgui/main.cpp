@@ -89,7 +89,10 @@ int main(int argc, char** argv) {
     const QFileInfo file(QString::fromLocal8Bit(argv[5]));
 
     SettingsStore store(home.filePath(QStringLiteral("pelicano.ini")));
-    if (argc >= 7) tlssetting::save(store, *mode);
+    if (argc >= 7 && !tlssetting::save(store, *mode)) {
+        std::fprintf(stderr, "cannot write the settings in %s\n", qPrintable(store.filePath()));
+        return 1;
+    }
     SessionState session;
     session.Puerto = std::uint16_t(std::atoi(argv[2]));
     session.TipoTransferencia = 2;
