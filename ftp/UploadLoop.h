@@ -6,6 +6,7 @@
 
 #include "Connection.h"
 #include "FileReader.h"
+#include "UploadMath.h"
 
 namespace ftp {
 
@@ -27,10 +28,37 @@ protected:
 // is time-sliced, so reading its clock every few blocks is enough.
 inline constexpr std::uint64_t kYieldStride = 16;
 
+Error unreadableSource(const FileReader& source);
+
 // Sends `source` (open; its size taken at open) to `file`, closes the source, then closes `file`,
 // whose completion reply decides. Failures: LocalIO when the source cannot be read (see
 // source.problem()), Cancelled when the sink asked to stop, the file's own error otherwise. On
 // failure `file` stays open: destroying it aborts the transfer.
-[[nodiscard]] Status sendFile(RemoteFile& file, FileReader& source, UploadSink& sink);
+// A template so that a final sink's calls, made after every 100-byte block, inline.
+template <class Sink>
+[[nodiscard]] Status sendFile(RemoteFile& file, FileReader& source, Sink& sink) {
+    const std::uint64_t size = source.size();
+    const uploadmath::Plan plan = uploadmath::plan(size);
+    std::uint64_t sent = 0;
+    std::uint64_t nextChange = 0;  // the first block always reports its percentage
+    for (std::uint64_t j = 0; j < plan.fullBlocks; ++j) {
+        const char* block = source.next(uploadmath::kBlock);
+        if (!block) return unreadableSource(source);
+        if (Status s = file.write(block, uploadmath::kBlock); s.failed()) return s;
+        if (j % kYieldStride == 0) sink.yield();
+        if (sink.cancelled()) return Error{ErrorKind::Cancelled, "upload cancelled", {}};
+        sent += uploadmath::kBlock;
+        if (sent >= nextChange) {
+            const int percent = uploadmath::percentage(sent, size);
+            nextChange = uploadmath::sentReaching(percent + 1, size);
+            sink.percent(percent);
+        }
+    }
+    const char* rest = source.next(std::size_t(plan.remainder));
+    if (!rest) return unreadableSource(source);
+    if (Status s = file.write(rest, std::size_t(plan.remainder)); s.failed()) return s;
+    source.close();
+    return file.close();
+}
 
 }  // namespace ftp
