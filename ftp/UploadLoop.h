@@ -1,6 +1,7 @@
 #pragma once
-// The upload loop every caller uses: a local file goes to an open remote file in 100-byte blocks,
-// the remainder last, with the percentage and a chance to yield between blocks.
+// The upload loop every caller uses: a local file goes to an open remote file in blocks (the
+// window's 100 bytes by default), the remainder last, with the percentage and a chance to yield
+// between blocks.
 
 #include <cstdint>
 
@@ -35,19 +36,20 @@ Error unreadableSource(const FileReader& source);
 // source.problem()), Cancelled when the sink asked to stop, the file's own error otherwise. On
 // failure `file` stays open: destroying it aborts the transfer.
 // A template so that a final sink's calls, made after every 100-byte block, inline.
+// `block` is at most FileReader::kReadSize.
 template <class Sink>
-[[nodiscard]] Status sendFile(RemoteFile& file, FileReader& source, Sink& sink) {
+[[nodiscard]] Status sendFile(RemoteFile& file, FileReader& source, Sink& sink, std::size_t block = uploadmath::kBlock) {
     const std::uint64_t size = source.size();
-    const uploadmath::Plan plan = uploadmath::plan(size);
+    const uploadmath::Plan plan = uploadmath::plan(size, block);
     std::uint64_t sent = 0;
     std::uint64_t nextChange = 0;  // the first block always reports its percentage
     for (std::uint64_t j = 0; j < plan.fullBlocks; ++j) {
-        const char* block = source.next(uploadmath::kBlock);
-        if (!block) return unreadableSource(source);
-        if (Status s = file.write(block, uploadmath::kBlock); s.failed()) return s;
+        const char* data = source.next(block);
+        if (!data) return unreadableSource(source);
+        if (Status s = file.write(data, block); s.failed()) return s;
         if (j % kYieldStride == 0) sink.yield();
         if (sink.cancelled()) return Error{ErrorKind::Cancelled, "upload cancelled", {}};
-        sent += uploadmath::kBlock;
+        sent += block;
         if (sent >= nextChange) {
             const int percent = uploadmath::percentage(sent, size);
             nextChange = uploadmath::sentReaching(percent + 1, size);

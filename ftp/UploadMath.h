@@ -14,7 +14,7 @@ struct Plan {
     std::uint64_t remainder;  // 0 to 99; written last, even when 0
 };
 
-constexpr Plan plan(std::uint64_t size) { return {size / kBlock, size % kBlock}; }
+constexpr Plan plan(std::uint64_t size, std::uint64_t block = kBlock) { return {size / block, size % block}; }
 
 __extension__ using Wide = unsigned __int128;
 

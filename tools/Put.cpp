@@ -71,7 +71,8 @@ int put(ftp::Connection& c, const std::string& path, ftp::TransferType type) {
     ftp::RemoteFile& remote = *file.value();
     Progress progress(name, in.size());
     PutSink sink(progress, remote);
-    const ftp::Status s = ftp::sendFile(remote, in, sink);
+    // No window to follow block by block here: read-sized blocks spare ten million calls a GiB.
+    const ftp::Status s = ftp::sendFile(remote, in, sink, ftp::FileReader::kReadSize);
     if (s) {
         progress.update(remote.bytesWritten(), true);
         return 0;

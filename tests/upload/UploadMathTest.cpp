@@ -20,6 +20,8 @@ TEST(UploadMath, BlocksAndRemainder) {
     EXPECT_EQ(uploadmath::plan(99).remainder, 99u);
     EXPECT_EQ(uploadmath::plan(300).fullBlocks, 3u);
     EXPECT_EQ(uploadmath::plan(300).remainder, 0u);
+    EXPECT_EQ(uploadmath::plan(300, 128).fullBlocks, 2u);
+    EXPECT_EQ(uploadmath::plan(300, 128).remainder, 44u);
     const std::uint64_t fiveGiB = 5ULL << 30;
     EXPECT_EQ(uploadmath::plan(fiveGiB).fullBlocks, 53687091u);
     EXPECT_EQ(uploadmath::plan(fiveGiB).remainder, 20u);
