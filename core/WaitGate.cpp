@@ -4,34 +4,7 @@
 #include <QEvent>
 
 #include "EventYield.h"
-
-namespace {
-
-bool isUserInput(QEvent::Type t) {
-    switch (t) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-    case QEvent::TabletMove:
-        return true;
-    default:
-        return false;
-    }
-}
-
-}  // namespace
+#include "UserInput.h"
 
 void WaitGate::yield() {
     QCoreApplication* app = QCoreApplication::instance();
@@ -50,5 +23,7 @@ bool WaitGate::reachesAllowed(QObject* watched) const {
 }
 
 bool WaitGate::eventFilter(QObject* watched, QEvent* event) {
-    return isUserInput(event->type()) && !reachesAllowed(watched);
+    // Pointer movement too: a waiting window shows no hover effects.
+    const QEvent::Type t = event->type();
+    return (userinput::isAction(t) || t == QEvent::MouseMove) && !reachesAllowed(watched);
 }

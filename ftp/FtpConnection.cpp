@@ -395,13 +395,18 @@ Result<Socket> FtpConnection::startTransfer(const std::string& verb, const std::
     }
 }
 
-Result<std::unique_ptr<RemoteFile>> FtpConnection::openFileForWrite(const std::string& name, TransferType type) {
-    if (!isSafeArgument(name)) return invalid("upload: name holds CR, LF or NUL");
-    if (name.empty()) return invalid("upload: empty name");
+Result<Socket> FtpConnection::startFileTransfer(const char* what, const char* verb, const std::string& name,
+                                                bool ascii) {
+    if (!isSafeArgument(name)) return invalid(std::string(what) + ": name holds CR, LF or NUL");
+    if (name.empty()) return invalid(std::string(what) + ": empty name");
     if (Status s = checkUsable(); s.failed()) return s.error();
     Busy busy(*this);
+    return withRelogin([&] { return startTransfer(verb, name, ascii); });
+}
+
+Result<std::unique_ptr<RemoteFile>> FtpConnection::openFileForWrite(const std::string& name, TransferType type) {
     const bool ascii = type == TransferType::Ascii;
-    auto data = withRelogin([&] { return startTransfer("STOR", name, ascii); });
+    auto data = startFileTransfer("upload", "STOR", name, ascii);
     if (data.failed()) return data.error();
     auto upload = std::make_unique<Upload>(static_cast<UploadOwner&>(*this), std::move(data).value(), ascii);
     upload_ = upload.get();
@@ -409,12 +414,8 @@ Result<std::unique_ptr<RemoteFile>> FtpConnection::openFileForWrite(const std::s
 }
 
 Result<std::unique_ptr<RemoteReader>> FtpConnection::openFileForRead(const std::string& name, TransferType type) {
-    if (!isSafeArgument(name)) return invalid("download: name holds CR, LF or NUL");
-    if (name.empty()) return invalid("download: empty name");
-    if (Status s = checkUsable(); s.failed()) return s.error();
-    Busy busy(*this);
     const bool ascii = type == TransferType::Ascii;
-    auto data = withRelogin([&] { return startTransfer("RETR", name, ascii); });
+    auto data = startFileTransfer("download", "RETR", name, ascii);
     if (data.failed()) return data.error();
     auto download = std::make_unique<Download>(static_cast<DownloadOwner&>(*this), std::move(data).value(), ascii);
     download_ = download.get();

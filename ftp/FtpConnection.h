@@ -66,6 +66,8 @@ private:
     Result<Socket> connectData(std::uint16_t port);
     Result<std::vector<Entry>> readListing(const std::string& command, const std::string& pattern);
     Result<Socket> startTransfer(const std::string& verb, const std::string& name, bool ascii);
+    // The checks and the start shared by opening a file to write and to read.
+    Result<Socket> startFileTransfer(const char* what, const char* verb, const std::string& name, bool ascii);
     void resolveLinks(std::vector<Entry>& entries);
     Result<std::string> pwd();
     // TLS (FtpTls.cpp): each is a no-op when the connection does not use it.

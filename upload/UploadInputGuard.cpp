@@ -4,29 +4,9 @@
 #include <QEvent>
 #include <QWidget>
 
-namespace {
-bool isUserInput(QEvent::Type type) {
-    switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::ContextMenu:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-    case QEvent::Drop:
-        return true;
-    default:
-        return false;
-    }
-}
+#include "core/UserInput.h"
 
+namespace {
 bool isAncestor(const QWidget* ancestor, const QWidget* w) {
     for (; w; w = w->parentWidget())
         if (w == ancestor) return true;
@@ -56,7 +36,7 @@ bool UploadInputGuard::eventFilter(QObject* watched, QEvent* event) {
         if (onCloseRequest_) onCloseRequest_();
         return true;
     }
-    if (!isUserInput(event->type()) || !belongsToMainWindow(w)) return false;
+    if (!userinput::isAction(event->type()) || !belongsToMainWindow(w)) return false;
     // An accepted shortcut override keeps the main window's shortcuts from firing.
     if (event->type() == QEvent::ShortcutOverride) event->accept();
     return true;
