@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include <arpa/inet.h>
 #include <openssl/err.h>
@@ -53,22 +54,44 @@ bool isAddress(const std::string& host) {
     return inet_pton(AF_INET, host.c_str(), buf) == 1 || inet_pton(AF_INET6, host.c_str(), buf) == 1;
 }
 
-// OpenSSL's own socket BIO writes with write(), which raises SIGPIPE when the peer has gone.
-// This one sends with MSG_NOSIGNAL instead, so a closed connection is an EPIPE like any other
-// and no write pays for masking signals.
+// Sends what waits in the wire's buffer: 1 when all is out, -1 with errno set when not (EAGAIN:
+// the socket is full for now).
+int drain(TlsWire& wire) {
+    while (wire.sent < wire.out.size()) {
+        const ssize_t n = ::send(wire.fd, wire.out.data() + wire.sent, wire.out.size() - wire.sent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        wire.sent += static_cast<std::size_t>(n);
+    }
+    wire.out.clear();
+    wire.sent = 0;
+    return 1;
+}
+
+// OpenSSL's own socket BIO writes with write(), which raises SIGPIPE when the peer has gone, and
+// sends each 16 KiB record on its own. This one gathers the records of one write into a buffer
+// that a flush sends at once (a large upload costs a send per 128 KiB, not per record), and
+// sends with MSG_NOSIGNAL, so a closed connection is an EPIPE like any other.
 int bioWrite(BIO* bio, const char* data, int size) {
-    const int fd = static_cast<int>(reinterpret_cast<std::intptr_t>(BIO_get_data(bio)));
-    ssize_t n;
-    do {
-        n = ::send(fd, data, static_cast<std::size_t>(size), MSG_NOSIGNAL);
-    } while (n < 0 && errno == EINTR);
+    auto& wire = *static_cast<TlsWire*>(BIO_get_data(bio));
     BIO_clear_retry_flags(bio);
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) BIO_set_retry_write(bio);
-    return static_cast<int>(n);
+    const auto n = static_cast<std::size_t>(size);
+    if (wire.sent > 0) {
+        wire.out.erase(wire.out.begin(), wire.out.begin() + static_cast<std::ptrdiff_t>(wire.sent));
+        wire.sent = 0;
+    }
+    if (wire.out.size() + n > TlsWire::kCapacity && drain(wire) < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+        return -1;
+    if (wire.out.size() + n > TlsWire::kCapacity && !wire.out.empty()) {
+        BIO_set_retry_write(bio);
+        return -1;
+    }
+    wire.out.insert(wire.out.end(), data, data + n);
+    return size;
 }
 
 int bioRead(BIO* bio, char* buffer, int capacity) {
-    const int fd = static_cast<int>(reinterpret_cast<std::intptr_t>(BIO_get_data(bio)));
+    const int fd = static_cast<TlsWire*>(BIO_get_data(bio))->fd;
     ssize_t n;
     do {
         n = ::recv(fd, buffer, static_cast<std::size_t>(capacity), 0);
@@ -81,8 +104,14 @@ int bioRead(BIO* bio, char* buffer, int capacity) {
 }
 
 long bioControl(BIO* bio, int command, long, void*) {
+    auto& wire = *static_cast<TlsWire*>(BIO_get_data(bio));
     switch (command) {
-        case BIO_CTRL_FLUSH: return 1;  // nothing is buffered here
+        case BIO_CTRL_FLUSH:
+            BIO_clear_retry_flags(bio);
+            if (drain(wire) > 0) return 1;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) BIO_set_retry_write(bio);
+            return -1;
+        case BIO_CTRL_WPENDING: return static_cast<long>(wire.out.size() - wire.sent);
         case BIO_CTRL_EOF: return BIO_test_flags(bio, BIO_FLAGS_IN_EOF) != 0;
         default: return 0;
     }
@@ -104,10 +133,11 @@ const BIO_METHOD* socketMethod() {
 }  // namespace
 
 TlsLayer::TlsLayer(ssl_st* ssl, int fd) : ssl_(ssl), wanted_(POLLOUT) {
+    wire_.fd = fd;
     SSL_set_app_data(ssl_, this);
     // Without a BIO every read and write fails cleanly as a TLS error.
     if (BIO* bio = socketMethod() ? BIO_new(socketMethod()) : nullptr) {
-        BIO_set_data(bio, reinterpret_cast<void*>(static_cast<std::intptr_t>(fd)));
+        BIO_set_data(bio, &wire_);
         BIO_set_init(bio, 1);
         SSL_set_bio(ssl_, bio, bio);
     }
@@ -167,10 +197,37 @@ long TlsLayer::readNow(char* buffer, std::size_t capacity) {
 
 long TlsLayer::writeNow(const char* data, std::size_t size) {
     ERR_clear_error();
-    std::size_t n = 0;
-    int rc = SSL_write_ex(ssl_, data, size, &n);
-    if (rc == 1) return static_cast<long>(n);
-    return fail(rc, "TLS write");
+    // OpenSSL hands back each 16 KiB record (partial writes): take records until the write is
+    // whole, then send them together. Bytes count as sent once their records are on the socket;
+    // until then the caller retries with the same bytes, and only what still waits goes out.
+    if (accepted_ == 0) {
+        while (accepted_ < size) {
+            std::size_t n = 0;
+            int rc = SSL_write_ex(ssl_, data + accepted_, size - accepted_, &n);
+            if (rc == 1) {
+                accepted_ += n;
+                continue;
+            }
+            if (accepted_ == 0) return fail(rc, "TLS write");
+            ERR_clear_error();  // the record that did not fit goes with the next call
+            break;
+        }
+    }
+    if (!sendQueued("TLS write")) return -1;
+    return static_cast<long>(std::exchange(accepted_, 0));
+}
+
+bool TlsLayer::sendQueued(const char* what) {
+    if (drain(wire_) > 0) return true;
+    const int err = errno;
+    if (err == EAGAIN || err == EWOULDBLOCK) {
+        wanted_ = POLLOUT;
+        errno = EAGAIN;
+        return false;
+    }
+    failure_ = std::string(what) + ": " + std::strerror(err);
+    errno = err;
+    return false;
 }
 
 Result<bool> TlsLayer::handshakeStep() {
@@ -183,9 +240,16 @@ Result<bool> TlsLayer::handshakeStep() {
 
 Result<bool> TlsLayer::shutdownStep() {
     ERR_clear_error();
-    int rc = SSL_shutdown(ssl_);
-    if (rc >= 0) return true;  // 0: ours is sent, the peer's not seen yet
-    if (fail(rc, "TLS shutdown") < 0 && errno == EAGAIN) return false;
+    if (!closeNotifyQueued_) {
+        int rc = SSL_shutdown(ssl_);  // 0: ours is queued, the peer's not seen yet
+        if (rc < 0) {
+            if (fail(rc, "TLS shutdown") < 0 && errno == EAGAIN) return false;
+            return Error{ErrorKind::Tls, failure_, {}};
+        }
+        closeNotifyQueued_ = true;
+    }
+    if (sendQueued("TLS shutdown")) return true;
+    if (errno == EAGAIN) return false;
     return Error{ErrorKind::Tls, failure_, {}};
 }
 

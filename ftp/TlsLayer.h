@@ -18,6 +18,14 @@ struct ssl_session_st;
 
 namespace ftp {
 
+// The socket under one TLS connection and the records waiting to be sent on it.
+struct TlsWire {
+    static constexpr std::size_t kCapacity = 160 * 1024;  // the records of one 128 KiB write
+    int fd = -1;
+    std::vector<char> out;
+    std::size_t sent = 0;  // of out
+};
+
 class TlsLayer {
 public:
     TlsLayer(ssl_st* ssl, int fd);  // takes ownership of ssl
@@ -32,7 +40,7 @@ public:
     long writeNow(const char* data, std::size_t size);
     // One step of the handshake: true once done, false when it waits for wanted().
     Result<bool> handshakeStep();
-    // Queues close_notify; true once sent, false when it waits for wanted().
+    // Sends close_notify; true once sent, false when it waits for wanted().
     Result<bool> shutdownStep();
     short wanted() const { return wanted_; }  // POLLIN or POLLOUT
     bool established() const;
@@ -55,11 +63,17 @@ public:
 
 private:
     long fail(int rc, const char* what);
+    // Sends the records waiting in the wire: false when they are not all out (errno EAGAIN:
+    // wait for wanted(); else failed, failure() says why).
+    bool sendQueued(const char* what);
 
+    TlsWire wire_;  // outlives ssl_, whose BIO points to it
     ssl_st* ssl_;
     short wanted_;
     std::shared_ptr<TicketHabit> habit_;  // set when a ticket may come
     bool ticketSeen_ = false;
+    bool closeNotifyQueued_ = false;
+    std::size_t accepted_ = 0;  // taken by OpenSSL, its records not all sent yet
     std::string failure_;
 };
 
