@@ -1,12 +1,16 @@
 #include "TlsLayer.h"
 
+#include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <string_view>
 #include <utility>
 
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
@@ -128,6 +132,37 @@ const BIO_METHOD* socketMethod() {
         return m;
     }();
     return method;
+}
+
+// A directory of certificates named by subject hash, as c_rehash and update-ca-certificates
+// leave it ("5ad8a5d6.0").
+bool hasHashedCertificates(const char* dir) {
+    DIR* d = ::opendir(dir);
+    if (!d) return false;
+    bool found = false;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string_view name = e->d_name;
+        if (name.size() >= 10 && name[8] == '.' &&
+            name.find_first_not_of("0123456789abcdef") == 8 && std::isdigit(static_cast<unsigned char>(name[9]))) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(d);
+    return found;
+}
+
+// The system's authorities as OpenSSL's defaults name them, but cheaper: a hashed directory is
+// read one certificate at a time, when verification asks for an issuer, where the bundle file
+// would be parsed whole (some 140 certificates) at every connection. The bundle is still read
+// when the user names one (SSL_CERT_FILE) or when the system has no hashed directory.
+void useSystemAuthorities(SSL_CTX* ctx) {
+    const char* envDir = std::getenv(X509_get_default_cert_dir_env());
+    const char* dir = envDir ? envDir : X509_get_default_cert_dir();
+    bool loaded = false;
+    if (!std::getenv(X509_get_default_cert_file_env()) && hasHashedCertificates(dir))
+        loaded = SSL_CTX_load_verify_dir(ctx, dir) == 1;
+    if (!loaded && SSL_CTX_set_default_verify_paths(ctx) != 1) ERR_clear_error();
 }
 
 }  // namespace
@@ -301,7 +336,7 @@ Result<std::unique_ptr<TlsClient>> TlsClient::create(const std::string& hostIn) 
     // Verification runs during the handshake but does not stop it: the result decides, with
     // the user's trust, whether anything is sent afterwards.
     SSL_CTX_set_verify(ctx, SSL_VERIFY_NONE, nullptr);
-    if (SSL_CTX_set_default_verify_paths(ctx) != 1) ERR_clear_error();
+    useSystemAuthorities(ctx);
     // Large uploads: partial writes, and a retry may come from a different buffer address.
     SSL_CTX_set_mode(ctx, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     SSL_CTX_set_session_cache_mode(ctx, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);

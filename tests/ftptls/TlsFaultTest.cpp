@@ -2,11 +2,14 @@
 // replies injected before encryption taken as the server's, an untrusted certificate accepted
 // silently, a handshake that hangs, data in clear or cut short passing for good data.
 
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -200,22 +203,47 @@ TEST_F(Certificates, AChangedCertificateIsAskedAgainWithBothFingerprints) {
     EXPECT_EQ(questions_[0].certificate.sha256, server_.sha256());
 }
 
+// The test certificate's copy under its subject hash, as update-ca-certificates names it.
+std::string hashedCopy(const std::string& certificateFile, const testsupport::TempDir& dir) {
+    FILE* f = std::fopen(certificateFile.c_str(), "r");
+    if (!f) return {};
+    X509* cert = PEM_read_X509(f, nullptr, nullptr, nullptr);
+    std::fclose(f);
+    if (!cert) return {};
+    char name[16];
+    std::snprintf(name, sizeof name, "%08lx.0", X509_subject_name_hash(cert));
+    X509_free(cert);
+    testsupport::writeFile(dir.file(name), testsupport::readFile(certificateFile));
+    return dir.path();
+}
+
 TEST_F(Certificates, ATrustedAuthorityVerifiesTheAddressButNotAnotherName) {
     ASSERT_TRUE(server_.running()) << server_.whyNot();
-    // The test certificate as the only authority: it is valid for 127.0.0.1 and nothing else.
-    const char* old = std::getenv("SSL_CERT_FILE");
-    const std::string saved = old ? old : "";
-    setenv("SSL_CERT_FILE", server_.certificateFile().c_str(), 1);
-    auto good = open(nullptr);
-    auto wrongName = open(nullptr, "localhost");
-    if (old) setenv("SSL_CERT_FILE", saved.c_str(), 1);
-    else unsetenv("SSL_CERT_FILE");
-    ASSERT_TRUE(good) << good.error().message;
-    EXPECT_EQ(good.value()->tlsStatus()->certificate.verifyError, 0);
-    ASSERT_FALSE(wrongName);
-    ASSERT_TRUE(wrongName.error().certificate);
-    EXPECT_EQ(wrongName.error().certificate->verifyError, 62);  // X509_V_ERR_HOSTNAME_MISMATCH
-    EXPECT_EQ(questions_.size(), 1u);
+    // The test certificate as the only authority, named as a bundle file and as a hashed
+    // directory: it is valid for 127.0.0.1 and nothing else.
+    testsupport::TempDir authorities;
+    const std::pair<const char*, std::string> ways[] = {
+        {"SSL_CERT_FILE", server_.certificateFile()},
+        {"SSL_CERT_DIR", hashedCopy(server_.certificateFile(), authorities)},
+    };
+    for (const auto& [variable, path] : ways) {
+        SCOPED_TRACE(variable);
+        ASSERT_FALSE(path.empty());
+        questions_.clear();
+        const char* old = std::getenv(variable);
+        const std::string saved = old ? old : "";
+        setenv(variable, path.c_str(), 1);
+        auto good = open(nullptr);
+        auto wrongName = open(nullptr, "localhost");
+        if (old) setenv(variable, saved.c_str(), 1);
+        else unsetenv(variable);
+        ASSERT_TRUE(good) << good.error().message;
+        EXPECT_EQ(good.value()->tlsStatus()->certificate.verifyError, 0);
+        ASSERT_FALSE(wrongName);
+        ASSERT_TRUE(wrongName.error().certificate);
+        EXPECT_EQ(wrongName.error().certificate->verifyError, 62);  // X509_V_ERR_HOSTNAME_MISMATCH
+        EXPECT_EQ(questions_.size(), 1u);
+    }
 }
 
 // Data connections: in clear although PROT P was accepted, or ended without close_notify.
