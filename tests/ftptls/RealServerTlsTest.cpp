@@ -1,6 +1,6 @@
 // FTP over TLS against real servers, each requiring TLS with a self-signed certificate made
 // for the run: vsftpd (which also insists that data connections resume the control session),
-// pyftpdlib, proftpd with mod_tls and pure-ftpd.
+// pyftpdlib, proftpd with mod_tls (also limited to TLS 1.2) and pure-ftpd.
 
 #include <gtest/gtest.h>
 
@@ -34,6 +34,9 @@ TEST_P(EveryTlsServer, LogsInListsChangesFoldersAndUploadsByteExactOverTls) {
     EXPECT_EQ(status->certificate.sha256, server.sha256());
     EXPECT_NE(status->certificate.verifyError, 0);  // self-signed, accepted by fingerprint
     EXPECT_FALSE(status->cipher.empty());
+    if (GetParam() == TlsServerKind::ProftpdTls12) {
+        EXPECT_EQ(status->protocol, "TLSv1.2");
+    }
 
     ftp::Connection& conn = *c.value();
     ASSERT_TRUE(conn.createDirectory("carpeta")) << conn.lastReply().text;
@@ -60,7 +63,7 @@ TEST_P(EveryTlsServer, LogsInListsChangesFoldersAndUploadsByteExactOverTls) {
 
 INSTANTIATE_TEST_SUITE_P(Servers, EveryTlsServer,
                          ::testing::Values(TlsServerKind::Vsftpd, TlsServerKind::Pyftpdlib, TlsServerKind::Proftpd,
-                                           TlsServerKind::PureFtpd),
+                                           TlsServerKind::PureFtpd, TlsServerKind::ProftpdTls12),
                          [](const auto& info) { return std::string(testsupport::nameOf(info.param)); });
 
 }  // namespace

@@ -38,6 +38,7 @@ const char* nameOf(TlsServerKind kind) {
         case TlsServerKind::Proftpd: return "proftpd";
         case TlsServerKind::PureFtpd: return "pureftpd";
         case TlsServerKind::VsftpdImplicit: return "vsftpd-implicit";
+        case TlsServerKind::ProftpdTls12: return "proftpd_tls12";
     }
     return "?";
 }
@@ -67,7 +68,8 @@ TlsFtpServer::TlsFtpServer(TlsServerKind kind, const std::string& pyftpdlibFault
     switch (kind) {
         case TlsServerKind::Vsftpd: startVsftpd(false); break;
         case TlsServerKind::VsftpdImplicit: startVsftpd(true); break;
-        case TlsServerKind::Proftpd: startProftpd(); break;
+        case TlsServerKind::Proftpd: startProftpd(false); break;
+        case TlsServerKind::ProftpdTls12: startProftpd(true); break;
         case TlsServerKind::PureFtpd: startPureFtpd(); break;
         case TlsServerKind::Pyftpdlib: {
             FtpServerOptions o;
@@ -149,9 +151,10 @@ void TlsFtpServer::startVsftpd(bool implicit) {
     spawn({kServers + "/usr/sbin/vsftpd", dir_.file("vsftpd.conf")}, port, "vsftpd.log");
 }
 
-// Its own default protocols (TLS 1.3 with OpenSSL 3). It issues no session ticket on a data
-// connection it only reads from, so uploads resume tickets it has accepted before.
-void TlsFtpServer::startProftpd() {
+// Its own default protocols (TLS 1.3 with OpenSSL 3) or TLS 1.2 only. With TLS 1.3 it issues no
+// session ticket on a data connection it only reads from, so uploads resume tickets it has
+// accepted before. Either way it refuses data connections that do not resume the session.
+void TlsFtpServer::startProftpd(bool tls12) {
     const unsigned short port = freeLoopbackPort();
     const std::string hashFile = dir_.file("hash");
     if (std::system(("openssl passwd -6 -salt pelicano " + password_ + " > " + hashFile).c_str()) != 0) {
@@ -172,7 +175,7 @@ void TlsFtpServer::startProftpd() {
                   "AllowOverwrite on\nDefaultRoot ~\nModulePath " + kServers + "/usr/lib/proftpd\n"
                   "LoadModule mod_tls.c\nTLSEngine on\nTLSRequired on\nTLSRSACertificateFile " + dir_.file("cert.pem") +
                   "\nTLSRSACertificateKeyFile " + dir_.file("key.pem") + "\nTLSLog " + dir_.file("tls.log") + "\n" +
-                  (getuid() == 0 ? "User root\nGroup root\n" : ""));
+                  (tls12 ? "TLSProtocol TLSv1.2\n" : "") + (getuid() == 0 ? "User root\nGroup root\n" : ""));
     spawn({kServers + "/usr/sbin/proftpd", "-n", "-q", "-c", dir_.file("proftpd.conf")}, port, "proftpd.log");
 }
 

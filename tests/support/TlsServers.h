@@ -12,8 +12,9 @@
 
 namespace testsupport {
 
-// VsftpdImplicit speaks TLS from the first byte, as on port 990.
-enum class TlsServerKind { Vsftpd, Pyftpdlib, Proftpd, PureFtpd, VsftpdImplicit };
+// VsftpdImplicit speaks TLS from the first byte, as on port 990. ProftpdTls12 offers nothing
+// newer than TLS 1.2, whose sessions resume by another mechanism than TLS 1.3's tickets.
+enum class TlsServerKind { Vsftpd, Pyftpdlib, Proftpd, PureFtpd, VsftpdImplicit, ProftpdTls12 };
 const char* nameOf(TlsServerKind kind);
 
 // A self-signed certificate (key included in the PEM) for the given IP address.
@@ -43,7 +44,7 @@ public:
 private:
     bool spawn(std::vector<std::string> argv, unsigned short port, const std::string& logName);
     void startVsftpd(bool implicit);
-    void startProftpd();
+    void startProftpd(bool tls12);
     void startPureFtpd();
 
     TempDir dir_;
