@@ -26,8 +26,9 @@ protected:
 };
 
 // A pass of the caller's event loop per block would cost more than the block; the yield itself
-// is time-sliced, so reading its clock every few blocks is enough.
-inline constexpr std::uint64_t kYieldStride = 16;
+// is time-sliced, so reading its clock every 12.8 KB is enough (a hundredth of a millisecond
+// at memory speed; on a slower network the wait for room to send yields on its own).
+inline constexpr std::uint64_t kYieldStride = 128;
 
 Error unreadableSource(const FileReader& source);
 
