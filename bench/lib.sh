@@ -1,5 +1,10 @@
 # Shared by the benchmark scripts (sourced, not run).
 
+# Both sides run as on a desktop, where OpenSSL finds the system's authorities itself. A
+# variable naming a bundle (some containers set one) makes our client parse all of it at every
+# connection, while curl, given --cacert, reads only the test certificate.
+unset SSL_CERT_FILE SSL_CERT_DIR
+
 # Starts vsftpd (unpacked into the build by scripts/ftp-servers.sh, never installed as a
 # service) from our own configuration on a free loopback port, serving ROOT (anonymous, write
 # enabled), with its scratch files in WORK. Sets $port and $vsftpd_pid; waits until it listens.
