@@ -4,6 +4,7 @@
 // as given; a name holding CR, LF or NUL is refused before anything is sent.
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,9 +45,29 @@ private:
 class RemoteFile {
 public:
     virtual ~RemoteFile() = default;
-    virtual Status write(const void* data, std::size_t size) = 0;
+    // A write that fits the room the file keeps for small writes, with some to spare, is only
+    // copied there: the window writes a file 100 bytes at a time, and a call per block would
+    // cost more than the block. The write that fills the room (and any write while there is
+    // none, even of 0 bytes) reaches the file itself.
+    Status write(const void* data, std::size_t size) {
+        if (size < room_) {
+            std::memcpy(free_, data, size);
+            free_ += size;
+            room_ -= size;
+            return Status::ok();
+        }
+        return writeOut(data, size);
+    }
     virtual Status close() = 0;
     virtual std::uint64_t bytesWritten() const = 0;  // bytes accepted from the caller so far
+
+protected:
+    // Every write that does not fit the room (all of them while there is none).
+    virtual Status writeOut(const void* data, std::size_t size) = 0;
+
+    // Where the next small write goes and how many bytes fit there; the file sets both.
+    char* free_ = nullptr;
+    std::size_t room_ = 0;
 };
 
 // A remote file open for reading (RETR in progress). read() returns 0 only once the whole file has

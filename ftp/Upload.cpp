@@ -14,7 +14,24 @@ constexpr std::chrono::milliseconds kAfterAbort{2000};
 }
 
 Upload::Upload(UploadOwner& connection, Socket data, bool ascii)
-    : connection_(&connection), data_(std::move(data)), ascii_(ascii), buffer_(new char[kBufferSize]) {}
+    : connection_(&connection), data_(std::move(data)), ascii_(ascii), buffer_(new char[kBufferSize]) {
+    free_ = counted_ = buffer_.get();
+    offerRoom();
+}
+
+void Upload::settle() {
+    written_ += std::size_t(free_ - counted_);
+    counted_ = free_;
+}
+
+void Upload::offerRoom() {
+    room_ = ascii_ || outcome_ ? 0 : kBufferSize - used();
+}
+
+void Upload::end(Status outcome) {
+    outcome_ = std::move(outcome);
+    room_ = 0;
+}
 
 Upload::~Upload() {
     if (!outcome_) abort();
@@ -28,7 +45,7 @@ void Upload::finish() {
 void Upload::detach() {
     if (!outcome_) {
         data_.abortiveClose();
-        outcome_ = Status(Error{ErrorKind::Closed, "connection closed during the upload", {}});
+        end(Error{ErrorKind::Closed, "connection closed during the upload", {}});
     }
     connection_ = nullptr;
 }
@@ -36,7 +53,7 @@ void Upload::detach() {
 void Upload::abort() {
     // A reset (not an orderly end) so the server cannot take a cut-off file for a whole one.
     data_.abortiveClose();
-    outcome_ = Status(Error{ErrorKind::Cancelled, "upload abandoned", {}});
+    end(Error{ErrorKind::Cancelled, "upload abandoned", {}});
     if (connection_) {
         auto& control = connection_->control();
         auto bound = std::min(connection_->timeouts().reply, kAfterAbort);
@@ -55,7 +72,7 @@ Status Upload::failTransfer(Error error, bool askServer) {
     data_.abortiveClose();
     if (error.kind == ErrorKind::Cancelled) {
         abort();
-        outcome_ = Status(error);
+        end(error);
         return *outcome_;
     }
     // The server often drops the data socket because it refuses the file (quota, disk full):
@@ -66,7 +83,7 @@ Status Upload::failTransfer(Error error, bool askServer) {
         if (r && r.value().code / 100 != 2)
             error = Error{ErrorKind::Refused, "upload refused: " + r.value().text, r.value()};
     }
-    outcome_ = Status(error);
+    end(error);
     finish();
     return *outcome_;
 }
@@ -93,54 +110,54 @@ Status Upload::sendBytes(const char* data, std::size_t size) {
     return Status::ok();
 }
 
+// Callers settle() first: the bytes in the buffer are counted by then.
 Status Upload::flush() {
-    if (used_ == 0) return Status::ok();
-    Status s = sendBytes(buffer_.get(), used_);
-    used_ = 0;
+    if (used() == 0) return Status::ok();
+    Status s = sendBytes(buffer_.get(), used());
+    free_ = counted_ = buffer_.get();
     return s;
 }
 
-Status Upload::write(const void* data, std::size_t size) {
-    // The common case, a small binary block that fits, costs one copy and no call.
-    if (!ascii_ && !outcome_ && size <= kBufferSize - used_) {
-        std::memcpy(buffer_.get() + used_, data, size);
-        used_ += size;
-        written_ += size;
-        return used_ == kBufferSize ? flush() : Status::ok();
-    }
+Status Upload::writeOut(const void* data, std::size_t size) {
+    settle();
     if (outcome_) {
         if (*outcome_) return Error{ErrorKind::InvalidArgument, "file already closed", {}};
         return *outcome_;
     }
     const char* p = static_cast<const char*>(data);
-    if (!ascii_ && used_ == 0 && size >= kBufferSize) {  // large blocks need no staging
-        if (Status s = sendBytes(p, size); s.failed()) return s;
+    Status s = Status::ok();
+    if (!ascii_ && used() == 0 && size >= kBufferSize) {  // large blocks need no staging
+        s = sendBytes(p, size);
+        if (s.failed()) return s;
         written_ += size;
         return Status::ok();
     }
     for (std::size_t i = 0; i < size;) {
-        if (used_ + 2 > kBufferSize) {
-            if (Status s = flush(); s.failed()) return s;
+        if (used() + 2 > kBufferSize) {
+            if (s = flush(); s.failed()) return s;
         }
         if (!ascii_) {
-            std::size_t n = std::min(size - i, kBufferSize - used_);
-            std::memcpy(buffer_.get() + used_, p + i, n);
-            used_ += n;
+            std::size_t n = std::min(size - i, kBufferSize - used());
+            std::memcpy(free_, p + i, n);
+            free_ += n;
             i += n;
             continue;
         }
         // Local LF line ends become CRLF; a CRLF already there (even split across writes) stays.
-        if (p[i] == '\n' && !lastWasCr_) buffer_[used_++] = '\r';
-        buffer_[used_++] = p[i];
+        if (p[i] == '\n' && !lastWasCr_) *free_++ = '\r';
+        *free_++ = p[i];
         lastWasCr_ = p[i] == '\r';
         ++i;
     }
+    counted_ = free_;
     written_ += size;
-    if (used_ >= kBufferSize - 1) return flush();
-    return Status::ok();
+    if (used() >= kBufferSize - 1) s = flush();
+    offerRoom();
+    return s;
 }
 
 Status Upload::close() {
+    settle();
     if (outcome_) {
         if (*outcome_) return Error{ErrorKind::InvalidArgument, "file already closed", {}};
         return *outcome_;
@@ -153,11 +170,11 @@ Status Upload::close() {
                    connection_->control().fd());
     auto r = connection_->control().finalReply();
     if (r.failed()) {
-        outcome_ = Status(r.error());
+        end(r.error());
     } else if (r.value().code / 100 != 2) {
-        outcome_ = Status(Error{ErrorKind::Refused, "upload failed: " + r.value().text, r.value()});
+        end(Error{ErrorKind::Refused, "upload failed: " + r.value().text, r.value()});
     } else {
-        outcome_ = Status::ok();
+        end(Status::ok());
     }
     Status result = *outcome_;
     finish();

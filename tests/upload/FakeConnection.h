@@ -25,12 +25,6 @@ struct RemoteLog {
 class FakeRemoteFile : public ftp::RemoteFile {
 public:
     FakeRemoteFile(RemoteLog& log, std::size_t index) : log_(log), index_(index) {}
-    ftp::Status write(const void*, std::size_t size) override {
-        RemoteLog::File& f = log_.files[index_];
-        if (log_.keepWrites) f.writes.push_back(size);
-        f.bytes += size;
-        return {};
-    }
     ftp::Status close() override {
         RemoteLog::File& f = log_.files[index_];
         f.closed = true;
@@ -38,6 +32,15 @@ public:
         return {};
     }
     std::uint64_t bytesWritten() const override { return log_.files[index_].bytes; }
+
+protected:
+    // No room for small writes: every write is recorded.
+    ftp::Status writeOut(const void*, std::size_t size) override {
+        RemoteLog::File& f = log_.files[index_];
+        if (log_.keepWrites) f.writes.push_back(size);
+        f.bytes += size;
+        return {};
+    }
 
 private:
     RemoteLog& log_;
