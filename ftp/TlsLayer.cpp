@@ -152,16 +152,20 @@ bool hasHashedCertificates(const char* dir) {
     return found;
 }
 
-// The system's authorities as OpenSSL's defaults name them, but cheaper: a hashed directory is
-// read one certificate at a time, when verification asks for an issuer, where the bundle file
-// would be parsed whole (some 140 certificates) at every connection. The bundle is still read
-// when the user names one (SSL_CERT_FILE) or when the system has no hashed directory.
+// The system's authorities as OpenSSL's defaults name them, but cheaper: the system's hashed
+// directory is read one certificate at a time, when verification asks for an issuer, where its
+// twin, the bundle file, would be parsed whole (some 140 certificates) at every connection.
+// Directories the user adds (SSL_CERT_DIR) are read the same way, besides the system's. The
+// bundle is still read when the user names one (SSL_CERT_FILE) or when the system keeps no
+// hashed directory.
 void useSystemAuthorities(SSL_CTX* ctx) {
-    const char* envDir = std::getenv(X509_get_default_cert_dir_env());
-    const char* dir = envDir ? envDir : X509_get_default_cert_dir();
+    const char* systemDir = X509_get_default_cert_dir();
     bool loaded = false;
-    if (!std::getenv(X509_get_default_cert_file_env()) && hasHashedCertificates(dir))
-        loaded = SSL_CTX_load_verify_dir(ctx, dir) == 1;
+    if (!std::getenv(X509_get_default_cert_file_env()) && hasHashedCertificates(systemDir)) {
+        loaded = SSL_CTX_load_verify_dir(ctx, systemDir) == 1;
+        if (const char* userDirs = std::getenv(X509_get_default_cert_dir_env()))
+            loaded = loaded && SSL_CTX_load_verify_dir(ctx, userDirs) == 1;  // a ':'-separated list
+    }
     if (!loaded && SSL_CTX_set_default_verify_paths(ctx) != 1) ERR_clear_error();
 }
 
