@@ -151,7 +151,7 @@ Status FtpConnection::finishDataTls(Socket& data) {
         if (done.failed()) return dataError(done.error());
     }
     // The data connection must be the same server as the control one.
-    if (data.tls()->peerCertificate().sha256 != controlSha256_)
+    if (data.tls()->peerSha256() != controlSha256_)
         return tlsError("data connection presented a different certificate");
     return Status::ok();
 }

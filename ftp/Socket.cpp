@@ -207,7 +207,7 @@ Result<Socket> Socket::connect(const std::vector<SocketAddress>& addresses, cons
 Status Socket::sendAll(const char* data, std::size_t size, const Waiter& waiter,
                        std::chrono::milliseconds timeout) {
     while (size > 0) {
-        ssize_t n = tls_ ? sendNow(data, size) : ::send(fd_, data, size, MSG_NOSIGNAL);
+        const long n = sendNow(data, size);
         if (n > 0) {
             data += n;
             size -= static_cast<std::size_t>(n);
@@ -228,7 +228,7 @@ Status Socket::sendAll(const char* data, std::size_t size, const Waiter& waiter,
 Result<std::size_t> Socket::receive(char* buffer, std::size_t capacity, const Waiter& waiter,
                                     std::chrono::milliseconds timeout) {
     for (;;) {
-        ssize_t n = tls_ ? receiveNow(buffer, capacity) : ::recv(fd_, buffer, capacity, 0);
+        const long n = receiveNow(buffer, capacity);
         if (n >= 0) return static_cast<std::size_t>(n);
         if (errno == EINTR) continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK) {

@@ -53,6 +53,19 @@ std::string timeText(const ASN1_TIME* t) {
     return buf;
 }
 
+std::string sha256Hex(X509* cert) {
+    std::string text;
+    unsigned char md[EVP_MAX_MD_SIZE];
+    unsigned int len = 0;
+    if (X509_digest(cert, EVP_sha256(), md, &len) != 1) return text;
+    static const char* hex = "0123456789abcdef";
+    for (unsigned i = 0; i < len; ++i) {
+        text += hex[md[i] >> 4];
+        text += hex[md[i] & 15];
+    }
+    return text;
+}
+
 bool isAddress(const std::string& host) {
     unsigned char buf[16];
     return inet_pton(AF_INET, host.c_str(), buf) == 1 || inet_pton(AF_INET6, host.c_str(), buf) == 1;
@@ -300,19 +313,16 @@ CertificateInfo TlsLayer::peerCertificate() const {
     info.issuer = nameText(X509_get_issuer_name(cert));
     info.notBefore = timeText(X509_get0_notBefore(cert));
     info.notAfter = timeText(X509_get0_notAfter(cert));
-    unsigned char md[EVP_MAX_MD_SIZE];
-    unsigned int len = 0;
-    if (X509_digest(cert, EVP_sha256(), md, &len) == 1) {
-        static const char* hex = "0123456789abcdef";
-        for (unsigned i = 0; i < len; ++i) {
-            info.sha256 += hex[md[i] >> 4];
-            info.sha256 += hex[md[i] & 15];
-        }
-    }
+    info.sha256 = sha256Hex(cert);
     const long result = SSL_get_verify_result(ssl_);
     info.verifyError = static_cast<int>(result);
     if (result != X509_V_OK) info.reason = X509_verify_cert_error_string(result);
     return info;
+}
+
+std::string TlsLayer::peerSha256() const {
+    X509* cert = SSL_get0_peer_certificate(ssl_);
+    return cert ? sha256Hex(cert) : std::string();
 }
 
 TlsStatus TlsLayer::status() const {

@@ -59,6 +59,7 @@ public:
     void expectTicket(std::shared_ptr<TicketHabit> habit) { habit_ = std::move(habit); }
 
     CertificateInfo peerCertificate() const;  // empty sha256 when the peer sent none
+    std::string peerSha256() const;           // the fingerprint alone, as above
     TlsStatus status() const;
 
 private:
