@@ -3,6 +3,7 @@
 // window's 100 bytes by default), the remainder last, with the percentage and a chance to yield
 // between blocks.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "Connection.h"
@@ -14,7 +15,8 @@ namespace ftp {
 // What the caller hears while the blocks go out. The defaults do nothing.
 class UploadSink {
 public:
-    // Every kYieldStride blocks: the window lets its event loop run here.
+    // After the first block, then every kYieldBytes or so: the window lets its event loop run
+    // here, pelicano-ftp shows its progress.
     virtual void yield() {}
     // After each block: true stops the upload.
     virtual bool cancelled() { return false; }
@@ -25,10 +27,11 @@ protected:
     ~UploadSink() = default;
 };
 
-// A pass of the caller's event loop per block would cost more than the block; the yield itself
-// is time-sliced, so reading its clock every 12.8 KB is enough (a hundredth of a millisecond
-// at memory speed; on a slower network the wait for room to send yields on its own).
-inline constexpr std::uint64_t kYieldStride = 128;
+// A pass of the caller's event loop per 100-byte block would cost more than the block; the
+// yield itself is time-sliced, so reading its clock every 12.8 KB is enough (a hundredth of a
+// millisecond at memory speed; on a slower network the wait for room to send yields on its
+// own). Larger blocks yield after each one.
+inline constexpr std::uint64_t kYieldBytes = 12800;
 
 Error unreadableSource(const FileReader& source);
 
@@ -44,11 +47,16 @@ template <class Sink>
     const uploadmath::Plan plan = uploadmath::plan(size, block);
     std::uint64_t sent = 0;
     std::uint64_t nextChange = 0;  // the first block always reports its percentage
+    const std::uint64_t stride = std::max<std::uint64_t>(1, kYieldBytes / block);
+    std::uint64_t untilYield = 1;  // a countdown: no division per block
     for (std::uint64_t j = 0; j < plan.fullBlocks; ++j) {
         const char* data = source.next(block);
         if (!data) return unreadableSource(source);
         if (Status s = file.write(data, block); s.failed()) return s;
-        if (j % kYieldStride == 0) sink.yield();
+        if (--untilYield == 0) {
+            untilYield = stride;
+            sink.yield();
+        }
         if (sink.cancelled()) return Error{ErrorKind::Cancelled, "upload cancelled", {}};
         sent += block;
         if (sent >= nextChange) {

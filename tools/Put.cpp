@@ -27,7 +27,7 @@ public:
         auto now = std::chrono::steady_clock::now();
         if (!final && now - last_ < std::chrono::milliseconds(200)) return;
         last_ = now;
-        const unsigned pct = total_ ? static_cast<unsigned>(done * 100 / total_) : 100;
+        const unsigned pct = total_ ? unsigned(uploadmath::percentage(done, total_)) : 100;
         std::fprintf(stderr, "\r%s: %3u%% (%llu/%llu bytes)", name_.c_str(), pct, static_cast<unsigned long long>(done),
                      static_cast<unsigned long long>(total_));
         if (final) std::fputc('\n', stderr);
