@@ -12,6 +12,7 @@
 #include "CertificateText.h"
 #include "CertificateView.h"
 #include "core/Look.h"
+#include "core/VisibleText.h"
 
 namespace {
 QLabel* paragraph(const QString& text, const QFont& font, QWidget* parent) {
@@ -56,7 +57,7 @@ void CertificateWindow::build(const ftp::TrustQuestion& question) {
 
     auto* grid = new QGridLayout;
     const QString port = question.port ? QStringLiteral(":%1").arg(question.port) : QString();
-    certview::addRow(grid, QStringLiteral("Servidor:"), QString::fromStdString(question.host) + port);
+    certview::addRow(grid, QStringLiteral("Servidor:"), visibletext::decode(question.host) + port);
     certview::addRow(grid, QStringLiteral("Motivo:"), certtext::reason(question.certificate.verifyError))
         ->setObjectName(QStringLiteral("reason"));
     certview::addCertificateRows(grid, question.certificate);

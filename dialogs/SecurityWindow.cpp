@@ -19,6 +19,7 @@
 #include "core/Look.h"
 #include "core/SettingsStore.h"
 #include "core/TlsSetting.h"
+#include "core/VisibleText.h"
 #include "ftp/TrustStore.h"
 
 namespace {
@@ -142,8 +143,8 @@ void SecurityWindow::showConnection(bool connected, const std::optional<ftp::Tls
         grid->addWidget(text, 0, 0, 1, 2);
         return;
     }
-    certview::addRow(grid, QStringLiteral("Protocolo:"), QString::fromStdString(status->protocol));
-    certview::addRow(grid, QStringLiteral("Cifrado:"), QString::fromStdString(status->cipher));
+    certview::addRow(grid, QStringLiteral("Protocolo:"), visibletext::decode(status->protocol));
+    certview::addRow(grid, QStringLiteral("Cifrado:"), visibletext::decode(status->cipher));
     certview::addCertificateRows(grid, status->certificate);
 }
 
@@ -152,9 +153,10 @@ void SecurityWindow::listRemembered() {
     ftp::TrustStore trust(trustStorePath_);
     (void)trust.load();  // an unreadable file lists nothing
     for (const ftp::RememberedCertificate& c : trust.list()) {
-        const QString host = QString::fromStdString(c.host);
+        const QString host = QString::fromStdString(c.host);  // the key "Olvidar" hands back
         const bool v6 = host.contains(QLatin1Char(':'));
-        const QString where = (v6 ? QStringLiteral("[%1]:%2") : QStringLiteral("%1:%2")).arg(host).arg(c.port);
+        const QString where =
+            (v6 ? QStringLiteral("[%1]:%2") : QStringLiteral("%1:%2")).arg(visibletext::decode(c.host)).arg(c.port);
         const QString digits = QString::fromStdString(c.sha256).toUpper();
         auto* item = new QListWidgetItem(QStringLiteral("%1   SHA-256 %2…").arg(where, digits.left(16)), remembered_);
         item->setToolTip(certtext::fingerprint(c.sha256));

@@ -8,8 +8,8 @@
 
 namespace remote {
 
-// UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise (every byte then shows as something).
-// Control characters show as visible marks, never as layout (a tab, a line break, an escape).
+// UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise, with controls shown as visible marks
+// (visibletext::decode).
 QString displayName(const std::string& bytes);
 // A tooltip that shows `text` as it is, even when it looks like markup ("<b>x").
 QString plainTip(const QString& text);

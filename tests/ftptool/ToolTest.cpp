@@ -64,6 +64,11 @@ TEST(ToolArguments, NamesArePrintedWithInvalidBytesEscaped) {
     // Control characters reach the terminal only in a visible form.
     EXPECT_EQ(printableName("a\x1b[2Jb\tc"), "a\\x1b[2Jb\\tc");
     EXPECT_EQ(printableName("\x07\x7f\xc2\x9b\xc2\xa0"), "\\x07\\x7f\\xc2\\x9b\xc2\xa0") << "BEL, DEL, C1 CSI; NBSP stays";
+    EXPECT_EQ(printableName("rlo\xe2\x80\xaetxt.exe a\xe2\x80\xa8"
+                            "b\xe2\x81\xa6\xd8\x9c\xe2\x80\x8f"),
+              "rlo\\xe2\\x80\\xaetxt.exe a\\xe2\\x80\\xa8"
+              "b\\xe2\\x81\\xa6\\xd8\\x9c\\xe2\\x80\\x8f")
+        << "RLO, LINE SEPARATOR, LRI, ALM, RLM";
 }
 
 TEST(ToolTargets, UrlsOptionsAndNetrc) {

@@ -158,6 +158,9 @@ TEST(RemoteNameTest, DisplayFallsBackToLatin1AndTypedNamesAreUtf8) {
     EXPECT_EQ(displayName("a\tb\nc\x1b[2J\x7f"), QStringLiteral("a\u2409b\u240Ac\u241B[2J\u2421"));
     EXPECT_EQ(displayName("x\xc2\x9b\xe2\x80\xa8y"), QStringLiteral("x\uFFFD\uFFFDy"));
     EXPECT_EQ(displayName("\x9b"), QStringLiteral("\uFFFD"));  // C1 as a Latin-1 byte
+    // Bidirectional controls would reorder the name: "rlo<RLO>txt.exe" would read "rloexe.txt".
+    EXPECT_EQ(displayName("rlo\xe2\x80\xaetxt.exe\xe2\x81\xa6\xd8\x9c\xe2\x80\x8e\xe2\x80\xa9"),
+              QStringLiteral("rlo\uFFFDtxt.exe\uFFFD\uFFFD\uFFFD\uFFFD"));
     EXPECT_EQ(typedName(QStringLiteral("año")), "a\xc3\xb1o");
     EXPECT_EQ(trimSpaces(QStringLiteral("  nueva carpeta  ")), QStringLiteral("nueva carpeta"));
     EXPECT_EQ(trimSpaces(QStringLiteral("\tx ")), QStringLiteral("\tx"));  // only spaces go
