@@ -10,11 +10,12 @@ class QLabel;
 
 namespace certview {
 
-// A caption and its value on the next free row; returns the value label.
+// A caption and its value on the next free row; returns the value label. A value too long for a
+// few lines is shortened in the middle.
 QLabel* addRow(QGridLayout* grid, const QString& caption, const QString& value);
 // A fingerprint row: fixed-pitch digits on the dark box of the program's input fields.
 QLabel* addFingerprintRow(QGridLayout* grid, const QString& caption, const std::string& sha256);
-// Holder, issuer, validity and fingerprint.
+// Holder, issuer, validity and fingerprint; the names as visibletext::decode shows them.
 void addCertificateRows(QGridLayout* grid, const ftp::CertificateInfo& certificate);
 
 }  // namespace certview

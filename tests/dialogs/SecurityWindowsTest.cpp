@@ -1,8 +1,10 @@
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -69,6 +71,22 @@ ftp::TrustQuestion question(bool changed) {
     return q;
 }
 
+// What a screen reader is told of each caption/value row: the value's accessible name under the
+// name of the label it is labelled by. A caption heard twice (its value named after it) fails.
+QMap<QString, QString> spokenRows(const QWidget& window) {
+    QMap<QString, QString> rows;
+    QStringList names;
+    for (QLabel* l : window.findChildren<QLabel*>()) {
+        QAccessibleInterface* value = QAccessible::queryAccessibleInterface(l);
+        names << value->text(QAccessible::Name);
+        for (const auto& [label, relation] : value->relations(QAccessible::Label))
+            if (qobject_cast<QLabel*>(label->object()))
+                rows.insert(label->text(QAccessible::Name), value->text(QAccessible::Name));
+    }
+    for (const QString& caption : rows.keys()) EXPECT_EQ(names.count(caption), 1) << caption.toStdString();
+    return rows;
+}
+
 struct AnswerRow {
     const char* press;  // a button's name, or "escape"
     bool changed;
@@ -80,10 +98,10 @@ TEST_P(CertificateWindowTest, ShowsTheCertificateAndReturnsTheButtonPressed) {
     const AnswerRow& row = GetParam();
     CertificateWindow window(question(row.changed));
     bool cancelIsDefault = false;
-    QStringList texts;
+    QMap<QString, QString> rows;
     QTimer::singleShot(0, &window, [&] {
         cancelIsDefault = window.findChild<QPushButton*>(QStringLiteral("cancel"))->isDefault();
-        for (const QLabel* l : window.findChildren<QLabel*>()) texts << l->text();
+        rows = spokenRows(window);
         if (qstrcmp(row.press, "escape") == 0)
             QTest::keyClick(&window, Qt::Key_Escape);
         else
@@ -92,10 +110,17 @@ TEST_P(CertificateWindowTest, ShowsTheCertificateAndReturnsTheButtonPressed) {
     EXPECT_EQ(window.ask(), row.answer);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Certificado del servidor"));
     EXPECT_TRUE(cancelIsDefault);
-    EXPECT_TRUE(texts.contains(QStringLiteral("ftp.example.test:21")));
-    EXPECT_TRUE(texts.contains(certtext::reason(X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT)));
-    EXPECT_TRUE(texts.contains(certtext::fingerprint(kSha)));
-    EXPECT_EQ(texts.contains(certtext::fingerprint(kOldSha)), row.changed);
+    const QMap<QString, QString> expected{
+        {QStringLiteral("Servidor:"), QStringLiteral("ftp.example.test:21")},
+        {QStringLiteral("Motivo:"), certtext::reason(X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT)},
+        {QStringLiteral("Titular:"), QStringLiteral("CN=ftp.example.test")},
+        {QStringLiteral("Emisor:"), QStringLiteral("CN=ftp.example.test")},
+        {QStringLiteral("Validez:"), QStringLiteral("del 2026-01-01 00:00:00 UTC al 2027-01-01 00:00:00 UTC")},
+        {QStringLiteral("Huella SHA-256:"), certtext::fingerprint(kSha)}};
+    for (auto it = expected.begin(); it != expected.end(); ++it)
+        EXPECT_EQ(rows.value(it.key()), it.value()) << it.key().toStdString();
+    EXPECT_EQ(rows.value(QStringLiteral("Huella recordada:")),
+              row.changed ? certtext::fingerprint(kOldSha) : QString());
     EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("warning")) != nullptr, row.changed);
 }
 INSTANTIATE_TEST_SUITE_P(Buttons, CertificateWindowTest,
@@ -147,11 +172,42 @@ TEST_F(SecurityWindowTest, ShowsTheConnectionsProtection) {
     window.load(true, std::nullopt);
     EXPECT_TRUE(labels().filter(QStringLiteral("no está cifrada")).size() == 1);
     window.load(true, ftp::TlsStatus{"TLSv1.3", "TLS_AES_256_GCM_SHA384", question(false).certificate});
-    for (const QString& shown : {QStringLiteral("TLSv1.3"), QStringLiteral("TLS_AES_256_GCM_SHA384"),
-                                 QStringLiteral("CN=ftp.example.test"), certtext::fingerprint(kSha),
-                                 QStringLiteral("del 2026-01-01 00:00:00 UTC al 2027-01-01 00:00:00 UTC")})
-        EXPECT_TRUE(labels().contains(shown)) << shown.toStdString();
+    const QMap<QString, QString> rows = spokenRows(window);
+    EXPECT_EQ(rows.value(QStringLiteral("Protocolo:")), QStringLiteral("TLSv1.3"));
+    EXPECT_EQ(rows.value(QStringLiteral("Cifrado:")), QStringLiteral("TLS_AES_256_GCM_SHA384"));
+    EXPECT_EQ(rows.value(QStringLiteral("Titular:")), QStringLiteral("CN=ftp.example.test"));
+    EXPECT_EQ(rows.value(QStringLiteral("Huella SHA-256:")), certtext::fingerprint(kSha));
     EXPECT_TRUE(labels().filter(QStringLiteral("ninguna conexión")).isEmpty());
+}
+
+// A hostile server's names: huge, and with a right-to-left override and a line separator that
+// would make "moc.knab" read "bank.com" on a line of its own.
+TEST_F(SecurityWindowTest, HugeNamesLeaveBothWindowsOnTheScreenWithTheirControlsVisible) {
+    std::string huge;
+    for (int i = 0; i < 300; ++i) huge += "OU=unidad " + std::to_string(i) + ", ";
+    ftp::TrustQuestion q = question(true);
+    q.host = huge;
+    q.certificate.issuer = huge;
+    q.certificate.subject = huge +
+                            "CN=\xe2\x80\xae"
+                            "moc.knab\xe2\x80\xa8x";
+    CertificateWindow certificate(q);
+    QRect screen, shown;
+    QString subject;
+    QTimer::singleShot(0, &certificate, [&] {
+        screen = certificate.screen()->availableGeometry();
+        shown = certificate.frameGeometry();
+        subject = spokenRows(certificate).value(QStringLiteral("Titular:"));
+        certificate.reject();
+    });
+    certificate.ask();
+    EXPECT_TRUE(screen.contains(shown)) << shown.height() << " px high on " << screen.height();
+    EXPECT_TRUE(subject.startsWith(QStringLiteral("OU=unidad 0, "))) << subject.toStdString();
+    EXPECT_TRUE(subject.endsWith(QStringLiteral("CN=\uFFFDmoc.knab\uFFFDx"))) << subject.toStdString();
+
+    window.load(true, ftp::TlsStatus{"TLSv1.3", "TLS_AES_256_GCM_SHA384", q.certificate});
+    window.adjustSize();
+    EXPECT_LE(window.height(), screen.height());
 }
 
 TEST_F(SecurityWindowTest, ForgetRemovesTheSelectedCertificateFromTheFile) {
