@@ -1,6 +1,7 @@
 #include "SessionEndWatcher.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <array>
@@ -65,8 +66,19 @@ void SessionEndWatcher::signalArrived() {
 }
 
 void SessionEndWatcher::closeWindow() {
+    cancelModalWindows();
     // A window open over it (a modal box) must not keep the program alive once it has closed.
     if (window_ && window_->isVisible() && window_->close()) QCoreApplication::quit();
+}
+
+void SessionEndWatcher::cancelModalWindows() {
+    // A question left open would hold a call in flight, and with it the close, until answered: a
+    // certificate question answered after the logout would still send the password. Each is
+    // answered as its Cancel would; its call returns once the event loop is back in its exec().
+    while (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        dialog->reject();
+        if (dialog->isVisible()) break;  // one that refuses to go is left to the quit
+    }
 }
 
 void SessionEndWatcher::commitData([[maybe_unused]] QSessionManager& manager) {

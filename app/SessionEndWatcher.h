@@ -1,8 +1,8 @@
 #pragma once
 // Ends the run through the main window's normal close when the session ends without the window
 // being closed: SIGINT, SIGTERM or SIGHUP, the desktop session saving its state before a
-// logout, or the application being told to quit. The signal handler only wakes the event loop;
-// everything else runs there.
+// logout, or the application being told to quit. Open modal windows (a certificate question) are
+// cancelled first. The signal handler only wakes the event loop; everything else runs there.
 
 #include <QObject>
 #include <QPointer>
@@ -23,6 +23,7 @@ public:
 private:
     void signalArrived();
     void closeWindow();
+    void cancelModalWindows();
     void commitData(QSessionManager& manager);
 
     QPointer<QWidget> window_;

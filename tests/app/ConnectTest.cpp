@@ -1,11 +1,17 @@
+#include <QApplication>
 #include <QFile>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <optional>
 
+#include <csignal>
+#include <unistd.h>
+
 #include "F1Fixture.h"
 #include "FakeConnection.h"
+#include "app/SessionEndWatcher.h"
+#include "dialogs/CertificateWindow.h"
 #include "ftp/TrustStore.h"
 #include "remote/RemoteView.h"
 #include <QListWidget>
@@ -208,6 +214,35 @@ INSTANTIATE_TEST_SUITE_P(
                       TrustRow{"require", ftp::TlsMode::Require, ftp::TrustAnswer::ThisTime, true},
                       TrustRow{"implicit", ftp::TlsMode::Implicit, ftp::TrustAnswer::Always, true},
                       TrustRow{"nonsense", ftp::TlsMode::Auto, ftp::TrustAnswer::ThisTime, true}));
+
+// A logout (SIGTERM) while "Certificado del servidor" is open answers it "Cancelar" and closes
+// the window; a late "Conectar esta vez" finds nothing left to answer.
+TEST_F(ConnectTest, AnEndingSessionCancelsTheCertificateQuestion) {
+    static QtDialogs realDialogs(&CertificateWindow::askFor);  // outlives the window
+    w = std::make_unique<F1>(*store, session, realDialogs);
+    QDir().mkpath(desktop());
+    w->setDesktopFolder(desktop());
+    w->Form_Load();
+    SessionEndWatcher watcher(*w, {});
+    std::optional<ftp::TrustAnswer> answer;
+    w->setConnector([&](ftp::Session&, const std::string& h, std::uint16_t p, const std::string&, const std::string&,
+                        const ftp::TlsOptions& t) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
+        answer = t.prompt(ftp::TrustQuestion{h, p, {}, {}});
+        if (*answer == ftp::TrustAnswer::Cancel) return ftp::Error{ftp::ErrorKind::Certificate, "not trusted", {}};
+        return std::unique_ptr<ftp::Connection>(std::make_unique<FakeConnection>());
+    });
+    QTimer::singleShot(300, [] { ::kill(::getpid(), SIGTERM); });
+    QTimer::singleShot(1500, [] {
+        if (auto* q = qobject_cast<CertificateWindow*>(QApplication::activeModalWidget()))
+            q->findChild<QPushButton*>(QStringLiteral("thisTime"))->click();
+    });
+    fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("pw"));
+    w->cmdconectar_Click();
+    EXPECT_EQ(answer, ftp::TrustAnswer::Cancel);
+    EXPECT_FALSE(w->connected());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !w->isVisible(); }, 2000));
+    EXPECT_FALSE(session.hSesion);
+}
 
 TEST_F(ConnectTest, KnownHostWithAnotherUserKeepsTheStoredUser) {
     storeHost(1, QStringLiteral("h.test"), QStringLiteral("ana"));
