@@ -3,37 +3,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <sys/stat.h>
+
+#include "ftp/SaveTarget.h"
 
 namespace writetarget {
 
-namespace {
-
-bool isRegularFile(const QString& path) {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool exists(const QString& path) {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
-}
-
-}  // namespace
-
+// The rule is the engine's, which saves its own file the same way.
 Target resolve(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isSymLink()) {
-        if (!exists(path) || isRegularFile(path)) return {path, {}};
-        return {path, path + QStringLiteral(" is not a regular file; nothing was written")};
-    }
-    const QString target = info.canonicalFilePath();  // empty when the link leads nowhere
-    if (target.isEmpty())
-        return {path, path + QStringLiteral(" is a link to a file that does not exist; nothing was written")};
-    if (!isRegularFile(target))
-        return {path, path + QStringLiteral(" is a link to ") + target +
-                          QStringLiteral(", which is not a regular file; nothing was written")};
-    return {target, {}};
+    const ftp::SaveTarget target = ftp::saveTarget(QFile::encodeName(path).toStdString());
+    return {QFile::decodeName(target.path.c_str()), QFile::decodeName(target.refusal.c_str())};
 }
 
 bool makePrivateFolder(const QString& folder) {

@@ -1,7 +1,6 @@
 #pragma once
-// Where writing a file may land. Users keep dotfiles as links to files elsewhere and expect a
-// save to go through the link; a link to anything but a regular file (a device, a pipe, a
-// folder, nothing at all) is refused, so a save never replaces or feeds such a thing.
+// Where writing a file may land, for the windows' files: ftp::saveTarget's rule in Qt's types
+// (a link is written through to a regular file; anything else that is not one is refused).
 
 #include <QString>
 

@@ -30,6 +30,8 @@ enum class ErrorKind {
     Cancelled,        // the caller's wait hook asked to stop
     Tls,              // TLS failed or was refused (handshake, AUTH refused, downgrade, data TLS)
     Certificate,      // the server's certificate did not verify and was not trusted
+    Downgrade,        // the server refused TLS although it used TLS before; nothing was sent
+    TrustStore,       // the file of trusted certificates cannot be read or written
 };
 
 struct Error {

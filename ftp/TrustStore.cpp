@@ -5,13 +5,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "SaveTarget.h"
 #include "Tls.h"
 
 namespace ftp {
@@ -47,8 +47,51 @@ bool splitKey(const std::string& key, std::string& host, std::uint16_t& port) {
     return !host.empty();
 }
 
+Error storeError(const std::string& message) { return Error{ErrorKind::TrustStore, message, {}}; }
+
 Error ioError(const std::string& what, const std::string& path) {
-    return Error{ErrorKind::LocalIO, what + " " + path + ": " + std::strerror(errno), {}};
+    return storeError(what + " " + path + ": " + std::strerror(errno));
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Checked before a byte is read: a pipe or a device in the file's place must neither hang us nor
+// fill memory, and a file others can change may hold certificates they chose.
+Result<std::string> readPrivateFile(const std::string& path) {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) return errno == ENOENT ? Result<std::string>(std::string()) : ioError("cannot read", path);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return ioError("cannot read", path);
+    if (!S_ISREG(st.st_mode)) return storeError(path + " is not a regular file");
+    if (st.st_mode & (S_IWGRP | S_IWOTH))
+        return storeError(path + " can be changed by others; make it private with chmod 600");
+    const std::string tooLarge = path + " is larger than " + std::to_string(TrustStore::kMaxBytes >> 20) + " MiB";
+    if (std::uint64_t(st.st_size) > TrustStore::kMaxBytes) return storeError(tooLarge);
+    std::string text(std::size_t(st.st_size) + 1, '\0');
+    std::size_t got = 0;
+    for (;;) {  // a file that grows while we read stops at the cap too
+        if (got == text.size()) text.resize(std::min(text.size() * 2, TrustStore::kMaxBytes + 1));
+        const ssize_t n = ::read(fd.get(), text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return ioError("cannot read", path);
+        if (n == 0) break;
+        got += std::size_t(n);
+        if (got > TrustStore::kMaxBytes) return storeError(tooLarge);
+    }
+    text.resize(got);
+    return text;
 }
 
 Status makeFolders(const std::string& path) {
@@ -76,10 +119,11 @@ std::string TrustStore::defaultPath() {
 Status TrustStore::load() {
     certificates_.clear();
     tlsHosts_.clear();
-    std::ifstream in(path_);
-    if (!in) return errno == ENOENT ? Status::ok() : Status(ioError("cannot read", path_));
+    auto text = readPrivateFile(path_);
+    if (text.failed()) return text.error();
+    std::istringstream lines(std::move(text).value());
     std::string line;
-    while (std::getline(in, line)) {
+    while (std::getline(lines, line)) {
         std::istringstream words(line);
         std::string kind, key, value, extra;
         words >> kind >> key >> value >> extra;
@@ -95,17 +139,20 @@ Status TrustStore::load() {
 
 Status TrustStore::save() const {
     if (Status s = makeFolders(path_); s.failed()) return s;
+    const SaveTarget target = saveTarget(path_);
+    if (!target.allowed()) return storeError(target.refusal);
+    const std::string& file = target.path;
     std::string text = "# Pelicano: trusted server certificates (SHA-256) and hosts that used TLS\n";
     for (const auto& c : list()) text += "certificate " + keyOf(c.host, c.port) + " " + c.sha256 + "\n";
     for (const auto& key : tlsHosts_) text += "tls " + key + "\n";
-    const std::string temp = path_ + ".tmp" + std::to_string(::getpid());
+    const std::string temp = file + ".tmp" + std::to_string(::getpid());
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return ioError("cannot write", temp);
     bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), path_.c_str()) != 0) {
-        Error e = ioError("cannot write", path_);
+    if (!ok || ::rename(temp.c_str(), file.c_str()) != 0) {
+        Error e = ioError("cannot write", file);
         ::unlink(temp.c_str());
         return e;
     }
@@ -113,28 +160,23 @@ Status TrustStore::save() const {
 }
 
 std::optional<std::string> TrustStore::lookup(const std::string& host, std::uint16_t port) const {
-    const std::string h = normalHost(host);
-    for (const auto& c : certificates_)
-        if (c.host == h && c.port == port) return c.sha256;
-    return std::nullopt;
+    auto it = certificates_.find({normalHost(host), port});
+    if (it == certificates_.end()) return std::nullopt;
+    return it->second;
 }
 
 void TrustStore::remember(const std::string& host, std::uint16_t port, const std::string& sha256) {
-    forget(host, port);
-    certificates_.push_back({normalHost(host), port, sha256});
+    certificates_[{normalHost(host), port}] = sha256;
 }
 
 bool TrustStore::forget(const std::string& host, std::uint16_t port) {
-    const std::string h = normalHost(host);
-    auto n = std::erase_if(certificates_, [&](const auto& c) { return c.host == h && c.port == port; });
-    return n > 0;
+    return certificates_.erase({normalHost(host), port}) > 0;
 }
 
 std::vector<RememberedCertificate> TrustStore::list() const {
-    auto out = certificates_;
-    std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) {
-        return a.host != b.host ? a.host < b.host : a.port < b.port;
-    });
+    std::vector<RememberedCertificate> out;
+    out.reserve(certificates_.size());
+    for (const auto& [key, sha256] : certificates_) out.push_back({key.first, key.second, sha256});
     return out;
 }
 

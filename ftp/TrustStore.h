@@ -7,9 +7,12 @@
 //   tls HOST:PORT
 //
 // Hosts are kept lowercase; an IPv6 literal is written in brackets. save() writes a temporary
-// file and renames it over the old one, mode 0600. A missing file is an empty store.
+// file and renames it over the old one (through a link to a regular file), mode 0600. A missing
+// file is an empty store; anything else that is not a private regular file of at most kMaxBytes
+// is an ErrorKind::TrustStore error, never read.
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -27,13 +30,15 @@ struct RememberedCertificate {
 
 class TrustStore {
 public:
+    static constexpr std::size_t kMaxBytes = 32u * 1024 * 1024;
+
     explicit TrustStore(std::string path) : path_(std::move(path)) {}
 
     // $XDG_CONFIG_HOME/pelicano/known-certificates, ~/.config/... when unset.
     static std::string defaultPath();
 
     const std::string& path() const { return path_; }
-    Status load();        // replaces the contents; unreadable lines are skipped
+    Status load();        // replaces the contents; damaged lines are skipped
     Status save() const;  // creates the folder when needed
 
     std::optional<std::string> lookup(const std::string& host, std::uint16_t port) const;
@@ -46,7 +51,7 @@ public:
 
 private:
     std::string path_;
-    std::vector<RememberedCertificate> certificates_;
+    std::map<std::pair<std::string, std::uint16_t>, std::string> certificates_;  // sorted as list() wants
     std::set<std::string> tlsHosts_;  // "host:port" keys
 };
 

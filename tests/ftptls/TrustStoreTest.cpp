@@ -1,5 +1,6 @@
 // The remembered certificates file and the fingerprint spelling the command line accepts.
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -47,11 +48,72 @@ TEST(TrustStore, SkipsDamagedLines) {
     const std::string path = dir.path() + "/known";
     std::ofstream(path) << "certificate host:21 nothex\ncertificate host:0 " << kA << "\ngarbage\n"
                         << "certificate ok:21 " << kA << "\ntls ok:21 extra\n";
+    ::chmod(path.c_str(), 0600);
     ftp::TrustStore store(path);
     ASSERT_TRUE(store.load());
     ASSERT_EQ(store.list().size(), 1u);
     EXPECT_EQ(store.list()[0].host, "ok");
     EXPECT_FALSE(store.usedTls("ok", 21));
+}
+
+// Nothing is read from what is not a private regular file of sane size: a pipe would hang, a
+// device never end, a file others can write hold their certificates.
+TEST(TrustStore, RefusesToReadWhatItCannotTrust) {
+    testsupport::TempDir dir;
+    const std::string fifo = dir.file("fifo"), open = dir.file("open"), large = dir.file("large");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    testsupport::writeFile(open, "tls h:21\n");
+    ::chmod(open.c_str(), 0666);
+    testsupport::writeFile(large, "");
+    std::filesystem::resize_file(large, ftp::TrustStore::kMaxBytes + 1);
+    const std::pair<std::string, const char*> rows[] = {
+        {dir.path(), "not a regular file"}, {"/dev/zero", "not a regular file"},
+        {fifo, "not a regular file"},       {open, "chmod 600"},
+        {large, "larger than 32 MiB"},
+    };
+    for (const auto& [target, why] : rows) {
+        const std::string link = dir.file("known-certificates");
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(target, link);
+        ftp::TrustStore store(link);
+        ftp::Status s = store.load();
+        ASSERT_FALSE(s) << target;
+        EXPECT_EQ(s.error().kind, ftp::ErrorKind::TrustStore);
+        EXPECT_NE(s.error().message.find(why), std::string::npos) << s.error().message;
+    }
+}
+
+TEST(TrustStore, LoadsAHundredThousandLinesInLinearTime) {
+    testsupport::TempDir dir;
+    std::string text;
+    for (int i = 0; i < 100000; ++i) text += "certificate h" + std::to_string(i) + ".test:21 " + kA + "\n";
+    testsupport::writeFile(dir.file("known"), text);
+    ::chmod(dir.file("known").c_str(), 0600);
+    ftp::TrustStore store(dir.file("known"));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(store.load());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(store.list().size(), 100000u);
+}
+
+// As the settings are: a link to a regular file is written through; any other link is left alone.
+TEST(TrustStore, SavesThroughALinkToARegularFileOnly) {
+    testsupport::TempDir dir;
+    std::filesystem::create_directory(dir.file("real"));
+    const std::string link = dir.file("known-certificates"), target = dir.file("real/known");
+    testsupport::writeFile(target, "");
+    std::filesystem::create_symlink(target, link);
+    ftp::TrustStore store(link);
+    store.markUsedTls("h", 21);
+    ASSERT_TRUE(store.save());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_NE(testsupport::readFile(target).find("tls h:21"), std::string::npos);
+
+    std::filesystem::remove(target);
+    ftp::Status s = store.save();
+    ASSERT_FALSE(s);
+    EXPECT_EQ(s.error().kind, ftp::ErrorKind::TrustStore);
+    EXPECT_FALSE(testsupport::exists(target));
 }
 
 TEST(TrustStore, DefaultPathFollowsXdgConfigHome) {
