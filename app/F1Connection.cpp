@@ -1,6 +1,7 @@
 // The connection fields of the main window: connect, disconnect, and choosing a stored host.
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
@@ -22,6 +23,31 @@ void wipe(std::string& s) {
     volatile char* p = s.data();
     for (std::size_t i = 0; i < s.size(); ++i) p[i] = 0;
     s.clear();
+}
+
+// Most failures are the login's; those of the encryption or of the trusted certificates file
+// say so, since checking the user and the password would not help.
+QString failureText(ftp::ErrorKind kind) {
+    switch (kind) {
+    case ftp::ErrorKind::Downgrade:
+        return QStringLiteral(
+            "No se ha podido realizar la conexión: el servidor rechazó la conexión cifrada (TLS) "
+            "que usó antes, lo que puede ser un ataque. No se enviaron el usuario ni el login.");
+    case ftp::ErrorKind::TrustStore:
+        return QStringLiteral(
+                   "No se ha podido realizar la conexión: no se puede leer o guardar el archivo de "
+                   "certificados de confianza\n") +
+               QFile::decodeName(ftp::TrustStore::defaultPath().c_str()) +
+               QStringLiteral(
+                   "\nDebe ser un archivo común que solo usted pueda modificar, en una carpeta donde "
+                   "pueda escribir.");
+    case ftp::ErrorKind::Tls:
+        return QStringLiteral("No se ha podido establecer una conexión cifrada (TLS) con el servidor.");
+    default:
+        return QStringLiteral(
+            "No se ha podido realizar la conexión con el servidor, asegurese que el usuario "
+            "y el login sean los correctos");
+    }
 }
 
 }  // namespace
@@ -53,6 +79,7 @@ void F1::cmdconectar_Click() {
 
     session_.closeConnection();  // never replace the session under a connection made from it
     session_.openSession();
+    ftp::ErrorKind failure = ftp::ErrorKind::Refused;
     {
         BusyCursor busy;
         SessionState::Operation op(session_);
@@ -60,7 +87,11 @@ void F1::cmdconectar_Click() {
         auto result = connector_(*session_.hSesion, c_.lsthost->currentText().toStdString(), session_.Puerto,
                                  c_.Txtusuario->text().toStdString(), password, tlsOptions());
         wipe(password);
-        if (result) session_.hConexion = std::move(result).value();
+        if (result) {
+            session_.hConexion = std::move(result).value();
+        } else {
+            failure = result.error().kind;
+        }
     }
 
     if (!session_.hConexion && session_.givingUp()) {  // the user closed or disconnected meanwhile
@@ -68,10 +99,7 @@ void F1::cmdconectar_Click() {
         return;
     }
     if (!session_.hConexion) {
-        dialogs_.showError(
-            QStringLiteral("No se ha podido realizar la conexión con el servidor, asegurese que el usuario "
-                           "y el login sean los correctos"),
-            QStringLiteral("Error"));
+        dialogs_.showError(failureText(failure), QStringLiteral("Error"));
         c_.Txtlogin->setFocus();
         session_.closeSession();
         return;

@@ -34,6 +34,13 @@ Error during(Error e, const std::string& step, std::chrono::milliseconds wait) {
     return e;
 }
 
+// The hang-up only made us log in again; why that failed is what the caller must hear.
+Error afterHangUp(const Error& hangUp, Error e) {
+    const std::string why = hangUp.reply.code ? " (" + hangUp.reply.text + ")" : "";
+    e.message = "the server closed the connection" + why + " and logging in again failed: " + e.message;
+    return e;
+}
+
 }  // namespace
 
 bool isSafeArgument(const std::string& arg) {
@@ -175,8 +182,8 @@ auto FtpConnection::withRelogin(F&& fn) -> decltype(fn()) {
     auto r = fn();
     // The server hung up on an idle connection: log in again and repeat the command once.
     if (r.failed() && control_.serverHungUp() && r.error().kind != ErrorKind::Cancelled) {
-        Error first = r.error();
-        if (relogin().failed()) return first;
+        const Error first = r.error();
+        if (Status s = relogin(); s.failed()) return afterHangUp(first, s.error());
         r = fn();
     }
     return r;

@@ -100,6 +100,7 @@ private:
     std::unique_ptr<TlsClient> tlsClient_;
     std::string controlSha256_;  // the certificate data connections must present too
     bool protectedData_ = false;
+    bool usedTls_ = false;  // a login on this connection was encrypted: a later one must be too
 };
 
 // CR, LF or NUL in an argument would let it smuggle a second command.

@@ -45,11 +45,23 @@ Status FtpConnection::secureBeforeLogin() {
         control_.close();
         return tlsError("server refused TLS: " + reply.text, reply);
     }
-    TrustStore store(tls_.trustStorePath);
-    if (!tls_.trustStorePath.empty() && store.load() && store.usedTls(credentials_.host, credentials_.port)) {
+    // A fresh login after a hang-up must not go on in clear whatever the file says; a file that
+    // cannot be read cannot say the host never used TLS.
+    bool usedBefore = usedTls_;
+    if (!usedBefore && !tls_.trustStorePath.empty()) {
+        TrustStore store(tls_.trustStorePath);
+        if (Status s = store.load(); s.failed()) {
+            control_.close();
+            return s;
+        }
+        usedBefore = store.usedTls(credentials_.host, credentials_.port);
+    }
+    if (usedBefore) {
         control_.close();
-        return tlsError("server refused TLS although it used TLS before (possible downgrade attack): " + reply.text,
-                        reply);
+        return Error{ErrorKind::Downgrade,
+                     std::string("server refused TLS although it used TLS ") +
+                         (usedTls_ ? "on this connection" : "before") + " (possible downgrade attack): " + reply.text,
+                     reply};
     }
     return Status::ok();  // auto: plain FTP with a server that has no TLS
 }
@@ -81,6 +93,7 @@ Status FtpConnection::startTls() {
         return s;
     }
     controlSha256_ = certificate.sha256;
+    usedTls_ = true;
     return Status::ok();
 }
 
@@ -91,14 +104,16 @@ Status FtpConnection::checkCertificate(const CertificateInfo& certificate) {
     if (certificate.verifyError == 0) return Status::ok();
     if (!tls_.trustedSha256.empty() && tls_.trustedSha256 == certificate.sha256) return Status::ok();
     TrustStore store(tls_.trustStorePath);
-    if (!tls_.trustStorePath.empty()) (void)store.load();  // unreadable: nothing remembered
+    if (!tls_.trustStorePath.empty()) {
+        if (Status s = store.load(); s.failed()) return s;
+    }
     const std::string remembered = store.lookup(credentials_.host, credentials_.port).value_or("");
     if (remembered == certificate.sha256) return Status::ok();
 
     TrustQuestion question{credentials_.host, credentials_.port, certificate, remembered};
     const TrustAnswer answer = tls_.prompt ? tls_.prompt(question) : TrustAnswer::Cancel;
     if (answer == TrustAnswer::Always && !tls_.trustStorePath.empty()) {
-        (void)store.load();  // the file may have changed while the user thought
+        if (Status s = store.load(); s.failed()) return s;  // it may have changed while the user thought
         store.remember(credentials_.host, credentials_.port, certificate.sha256);
         if (Status s = store.save(); s.failed()) return s;
     }
@@ -122,12 +137,20 @@ Status FtpConnection::protectData() {
         }
     }
     protectedData_ = true;
-    if (!tls_.trustStorePath.empty()) {
-        TrustStore store(tls_.trustStorePath);
-        if (store.load() && !store.usedTls(credentials_.host, credentials_.port)) {
-            store.markUsedTls(credentials_.host, credentials_.port);
-            (void)store.save();  // losing this only weakens the downgrade check
-        }
+    if (tls_.trustStorePath.empty()) return Status::ok();
+    // Without this line a later run in mode auto would take a refusal of TLS for a server that
+    // never had it: a file that cannot keep it is an error, not a detail.
+    TrustStore store(tls_.trustStorePath);
+    Status s = store.load();
+    if (s && !store.usedTls(credentials_.host, credentials_.port)) {
+        store.markUsedTls(credentials_.host, credentials_.port);
+        s = store.save();
+    }
+    if (s.failed()) {
+        control_.close();
+        Error e = s.error();
+        e.message = "cannot record that " + credentials_.host + " uses TLS: " + e.message;
+        return e;
     }
     return Status::ok();
 }

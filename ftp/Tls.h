@@ -3,15 +3,18 @@
 //
 //   Connection::open(session, host, port, user, password, tls)
 //     tls.mode       Auto (ask AUTH TLS, go on in clear when refused, unless the host used TLS
-//                    before), Require (refused = error before USER/PASS), Off (plain FTP as
+//                    before or the store cannot tell), Require (refused = error before USER/PASS), Off (plain FTP as
 //                    always; the default of open()), Implicit (TLS from the first byte, port 990).
 //     tls.trustStorePath  the TrustStore file (TrustStore::defaultPath() for the program).
 //     tls.prompt     asked when the certificate does not verify, before anything is sent;
 //                    empty = Cancel. Always remembers the fingerprint in the store.
 //     tls.trustedSha256   accept exactly this certificate (64 lowercase hex) for this run.
 //   A certificate that is not trusted fails open() with ErrorKind::Certificate and
-//   Error::certificate set; a TLS failure of any other kind (handshake, refused AUTH under
-//   Require, downgrade, data connection, missing close_notify) is ErrorKind::Tls.
+//   Error::certificate set; a refusal of AUTH TLS by a host that used TLS before (on this
+//   connection or as the store says) is ErrorKind::Downgrade; a store that cannot be read or
+//   written when it is needed is ErrorKind::TrustStore; a TLS failure of any other kind
+//   (handshake, refused AUTH under Require, data connection, missing close_notify) is
+//   ErrorKind::Tls.
 //   Connection::tlsStatus() tells the protocol, cipher and certificate of an encrypted session.
 
 #include <cstdint>

@@ -6,7 +6,9 @@
 
 int fail(const std::string& command, const std::string& name, const ftp::Error& e) {
     std::string cause;
-    if (e.reply.code >= 400 && e.kind != ftp::ErrorKind::Tls) {  // only a failure reply is the cause; otherwise the engine says what happened
+    // Only a failure reply is the cause; otherwise (and when refusing TLS was the fault) the
+    // engine says what happened.
+    if (e.reply.code >= 400 && e.kind != ftp::ErrorKind::Tls && e.kind != ftp::ErrorKind::Downgrade) {
         cause = e.reply.text;  // starts with the code; one line per reply line
         for (char& c : cause)
             if (c == '\n' || c == '\r') c = ' ';

@@ -32,6 +32,7 @@ struct ScriptedConnector {
     std::function<void()> during;  // runs while "connecting", as a nested event would
     ftp::TlsOptions tls;
     bool untrustedCertificate = false;  // asks tls.prompt, as the engine does, before logging in
+    ftp::ErrorKind failure = ftp::ErrorKind::Refused;  // what a failing connect reports
 
     F1::Connector fn() {
         return [this](ftp::Session&, const std::string& h, std::uint16_t p, const std::string& u,
@@ -46,7 +47,7 @@ struct ScriptedConnector {
                     return ftp::Error{ftp::ErrorKind::Certificate, "certificate not trusted", {}, q.certificate};
             }
             if (during) during();
-            if (!succeed) return ftp::Error{ftp::ErrorKind::Refused, "530 Login incorrect", {}};
+            if (!succeed) return ftp::Error{failure, "530 Login incorrect", {}};
             return std::unique_ptr<ftp::Connection>(std::make_unique<FakeConnection>(destroyed));
         };
     }
@@ -152,6 +153,27 @@ TEST_F(ConnectTest, FailedConnectKeepsTheTextsAndClosesTheSession) {
     EXPECT_EQ(server.calls, 2);
     EXPECT_TRUE(w->connected());
     EXPECT_TRUE(session.hSesion && session.hConexion);
+}
+
+// Checking the user and the password would not help with these: each box says what happened.
+TEST_F(ConnectTest, EncryptionAndTrustedCertificatesFailuresAreToldAsSuch) {
+    loadWithServer();
+    server.succeed = false;
+    fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("secreto"));
+    const std::pair<ftp::ErrorKind, QString> rows[] = {
+        {ftp::ErrorKind::Downgrade, QStringLiteral("rechazó la conexión cifrada (TLS) que usó antes")},
+        {ftp::ErrorKind::TrustStore, QString::fromStdString(ftp::TrustStore::defaultPath())},
+        {ftp::ErrorKind::Tls, QStringLiteral("No se ha podido establecer una conexión cifrada (TLS)")},
+    };
+    for (const auto& [kind, said] : rows) {
+        server.failure = kind;
+        w->cmdconectar_Click();
+        ASSERT_FALSE(dialogs.boxes().isEmpty());
+        EXPECT_TRUE(dialogs.boxes().last().text.contains(said)) << dialogs.boxes().last().text.toStdString();
+        EXPECT_EQ(dialogs.boxes().last().style, Dialogs::Critical);
+    }
+    EXPECT_EQ(dialogs.boxes().size(), 3);
+    expectDisconnectedLook();
 }
 
 TEST_F(ConnectTest, ConnectShowsTheConnectedLookAndRecordsTheHost) {

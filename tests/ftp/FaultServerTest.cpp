@@ -429,6 +429,16 @@ TEST_F(FaultServer, IdleCloseLogsInAgainAndReturnsToTheDirectory) {
     ASSERT_FALSE(s);
     EXPECT_EQ(s.error().kind, ErrorKind::Closed);
     EXPECT_EQ(server_.connections(), 4);
+
+    // A new login the server refuses is what the caller hears, not the hang-up that called for it.
+    c = connect();
+    server_.on("MKD", {Fault::Action::Hangup, "421 Idle timeout", 1});
+    server_.on("PASS", {Fault::Action::Reply, "530 Not now", 1});
+    s = c->createDirectory("c");
+    ASSERT_FALSE(s);
+    EXPECT_EQ(s.error().reply.code, 530);
+    EXPECT_NE(s.error().message.find("(421 Idle timeout) and logging in again failed"), std::string::npos)
+        << s.error().message;
 }
 
 TEST_F(FaultServer, WaitHookRunsWhileWaitingAndCanCancel) {

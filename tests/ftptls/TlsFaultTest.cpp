@@ -12,6 +12,7 @@
 #include <openssl/x509.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "../ftp/EngineTestSupport.h"
@@ -37,6 +38,7 @@ struct AuthCase {
     bool opens;
     const char* transcript;  // commands up to the end of the login
     std::optional<TlsMode> earlier = std::nullopt;  // a connection in this mode comes first
+    bool storeOpenToOthers = false;                 // the store exists but others may write it
 };
 
 class AuthRefused : public ::testing::TestWithParam<AuthCase> {};
@@ -55,6 +57,10 @@ TEST_P(AuthRefused, GoesOnInClearOnlyWhenAllowed) {
         store.markUsedTls(server.host(), server.port());
         ASSERT_TRUE(store.save());
     }
+    if (c.storeOpenToOthers) {
+        testsupport::writeFile(tls.trustStorePath, "");
+        ::chmod(tls.trustStorePath.c_str(), 0666);
+    }
     auto session = enginetest::quickSession(1000);
     if (c.earlier) {
         TlsOptions first = tls;
@@ -64,7 +70,9 @@ TEST_P(AuthRefused, GoesOnInClearOnlyWhenAllowed) {
     auto conn = Connection::open(session, server.host(), server.port(), "demo", "demo", tls);
     EXPECT_EQ(bool(conn), c.opens) << (conn ? "" : conn.error().message);
     if (!c.opens) {
-        EXPECT_EQ(conn.error().kind, ErrorKind::Tls);
+        EXPECT_EQ(conn.error().kind, c.usedTlsBefore       ? ErrorKind::Downgrade
+                                     : c.storeOpenToOthers ? ErrorKind::TrustStore
+                                                           : ErrorKind::Tls);
     }
     conn = Error{};  // closes (QUIT) before the transcript is read
     std::string all = server.joined();
@@ -87,7 +95,10 @@ INSTANTIATE_TEST_SUITE_P(
         AuthCase{"OffNeverAsks", TlsMode::Off, "220 hi", "", true, true, "#connect|USER demo|PASS demo"},
         // A new mode is a new connection that asks for itself; Off forgets nothing about the host.
         AuthCase{"AutoAfterAnOffConnectionStillRefusesADowngrade", TlsMode::Auto, "220 hi", "", true, false,
-                 "#connect|AUTH TLS", TlsMode::Off}),
+                 "#connect|AUTH TLS", TlsMode::Off},
+        // A store that cannot be read cannot say the host never used TLS.
+        AuthCase{"AutoStopsWhenTheStoreCannotBeTrusted", TlsMode::Auto, "220 hi", "", false, false, "#connect|AUTH TLS",
+                 std::nullopt, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A listening socket whose connections the kernel accepts and nobody answers.
@@ -101,6 +112,44 @@ int silentListener(unsigned short& port) {
     getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
     port = ntohs(a.sin_port);
     return fd;
+}
+
+// The store may say nothing (none is given here): a connection that used TLS never logs in
+// again in clear, and says why rather than how the first connection ended.
+TEST(TlsDowngrade, AfterAHangUpTheNewLoginIsNeverInClear) {
+    auto tls = std::make_unique<TlsFtpServer>(TlsServerKind::Pyftpdlib);
+    ASSERT_TRUE(tls->running()) << tls->whyNot();
+    const unsigned short port = tls->port();
+    auto session = enginetest::quickSession();
+    TlsOptions options;
+    options.trustedSha256 = tls->sha256();
+    auto c = Connection::open(session, "127.0.0.1", port, tls->user(), tls->password(), options);
+    ASSERT_TRUE(c) << c.error().message;
+    tls.reset();  // hangs up; a server without TLS takes its place
+    testsupport::FaultFtpServer plain(false, port);
+    ASSERT_TRUE(plain.listening());
+    auto pwd = c.value()->currentDirectory();
+    ASSERT_FALSE(pwd);
+    EXPECT_EQ(pwd.error().kind, ErrorKind::Downgrade) << pwd.error().message;
+    EXPECT_NE(pwd.error().message.find("logging in again failed"), std::string::npos) << pwd.error().message;
+    EXPECT_EQ(plain.joined(), "#connect|AUTH TLS");
+}
+
+// A host whose use of TLS cannot be written down would be taken for one without TLS next time.
+TEST(TlsDowngrade, AStoreThatCannotRecordTheHostFailsTheConnection) {
+    TlsFtpServer server(TlsServerKind::Pyftpdlib);
+    ASSERT_TRUE(server.running()) << server.whyNot();
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("file"), "");
+    for (const std::string& path : {dir.path(), dir.file("file") + "/known-certificates"}) {
+        auto session = enginetest::quickSession();
+        TlsOptions tls;
+        tls.trustStorePath = path;
+        tls.trustedSha256 = server.sha256();
+        auto c = Connection::open(session, "127.0.0.1", server.port(), server.user(), server.password(), tls);
+        ASSERT_FALSE(c) << path;
+        EXPECT_EQ(c.error().kind, ErrorKind::TrustStore) << c.error().message;
+    }
 }
 
 TEST(TlsHandshake, ThatNeverCompletesTimesOut) {

@@ -38,11 +38,13 @@ int listenOn(bool ipv6, unsigned short* port) {
         auto* a = reinterpret_cast<sockaddr_in6*>(&ss);
         a->sin6_family = AF_INET6;
         a->sin6_addr = in6addr_loopback;
+        a->sin6_port = htons(*port);
         len = sizeof *a;
     } else {
         auto* a = reinterpret_cast<sockaddr_in*>(&ss);
         a->sin_family = AF_INET;
         a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a->sin_port = htons(*port);
         len = sizeof *a;
     }
     if (bind(fd, reinterpret_cast<sockaddr*>(&ss), len) != 0 || listen(fd, 8) != 0) {
@@ -67,7 +69,7 @@ std::string quotePath(const std::string& path) {
 
 }  // namespace
 
-FaultFtpServer::FaultFtpServer(bool ipv6) : ipv6_(ipv6) {
+FaultFtpServer::FaultFtpServer(bool ipv6, unsigned short port) : ipv6_(ipv6), port_(port) {
     listenFd_ = listenOn(ipv6_, &port_);
     if (listenFd_ >= 0) thread_ = std::thread([this] { run(); });
 }

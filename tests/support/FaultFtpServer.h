@@ -49,7 +49,8 @@ public:
     };
     static constexpr int kDripLimitMs = 10000;  // a drip that "never ends" ends here, so a test cannot hang
 
-    explicit FaultFtpServer(bool ipv6 = false);
+    // port 0: any free one; another takes the place of a server that was just there.
+    explicit FaultFtpServer(bool ipv6 = false, unsigned short port = 0);
     ~FaultFtpServer();
     FaultFtpServer(const FaultFtpServer&) = delete;
     FaultFtpServer& operator=(const FaultFtpServer&) = delete;
