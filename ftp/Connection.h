@@ -60,6 +60,9 @@ public:
     }
     virtual Status close() = 0;
     virtual std::uint64_t bytesWritten() const = 0;  // bytes accepted from the caller so far
+    // Every byte went out and the data connection was ended in order: the server may hold the
+    // whole file although close() failed (its confirmation never came).
+    virtual bool endSent() const { return false; }
 
 protected:
     // Every write that does not fit the room (all of them while there is none).

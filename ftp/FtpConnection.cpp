@@ -388,17 +388,25 @@ Result<Socket> FtpConnection::startTransfer(const std::string& verb, const std::
     if (Status s = setType(ascii ? 'A' : 'I'); s.failed()) return s.error();
     auto d = openPassive();
     if (d.failed()) return d;
-    if (Status s = control_.send(verb + " " + name); s.failed()) return s.error();
-    if (Status s = beginDataTls(d.value()); s.failed()) return s.error();
+    // Once the command is out the server may have begun the file: whatever ends it now is a
+    // reset, so an empty or cut file never passes for one sent whole.
+    auto broken = [&d](Error e) {
+        d.value().abortiveClose();
+        return e;
+    };
+    if (Status s = control_.send(verb + " " + name); s.failed()) return broken(s.error());
+    if (Status s = beginDataTls(d.value()); s.failed()) return broken(s.error());
     for (;;) {
         auto r = control_.reply();
-        if (r.failed()) return during(r.error(), (verb == "STOR" ? "the upload of " : "the download of ") + name, timeouts_.reply);
+        if (r.failed())
+            return broken(
+                during(r.error(), (verb == "STOR" ? "the upload of " : "the download of ") + name, timeouts_.reply));
         if (isCode(r.value(), 1)) {
-            if (Status s = finishDataTls(d.value()); s.failed()) return s.error();
+            if (Status s = finishDataTls(d.value()); s.failed()) return broken(s.error());
             return d;
         }
         if (isCode(r.value(), 2)) continue;  // a stray early reply: still wait for the 1xx
-        return refused((verb == "STOR" ? "upload " : "download ") + name, r.value());
+        return broken(refused((verb == "STOR" ? "upload " : "download ") + name, r.value()));
     }
 }
 

@@ -304,8 +304,11 @@ Result<bool> Socket::handshake(const Waiter& waiter, std::chrono::milliseconds t
     }
 }
 
-void Socket::closeTls(const Waiter& waiter, std::chrono::milliseconds timeout, int watchFd) {
-    if (!tls_) return close();
+bool Socket::closeTls(const Waiter& waiter, std::chrono::milliseconds timeout, int watchFd) {
+    if (!tls_) {
+        close();
+        return true;
+    }
     const auto deadline = Clock::now() + timeout;
     auto left = [&] {
         return std::max(std::chrono::milliseconds(0),
@@ -326,10 +329,15 @@ void Socket::closeTls(const Waiter& waiter, std::chrono::milliseconds timeout, i
         if (which.failed() && which.error().kind == ErrorKind::Timeout) tls_->ticketNeverCame();
         if (which.failed() || which.value()) break;
     }
+    bool ended = true;
     for (;;) {
         auto sent = tls_->shutdownStep();
+        if (sent.failed()) ended = false;
         if (sent.failed() || sent.value()) break;
-        if (waiter.wait(fd_, tls_->wanted(), left(), "TLS shutdown").failed()) return close();
+        if (waiter.wait(fd_, tls_->wanted(), left(), "TLS shutdown").failed()) {
+            close();
+            return false;
+        }
     }
     ::shutdown(fd_, SHUT_WR);
     // Read what the peer still sends (its close_notify) so closing does not reset the
@@ -342,6 +350,7 @@ void Socket::closeTls(const Waiter& waiter, std::chrono::milliseconds timeout, i
         if (which.failed() || which.value()) break;
     }
     close();
+    return ended;
 }
 
 std::string Socket::failureText(int err) const {

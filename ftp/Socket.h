@@ -87,8 +87,9 @@ public:
     TlsLayer* tls() const { return tls_.get(); }
     // Runs the TLS handshake within the timeout. false: watchFd became readable first.
     Result<bool> handshake(const Waiter& waiter, std::chrono::milliseconds timeout, int watchFd = -1);
-    // Sends close_notify, waits (bounded) for the peer's end or for watchFd, then closes.
-    void closeTls(const Waiter& waiter, std::chrono::milliseconds timeout, int watchFd);
+    // Sends close_notify, waits (bounded) for the peer's end or for watchFd, then closes. True
+    // when the end went out in order (a plain connection's always does).
+    bool closeTls(const Waiter& waiter, std::chrono::milliseconds timeout, int watchFd);
     // Why the last receive or send failed (errno `err`, or the TLS layer's reason).
     std::string failureText(int err) const;
 

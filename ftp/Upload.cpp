@@ -166,8 +166,8 @@ Status Upload::close() {
     // Stream mode: closing the data connection is the end of the file, and the server answers
     // only after it has seen that end. Over TLS the end is close_notify, so a cut cannot pass
     // for a whole file.
-    data_.closeTls(connection_->waiter(), std::min(connection_->timeouts().reply, kAfterAbort),
-                   connection_->control().fd());
+    endSent_ = data_.closeTls(connection_->waiter(), std::min(connection_->timeouts().reply, kAfterAbort),
+                              connection_->control().fd());
     auto r = connection_->control().finalReply();
     if (r.failed()) {
         end(r.error());

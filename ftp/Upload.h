@@ -38,6 +38,7 @@ public:
 
     Status close() override;
     std::uint64_t bytesWritten() const override { return written_ + std::size_t(free_ - counted_); }
+    bool endSent() const override { return endSent_; }
 
     // The connection is going away: abort the transfer and forget it.
     void detach();
@@ -66,6 +67,7 @@ private:
     std::uint64_t written_ = 0;  // bytes accepted, up to counted_ in the buffer
     char* counted_ = nullptr;
     std::optional<Status> outcome_;  // set once the transfer is over, returned from then on
+    bool endSent_ = false;
 };
 
 }  // namespace ftp

@@ -53,9 +53,10 @@ private:
     const ftp::RemoteFile& file_;
 };
 
-int interrupted(const std::string& name) {
+int interrupted(const std::string& name, bool endSent = false) {
     std::cerr << "put: " << printableName(name)
-              << ": interrupted; the transfer was broken off and the server's copy is incomplete\n";
+              << (endSent ? ": interrupted after every byte was sent; the server did not confirm the file\n"
+                          : ": interrupted; the transfer was broken off and the server's copy is incomplete\n");
     return interruptedStatus(interruption());
 }
 
@@ -77,9 +78,10 @@ int put(ftp::Connection& c, const std::string& path, ftp::TransferType type) {
         progress.update(remote.bytesWritten(), true);
         return 0;
     }
+    const bool endSent = remote.endSent();
     // Destroying the unclosed remote file aborts the transfer with a reset.
     file.value().reset();
-    if (interruption() || s.error().kind == ftp::ErrorKind::Cancelled) return interrupted(name);
+    if (interruption() || s.error().kind == ftp::ErrorKind::Cancelled) return interrupted(name, endSent);
     if (s.error().kind == ftp::ErrorKind::LocalIO)
         return failLocal("put", path, in.problemText() + "; the server's copy is incomplete");
     return fail("put", name, s.error());

@@ -7,9 +7,13 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -268,26 +272,84 @@ TEST_F(ToolFault, ControlCharactersFromTheServerArePrintedVisibly) {
     EXPECT_EQ(run("rmdir x").err, "rmdir: x: 550 no\\x1b]0;owned\\x07\n");
 }
 
-// A put ended by a signal breaks the data connection off with a reset, so the server cannot
-// take the cut file for a whole one, and says which file was cut.
-TEST_F(ToolFault, SignalDuringPutResetsTheDataConnection) {
-    server_.script().pauseDataAfter = 1;
-    const std::string big = tmp_.file("big.bin");
-    std::filesystem::resize_file((testsupport::writeFile(big, ""), big), 256u << 20);
-    const std::string pid = tmp_.file("pid"), status = tmp_.file("status");
-    const std::string cmd = "(PELICANO_PASSWORD=demo " + std::string(PELICANO_FTP_TOOL) + " -P " +
-                            std::to_string(server_.port()) + " -u u 127.0.0.1 put " + big + " 2>" + tmp_.file("err") +
-                            " & echo $! >" + pid + "; wait $!; echo $? >" + status + ".tmp; mv " + status + ".tmp " +
-                            status + ") &";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    for (int i = 0; i < 2000 && !(server_.paused() && testsupport::exists(pid)); ++i) usleep(10000);
-    ASSERT_TRUE(server_.paused());
-    ::kill(std::stoi(testsupport::readFile(pid)), SIGTERM);
-    for (int i = 0; i < 2000 && !testsupport::exists(status); ++i) usleep(10000);
-    EXPECT_EQ(testsupport::readFile(status), "143\n");
-    EXPECT_EQ(testsupport::readFile(tmp_.file("err")).rfind("put: big.bin: interrupted", 0), 0u)
-        << testsupport::readFile(tmp_.file("err"));
-    EXPECT_EQ(server_.uploadEnding("big.bin"), "reset");
+// A put ended by a signal: before the server's 150 or midway the data connection is reset, so
+// the server cannot take a cut file for a whole one; after the last byte it ended in order. The
+// line says which.
+TEST_F(ToolFault, SignalDuringPutResetsTheDataConnectionOrSaysAllWasSent) {
+    struct Row {
+        const char* when;
+        std::function<void(FaultFtpServer&)> setUp;
+        std::function<bool(const FaultFtpServer&)> reached;
+        std::uintmax_t size;
+        const char* ending;
+        const char* said;
+    };
+    const Row rows[] = {
+        {"before150", [](FaultFtpServer& f) { f.script().withhold150 = true, f.script().pauseDataAfter = 0; },
+         [](const FaultFtpServer& f) { return f.joined().find("STOR") != std::string::npos; }, 1000, "reset",
+         "interrupted; the transfer was broken off"},
+        {"midway", [](FaultFtpServer& f) { f.script().pauseDataAfter = 1; },
+         [](const FaultFtpServer& f) { return f.paused(); }, 256u << 20, "reset",
+         "interrupted; the transfer was broken off"},
+        {"afterTheLastByte", [](FaultFtpServer& f) { f.script().storFinal = ""; },
+         [](const FaultFtpServer& f) { return !f.uploadEnding("big.bin").empty(); }, 1000, "end",
+         "interrupted after every byte was sent"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.when);
+        FaultFtpServer server;
+        row.setUp(server);
+        const std::string big = tmp_.file("big.bin");
+        std::filesystem::resize_file((testsupport::writeFile(big, ""), big), row.size);
+        const std::string pid = tmp_.file("pid"), status = tmp_.file("status");
+        std::filesystem::remove(pid);
+        std::filesystem::remove(status);
+        const std::string cmd = "(PELICANO_PASSWORD=demo " + std::string(PELICANO_FTP_TOOL) + " -P " +
+                                std::to_string(server.port()) + " -u u 127.0.0.1 put " + big + " 2>" +
+                                tmp_.file("err") + " & echo $! >" + pid + "; wait $!; echo $? >" + status +
+                                ".tmp; mv " + status + ".tmp " + status + ") &";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        for (int i = 0; i < 2000 && !(row.reached(server) && testsupport::exists(pid)); ++i) usleep(10000);
+        ASSERT_TRUE(row.reached(server));
+        ::kill(std::stoi(testsupport::readFile(pid)), SIGTERM);
+        for (int i = 0; i < 2000 && !testsupport::exists(status); ++i) usleep(10000);
+        EXPECT_EQ(testsupport::readFile(status), "143\n");
+        const std::string err = testsupport::readFile(tmp_.file("err"));
+        EXPECT_EQ(err.rfind(std::string("put: big.bin: ") + row.said, 0), 0u) << err;
+        for (int i = 0; i < 200 && server.uploadEnding("big.bin").empty(); ++i) usleep(10000);
+        EXPECT_EQ(server.uploadEnding("big.bin"), row.ending);
+    }
+}
+
+// Ctrl-C at the password prompt ends the tool as it would, with the terminal echoing again.
+TEST(ToolTerminal, InterruptAtThePasswordPromptRestoresTheEcho) {
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execl(PELICANO_FTP_TOOL, PELICANO_FTP_TOOL, "--password-stdin", "127.0.0.1", "pwd",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string seen;
+    char buf[256];
+    for (int i = 0; i < 1000 && seen.find("Password: ") == std::string::npos; ++i) {
+        pollfd p{terminal, POLLIN, 0};
+        if (poll(&p, 1, 10) <= 0) continue;
+        const long n = read(terminal, buf, sizeof buf);
+        if (n > 0) seen.append(buf, static_cast<std::size_t>(n));
+    }
+    EXPECT_NE(seen.find("Password: "), std::string::npos) << seen;
+    ASSERT_EQ(write(terminal, "\x03", 1), 1);
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 1000 && (ended = waitpid(pid, &status, WNOHANG)) == 0; ++i) usleep(10000);
+    if (ended == 0) kill(pid, SIGKILL), waitpid(pid, &status, 0);  // never hang here
+    termios modes{};
+    ASSERT_EQ(tcgetattr(terminal, &modes), 0);
+    close(terminal);
+    EXPECT_TRUE(modes.c_lflag & ECHO);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
 }
 
 }  // namespace

@@ -284,7 +284,7 @@ std::string FaultFtpServer::transfer(int fd, const std::string& verb, const std:
         ::close(data);
         return script_.coalesceTransferReplies ? std::string() : script_.sendFinal;
     }
-    sendText(fd, "150 Send it");
+    if (!script_.withhold150) sendText(fd, "150 Send it");
     std::string received;
     char chunk[65536];
     std::string ending = "end";

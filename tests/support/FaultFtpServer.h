@@ -41,6 +41,7 @@ public:
                                             // send storFinal while the connection stays open
         long pauseDataAfter = -1;           // stop reading STOR's data after this many bytes until
                                             // the client ends the data connection
+        bool withhold150 = false;           // STOR's data connection is taken, its 150 never sent
         bool sendGreeting = true;
         bool listingWithout150 = false;     // the listing's data, then 226, and no 150 before
         int dripMs = 0;                     // listings go out dripBytes at a time, one piece per dripMs
