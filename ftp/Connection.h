@@ -3,6 +3,7 @@
 // while it waits) and returns a Status/Result; nothing throws. Names are raw bytes, sent exactly
 // as given; a name holding CR, LF or NUL is refused before anything is sent.
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "Entry.h"
+#include "Features.h"
 #include "Result.h"
 #include "Session.h"
 #include "Tls.h"
@@ -111,9 +113,36 @@ public:
     // one open file or find per connection holds.
     virtual Result<std::unique_ptr<RemoteReader>> openFileForRead(const std::string& name,
                                                                   TransferType type) = 0;
+    // Continues `name` from byte `offset` (a resumed upload): REST offset + STOR when the server
+    // offers REST STREAM, else APPE, which the caller must know starts at `offset`. Binary only.
+    virtual Result<std::unique_ptr<RemoteFile>> openFileForWriteAt(const std::string& /*name*/,
+                                                                   std::uint64_t /*offset*/) {
+        return notOffered("resuming an upload");
+    }
+
+    // What the server's FEAT offered at the last login.
+    virtual Features features() const { return {}; }
+    // True when logged in as "anonymous" or "ftp": such folders often forbid renames.
+    virtual bool anonymous() const { return false; }
+    // SIZE in binary type: the file's length in bytes.
+    virtual Result<std::uint64_t> size(const std::string& /*name*/) { return notOffered("SIZE"); }
+    // MDTM: the file's modification time (UTC, to the second).
+    virtual Result<std::chrono::sys_seconds> modificationTime(const std::string& /*name*/) {
+        return notOffered("MDTM");
+    }
+    // MFMT when the server offers it; refused without sending anything otherwise.
+    virtual Status setModificationTime(const std::string& /*name*/, std::chrono::sys_seconds /*utc*/) {
+        return notOffered("MFMT");
+    }
+
     virtual const Reply& lastReply() const = 0;  // for diagnostics only
     // Protocol, cipher and certificate of an encrypted control connection; nullopt in clear.
     virtual std::optional<TlsStatus> tlsStatus() const { return std::nullopt; }
+
+protected:
+    static Error notOffered(const std::string& what) {
+        return Error{ErrorKind::Refused, what + " is not offered by this connection", {}};
+    }
 };
 
 }  // namespace ftp

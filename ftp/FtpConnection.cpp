@@ -1,7 +1,6 @@
 #include "FtpConnection.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
@@ -137,24 +136,12 @@ Status FtpConnection::logIn() {
 }
 
 void FtpConnection::readFeatures() {
-    mlsd_ = utf8_ = false;
+    features_ = {};
     auto r = control_.command("FEAT");
     if (r.failed() || r.value().code != 211) return;  // no FEAT: plain LIST and no UTF8
-    const std::string& text = r.value().text;
-    std::size_t start = text.find('\n');
-    while (start != std::string::npos) {
-        std::size_t end = text.find('\n', start + 1);
-        std::string line = text.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
-        start = end;
-        auto b = line.find_first_not_of(' ');
-        if (b == std::string::npos) continue;
-        std::string name = line.substr(b, line.find_first_of(" ;", b) - b);
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
-        if (name == "MLST" || name == "MLSD") mlsd_ = true;
-        if (name == "UTF8") utf8_ = true;
-    }
+    features_ = parseFeatures(r.value().text);
     // Names stay bytes either way; the answer (200, 202 or an error) changes nothing for us.
-    if (utf8_) (void)control_.command("OPTS UTF8 ON");
+    if (features_.utf8) (void)control_.command("OPTS UTF8 ON");
 }
 
 Status FtpConnection::relogin() {
@@ -215,6 +202,21 @@ Status FtpConnection::simple(const std::string& verb, const std::string& arg, co
         if (r.failed()) return r.error();
         if (!isCode(r.value(), 2)) return refused(what, r.value());
         return Status::ok();
+    });
+}
+
+Result<Reply> FtpConnection::fileQuery(const std::string& command, const std::string& name, const char* what) {
+    if (!isSafeArgument(name)) return invalid(std::string(what) + ": name holds CR, LF or NUL");
+    if (name.empty()) return invalid(std::string(what) + ": empty name");
+    if (Status s = checkUsable(); s.failed()) return s.error();
+    Busy busy(*this);
+    return withRelogin([&]() -> Result<Reply> {
+        // Sizes are counted in binary type; in ASCII a server may refuse or count line ends anew.
+        if (Status s = setType('I'); s.failed()) return s.error();
+        auto r = control_.command(command + " " + name);
+        if (r.failed()) return r.error();
+        if (!isCode(r.value(), 2)) return refused(what, r.value());
+        return r.value();
     });
 }
 
@@ -304,7 +306,7 @@ Result<std::vector<Entry>> FtpConnection::readListing(const std::string& command
         return refused(command, r.value());
     }
     if (Status s = finishDataTls(data.value()); s.failed()) return s.error();
-    ListingCollector collector(mlsd_, pattern, limits_);
+    ListingCollector collector(features_.mlsd, pattern, limits_);
     RateGuard rate(limits_.minimumRate);
     auto abandon = [&](Error e) {
         data.value().abortiveClose();
@@ -377,17 +379,23 @@ Result<std::unique_ptr<Find>> FtpConnection::findFiles(const std::string& patter
     if (!isSafeArgument(pattern)) return invalid("list: pattern holds CR, LF or NUL");
     if (Status s = checkUsable(); s.failed()) return s.error();
     Busy busy(*this);
-    auto entries = withRelogin([&] { return readListing(mlsd_ ? "MLSD" : "LIST", pattern); });
+    auto entries = withRelogin([&] { return readListing(features_.mlsd ? "MLSD" : "LIST", pattern); });
     if (entries.failed()) return entries.error();
     resolveLinks(entries.value());
     return std::make_unique<Find>(std::move(entries).value(), unreadable_);
 }
 
 // TYPE, a passive data connection and the transfer command, up to its 1xx.
-Result<Socket> FtpConnection::startTransfer(const std::string& verb, const std::string& name, bool ascii) {
+Result<Socket> FtpConnection::startTransfer(const std::string& verb, const std::string& name, bool ascii,
+                                            std::uint64_t restart) {
     if (Status s = setType(ascii ? 'A' : 'I'); s.failed()) return s.error();
     auto d = openPassive();
     if (d.failed()) return d;
+    if (restart > 0) {  // the last command before the transfer's, as REST requires
+        auto r = control_.command("REST " + std::to_string(restart));
+        if (r.failed()) return r.error();
+        if (r.value().code != 350) return refused("restart at " + std::to_string(restart), r.value());
+    }
     // Once the command is out the server may have begun the file: whatever ends it now is a
     // reset, so an empty or cut file never passes for one sent whole.
     auto broken = [&d](Error e) {
@@ -400,28 +408,31 @@ Result<Socket> FtpConnection::startTransfer(const std::string& verb, const std::
         auto r = control_.reply();
         if (r.failed())
             return broken(
-                during(r.error(), (verb == "STOR" ? "the upload of " : "the download of ") + name, timeouts_.reply));
+                during(r.error(), (verb != "RETR" ? "the upload of " : "the download of ") + name, timeouts_.reply));
         if (isCode(r.value(), 1)) {
             if (Status s = finishDataTls(d.value()); s.failed()) return broken(s.error());
             return d;
         }
         if (isCode(r.value(), 2)) continue;  // a stray early reply: still wait for the 1xx
-        return broken(refused((verb == "STOR" ? "upload " : "download ") + name, r.value()));
+        return broken(refused((verb != "RETR" ? "upload " : "download ") + name, r.value()));
     }
 }
 
-Result<Socket> FtpConnection::startFileTransfer(const char* what, const char* verb, const std::string& name,
-                                                bool ascii) {
+Result<Socket> FtpConnection::startFileTransfer(const char* what, const char* verb, const std::string& name, bool ascii,
+                                                std::uint64_t restart) {
     if (!isSafeArgument(name)) return invalid(std::string(what) + ": name holds CR, LF or NUL");
     if (name.empty()) return invalid(std::string(what) + ": empty name");
     if (Status s = checkUsable(); s.failed()) return s.error();
     Busy busy(*this);
-    return withRelogin([&] { return startTransfer(verb, name, ascii); });
+    return withRelogin([&] { return startTransfer(verb, name, ascii, restart); });
 }
 
 Result<std::unique_ptr<RemoteFile>> FtpConnection::openFileForWrite(const std::string& name, TransferType type) {
     const bool ascii = type == TransferType::Ascii;
-    auto data = startFileTransfer("upload", "STOR", name, ascii);
+    return beginUpload(startFileTransfer("upload", "STOR", name, ascii), ascii);
+}
+
+Result<std::unique_ptr<RemoteFile>> FtpConnection::beginUpload(Result<Socket> data, bool ascii) {
     if (data.failed()) return data.error();
     auto upload = std::make_unique<Upload>(static_cast<UploadOwner&>(*this), std::move(data).value(), ascii);
     upload_ = upload.get();

@@ -39,10 +39,17 @@ public:
     Result<std::unique_ptr<Find>> findFiles(const std::string& pattern) override;
     Result<std::unique_ptr<RemoteFile>> openFileForWrite(const std::string& name, TransferType type) override;
     Result<std::unique_ptr<RemoteReader>> openFileForRead(const std::string& name, TransferType type) override;
+    // Resumes, sizes and times (FtpFacts.cpp).
+    Result<std::unique_ptr<RemoteFile>> openFileForWriteAt(const std::string& name, std::uint64_t offset) override;
+    Features features() const override { return features_; }
+    bool anonymous() const override;
+    Result<std::uint64_t> size(const std::string& name) override;
+    Result<std::chrono::sys_seconds> modificationTime(const std::string& name) override;
+    Status setModificationTime(const std::string& name, std::chrono::sys_seconds utc) override;
     const Reply& lastReply() const override { return control_.lastReply(); }
     std::optional<TlsStatus> tlsStatus() const override;
 
-    bool usesMlsd() const { return mlsd_; }
+    bool usesMlsd() const { return features_.mlsd; }
     bool usesPasvOnly() const { return pasvOnly_; }
 
 private:
@@ -65,9 +72,15 @@ private:
     Result<Socket> openPassive();
     Result<Socket> connectData(std::uint16_t port);
     Result<std::vector<Entry>> readListing(const std::string& command, const std::string& pattern);
-    Result<Socket> startTransfer(const std::string& verb, const std::string& name, bool ascii);
+    // `restart` > 0 sends REST restart just before the transfer command.
+    Result<Socket> startTransfer(const std::string& verb, const std::string& name, bool ascii,
+                                 std::uint64_t restart = 0);
     // The checks and the start shared by opening a file to write and to read.
-    Result<Socket> startFileTransfer(const char* what, const char* verb, const std::string& name, bool ascii);
+    Result<Socket> startFileTransfer(const char* what, const char* verb, const std::string& name, bool ascii,
+                                     std::uint64_t restart = 0);
+    Result<std::unique_ptr<RemoteFile>> beginUpload(Result<Socket> data, bool ascii);
+    // A one-line query about a file (SIZE, MDTM, MFMT): its 2xx reply, or the refusal.
+    Result<Reply> fileQuery(const std::string& command, const std::string& name, const char* what);
     void resolveLinks(std::vector<Entry>& entries);
     Result<std::string> pwd();
     // TLS (FtpTls.cpp): each is a no-op when the connection does not use it.
@@ -89,9 +102,8 @@ private:
     ControlChannel control_;
     std::optional<std::string> directory_;  // where a fresh login must return to
     char type_ = 0;                          // TYPE last set on this login, 0 = none yet
-    bool mlsd_ = false;
+    Features features_;
     std::size_t unreadable_ = 0;  // lines the last listing could not read
-    bool utf8_ = false;
     bool pasvOnly_ = false;  // EPSV refused or unreachable once: PASV from then on
     bool busy_ = false;      // an operation is running (the wait hook may re-enter)
     Upload* upload_ = nullptr;

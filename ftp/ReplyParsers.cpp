@@ -1,5 +1,9 @@
 #include "ReplyParsers.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
 namespace ftp {
 
 namespace {
@@ -46,6 +50,30 @@ int readSixNumbers(std::string_view text, std::size_t pos, std::uint32_t (&numbe
         }
     }
     return count;
+}
+
+// The text after a reply's code and its separator ("213 x" -> "x"); empty when there is none.
+std::string_view afterCode(std::string_view replyText) {
+    return replyText.size() > 4 ? replyText.substr(4) : std::string_view();
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+    });
+}
+
+// The number a run of exactly `width` digits at text[pos] spells.
+int fixedNumber(std::string_view text, std::size_t pos, std::size_t width) {
+    int value = 0;
+    for (std::size_t i = pos; i < pos + width; ++i) value = value * 10 + (text[i] - '0');
+    return value;
 }
 
 }  // namespace
@@ -130,6 +158,73 @@ std::optional<std::uint16_t> parseEpsvReply(std::string_view replyText) {
         return static_cast<std::uint16_t>(port);
     }
     return std::nullopt;
+}
+
+Features parseFeatures(std::string_view replyText) {
+    Features f;
+    std::size_t start = replyText.find('\n');
+    while (start != std::string_view::npos) {
+        const std::size_t end = replyText.find('\n', start + 1);
+        const std::string_view line = trimmed(
+            replyText.substr(start + 1, end == std::string_view::npos ? end : end - start - 1));
+        start = end;
+        const std::size_t cut = line.find_first_of(" ;");
+        const std::string_view name = line.substr(0, cut);
+        const std::string_view rest = cut == std::string_view::npos ? std::string_view()
+                                                                    : trimmed(line.substr(cut + 1));
+        if (equalsNoCase(name, "MLST") || equalsNoCase(name, "MLSD")) f.mlsd = true;
+        if (equalsNoCase(name, "UTF8")) f.utf8 = true;
+        if (equalsNoCase(name, "REST") && equalsNoCase(rest, "STREAM")) f.restStream = true;
+        if (equalsNoCase(name, "SIZE")) f.size = true;
+        if (equalsNoCase(name, "MDTM")) f.mdtm = true;
+        if (equalsNoCase(name, "MFMT")) f.mfmt = true;
+    }
+    return f;
+}
+
+std::optional<std::uint64_t> parseSizeReply(std::string_view replyText) {
+    const std::string_view digits = trimmed(afterCode(replyText));
+    if (digits.empty() || digits.size() > 20) return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : digits) {
+        if (!isDigit(c)) return std::nullopt;
+        const std::uint64_t next = value * 10 + std::uint64_t(c - '0');
+        if (next / 10 != value) return std::nullopt;  // past 2^64
+        value = next;
+    }
+    return value;
+}
+
+std::optional<std::chrono::sys_seconds> parseTimeVal(std::string_view text) {
+    using namespace std::chrono;
+    if (text.size() < 14) return std::nullopt;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i == 14 && text[i] == '.' && text.size() > 15) continue;
+        if (!isDigit(text[i])) return std::nullopt;
+    }
+    const year_month_day date{year(fixedNumber(text, 0, 4)), month(unsigned(fixedNumber(text, 4, 2))),
+                              day(unsigned(fixedNumber(text, 6, 2)))};
+    const int h = fixedNumber(text, 8, 2), m = fixedNumber(text, 10, 2), s = fixedNumber(text, 12, 2);
+    if (!date.ok() || h > 23 || m > 59 || s > 60) return std::nullopt;
+    // A leap second is the last second of its minute.
+    return sys_days(date) + hours(h) + minutes(m) + seconds(std::min(s, 59));
+}
+
+std::optional<std::chrono::sys_seconds> parseMdtmReply(std::string_view replyText) {
+    return parseTimeVal(trimmed(afterCode(replyText)));
+}
+
+std::optional<std::string> formatTimeVal(std::chrono::sys_seconds time) {
+    using namespace std::chrono;
+    const sys_days day = floor<days>(time);
+    const year_month_day date(day);
+    const hh_mm_ss clock(time - day);
+    if (date.year() < year(1) || date.year() > year(9999)) return std::nullopt;
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d%02u%02u%02d%02d%02d", int(date.year()), unsigned(date.month()),
+                  unsigned(date.day()), int(clock.hours().count()), int(clock.minutes().count()),
+                  int(clock.seconds().count()));
+    return std::string(text);
 }
 
 }  // namespace ftp

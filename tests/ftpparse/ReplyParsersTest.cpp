@@ -97,4 +97,66 @@ TEST(EpsvReply, DelimitedPortAndRejections) {
     }
 }
 
+TEST(FeatReply, FeaturesInAnyCaseAndSpacing) {
+    // m MLSD, u UTF8, r REST STREAM, s SIZE, d MDTM, f MFMT
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"211-Features:\n MDTM\n MFMT\n MLST type*;size*;modify*;\n REST STREAM\n SIZE\n UTF8\n211 End", "mursdf"},
+        {"211-Extensions supported:\n EPRT\n size\n rest stream\n211 End", "rs"},  // lower case
+        {"211-Features:\n REST\n MLSD\n211 End", "m"},                             // REST without STREAM
+        {"211-Features:\n  MDTM  \n\tSIZE\n211 End", "sd"},                        // blanks and tabs
+        {"211-Features:\n SIZES\n MFMTX\n RESTSTREAM\n211 End", ""},               // near misses
+        {"211 No features", ""},
+    };
+    for (const auto& [reply, offered] : rows) {
+        const ftp::Features f = ftp::parseFeatures(reply);
+        std::string got;
+        for (auto [on, letter] :
+             {std::pair{f.mlsd, 'm'}, {f.utf8, 'u'}, {f.restStream, 'r'}, {f.size, 's'}, {f.mdtm, 'd'}, {f.mfmt, 'f'}})
+            if (on) got += letter;
+        EXPECT_EQ(got, offered) << reply;
+    }
+}
+
+TEST(SizeReply, DigitsOnlyElseUnknown) {
+    const std::vector<std::pair<std::string, std::optional<std::uint64_t>>> rows = {
+        {"213 0", 0},
+        {"213 5242880", 5242880},
+        {"213 18446744073709551615", 18446744073709551615ull},
+        {"213 5242880  ", 5242880},
+        {"213 18446744073709551616", std::nullopt},  // past 64 bits
+        {"213 file: 213, Size =51", std::nullopt},   // a guess could resume at the wrong byte
+        {"213 -1", std::nullopt},
+        {"213 12 34", std::nullopt},
+        {"213 ", std::nullopt},
+        {"213", std::nullopt},
+    };
+    for (const auto& [reply, size] : rows) EXPECT_EQ(ftp::parseSizeReply(reply), size) << reply;
+}
+
+TEST(MdtmReply, UtcSecondsAndRejections) {
+    using namespace std::chrono;
+    const auto at = [](int y, unsigned mo, unsigned d, int h, int mi, int s) {
+        return sys_days(year(y) / mo / d) + hours(h) + minutes(mi) + seconds(s);
+    };
+    const std::vector<std::pair<std::string, std::optional<sys_seconds>>> rows = {
+        {"213 20230115123456", at(2023, 1, 15, 12, 34, 56)},
+        {"213 20230115123456.789", at(2023, 1, 15, 12, 34, 56)},  // fraction dropped
+        {"213 19700101000000", at(1970, 1, 1, 0, 0, 0)},
+        {"213 20161231235960", at(2016, 12, 31, 23, 59, 59)},  // leap second
+        {"213 20240229000000", at(2024, 2, 29, 0, 0, 0)},
+        {"213 20230229000000", std::nullopt},  // no such day
+        {"213 20231301000000", std::nullopt},
+        {"213 20230115246000", std::nullopt},
+        {"213 191230115123456", std::nullopt},  // the "19100" year bug
+        {"213 2023011512345", std::nullopt},
+        {"213 20230115123456.", std::nullopt},
+        {"213 20230115T23456", std::nullopt},
+        {"550 No such file", std::nullopt},
+    };
+    for (const auto& [reply, time] : rows) EXPECT_EQ(ftp::parseMdtmReply(reply), time) << reply;
+    EXPECT_EQ(ftp::formatTimeVal(at(2023, 1, 5, 2, 3, 4)), "20230105020304");
+    EXPECT_EQ(ftp::formatTimeVal(at(1969, 12, 31, 23, 59, 59)), "19691231235959");
+    EXPECT_EQ(ftp::formatTimeVal(at(10000, 1, 1, 0, 0, 0)), std::nullopt);
+}
+
 }  // namespace

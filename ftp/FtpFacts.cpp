@@ -1,0 +1,48 @@
+// What an upload that resumes or replaces a file asks besides the transfer: REST or APPE to
+// continue one, SIZE to check it, MDTM and MFMT for its time.
+
+#include <algorithm>
+#include <cctype>
+
+#include "FtpConnection.h"
+#include "ReplyParsers.h"
+
+namespace ftp {
+
+bool FtpConnection::anonymous() const {
+    std::string user = credentials_.user;
+    std::transform(user.begin(), user.end(), user.begin(), [](unsigned char c) { return std::tolower(c); });
+    return user == "anonymous" || user == "ftp";
+}
+
+Result<std::unique_ptr<RemoteFile>> FtpConnection::openFileForWriteAt(const std::string& name, std::uint64_t offset) {
+    if (offset == 0) return openFileForWrite(name, TransferType::Binary);
+    // Without REST STREAM a REST offset may mean a record marker: APPE continues at the end.
+    if (features_.restStream) return beginUpload(startFileTransfer("resume", "STOR", name, false, offset), false);
+    return beginUpload(startFileTransfer("resume", "APPE", name, false), false);
+}
+
+Result<std::uint64_t> FtpConnection::size(const std::string& name) {
+    auto r = fileQuery("SIZE", name, "size");
+    if (r.failed()) return r.error();
+    auto bytes = parseSizeReply(r.value().text);
+    if (!bytes) return Error{ErrorKind::Protocol, "unreadable SIZE reply", r.value()};
+    return *bytes;
+}
+
+Result<std::chrono::sys_seconds> FtpConnection::modificationTime(const std::string& name) {
+    auto r = fileQuery("MDTM", name, "modification time");
+    if (r.failed()) return r.error();
+    auto time = parseMdtmReply(r.value().text);
+    if (!time) return Error{ErrorKind::Protocol, "unreadable MDTM reply", r.value()};
+    return *time;
+}
+
+Status FtpConnection::setModificationTime(const std::string& name, std::chrono::sys_seconds utc) {
+    if (!features_.mfmt) return notOffered("MFMT");
+    const auto text = formatTimeVal(utc);
+    if (!text) return Error{ErrorKind::InvalidArgument, "set modification time: a year MFMT cannot carry", {}};
+    return fileQuery("MFMT " + *text, name, "set modification time").status();
+}
+
+}  // namespace ftp
