@@ -37,11 +37,25 @@ bool FileReader::open(const std::string& path) {
     }
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     size_ = std::uint64_t(st.st_size);
+    offset_ = 0;
+    modified_ = std::chrono::sys_time<std::chrono::nanoseconds>(std::chrono::seconds(st.st_mtim.tv_sec) +
+                                                                std::chrono::nanoseconds(st.st_mtim.tv_nsec));
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     buffer_.resize(kHeadroom + 64 + kReadSize * 2);
     // Reads land on a cache-line boundary; the unread tail is moved just in front of it.
     const auto misalign = reinterpret_cast<std::uintptr_t>(buffer_.data() + kHeadroom) % 64;
     readAt_ = kHeadroom + (misalign ? 64 - misalign : 0);
+    begin_ = end_ = readAt_;
+    return true;
+}
+
+bool FileReader::startAt(std::uint64_t offset) {
+    if (fd_ < 0 || offset > size_) return false;
+    if (::lseek(fd_, off_t(offset), SEEK_SET) < 0) {
+        fail(Problem::System, errno);
+        return false;
+    }
+    offset_ = offset;
     begin_ = end_ = readAt_;
     return true;
 }

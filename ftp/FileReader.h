@@ -4,6 +4,7 @@
 // the cache when the connection copies it). Only regular files open, and opening never blocks (a
 // FIFO in a file's place). Closes the file when destroyed.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,6 +30,11 @@ public:
     void close();
     bool isOpen() const { return fd_ >= 0; }
     std::uint64_t size() const { return size_; }
+    std::chrono::sys_time<std::chrono::nanoseconds> modified() const { return modified_; }  // taken at open
+    // Reads from `offset` on instead of the start (a resumed upload); before the first next().
+    // False past the end.
+    [[nodiscard]] bool startAt(std::uint64_t offset);
+    std::uint64_t offset() const { return offset_; }
 
     // The next n bytes (n <= kReadSize), valid until the next call; nullptr when the file cannot
     // be read or ends early (it shrank since it was opened), with problem() set.
@@ -50,6 +56,8 @@ private:
 
     int fd_ = -1;
     std::uint64_t size_ = 0;
+    std::uint64_t offset_ = 0;
+    std::chrono::sys_time<std::chrono::nanoseconds> modified_{};
     std::vector<char> buffer_;
     std::size_t readAt_ = 0;
     std::size_t begin_ = 0, end_ = 0;

@@ -35,7 +35,7 @@ inline constexpr std::uint64_t kYieldBytes = 12800;
 
 Error unreadableSource(const FileReader& source);
 
-// Sends `source` (open; its size taken at open) to `file`, closes the source, then closes `file`,
+// Sends `source` (open; its size taken at open, from its offset on) to `file`, closes the source, then closes `file`,
 // whose completion reply decides. Failures: LocalIO when the source cannot be read (see
 // source.problem()), Cancelled when the sink asked to stop, the file's own error otherwise. On
 // failure `file` stays open: destroying it aborts the transfer.
@@ -43,7 +43,7 @@ Error unreadableSource(const FileReader& source);
 // `block` is at most FileReader::kReadSize.
 template <class Sink>
 [[nodiscard]] Status sendFile(RemoteFile& file, FileReader& source, Sink& sink, std::size_t block = uploadmath::kBlock) {
-    const std::uint64_t size = source.size();
+    const std::uint64_t size = source.size() - source.offset();
     const uploadmath::Plan plan = uploadmath::plan(size, block);
     std::uint64_t sent = 0;
     std::uint64_t nextChange = 0;  // the first block always reports its percentage

@@ -6,6 +6,7 @@
 
 #include "../ftp/EngineTestSupport.h"
 #include "TlsServers.h"
+#include "ftp/AtomicUpload.h"
 #include "ftp/TrustStore.h"
 
 namespace {
@@ -51,8 +52,24 @@ TEST_P(EveryTlsServer, LogsInListsChangesFoldersAndUploadsByteExactOverTls) {
         ASSERT_TRUE(s) << name << ": " << s.error().message << "\n" << server.log();
         EXPECT_EQ(testsupport::readFile(server.path(name)), enginetest::pattern(size)) << name;
     }
+    // Replaced whole or not at all (a temporary name renamed, forced for vsftpd's anonymous login),
+    // with the local time where the server sets times.
+    testsupport::TempDir local;
+    testsupport::writeFile(local.file("uno"), "nuevo");
+    ftp::FileReader in;
+    ASSERT_TRUE(in.open(local.file("uno")));
+    struct : ftp::UploadSink {
+    } sink;
+    const auto replaced = ftp::AtomicUpload(conn, in, "uno", ftp::TransferType::Binary, {}).run(sink);
+    ASSERT_TRUE(replaced.status) << replaced.status.error().message << "\n" << server.log();
+    EXPECT_EQ(testsupport::readFile(server.path("uno")), "nuevo");
+    EXPECT_EQ(replaced.timeSet, conn.features().mfmt);
+    if (replaced.timeSet) {
+        EXPECT_EQ(conn.modificationTime("uno").value(), std::chrono::floor<std::chrono::seconds>(in.modified()));
+    }
     auto find = conn.findFiles("*.*");  // every data connection resumed the session (vsftpd checks)
     ASSERT_TRUE(find) << find.error().message << "\n" << server.log();
+    EXPECT_EQ(find.value()->entries().size(), 4u) << "no temporary name is left";
     std::map<std::string, std::pair<bool, std::uint64_t>> seen;
     for (const auto& e : find.value()->entries()) seen[e.name] = {e.isDirectory(), e.size};
     EXPECT_TRUE(seen["otra"].first);

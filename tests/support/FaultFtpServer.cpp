@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 #include <arpa/inet.h>
@@ -101,6 +102,16 @@ std::string FaultFtpServer::uploaded(const std::string& name) const {
     std::lock_guard lock(mutex_);
     auto it = uploads_.find(name);
     return it == uploads_.end() ? std::string() : it->second;
+}
+
+bool FaultFtpServer::holds(const std::string& name) const {
+    std::lock_guard lock(mutex_);
+    return uploads_.count(name) > 0;
+}
+
+void FaultFtpServer::store(const std::string& name, const std::string& bytes) {
+    std::lock_guard lock(mutex_);
+    uploads_[name] = bytes;
 }
 
 std::string FaultFtpServer::uploadEnding(const std::string& name) const {
@@ -207,16 +218,42 @@ std::string FaultFtpServer::defaultReply(const std::string& verb, const std::str
         return "250 OK";
     }
     if (verb == "MKD") return "257 " + quotePath(arg) + " created";
-    if (verb == "RMD" || verb == "DELE" || verb == "RNTO") return "250 OK";
-    if (verb == "RNFR") return "350 Ready for RNTO";
+    if (verb == "RMD") return "250 OK";
+    if (verb == "REST") {
+        restartAt_ = std::strtoul(arg.c_str(), nullptr, 10);
+        return "350 Restarting at " + arg;
+    }
+    if (verb == "SIZE" || verb == "DELE" || verb == "RNFR" || verb == "RNTO") return fileReply(verb, arg);
     if (verb == "EPSV") return openPassive(true);
     if (verb == "PASV") return openPassive(false);
-    if (verb == "STOR" || verb == "LIST" || verb == "MLSD" || verb == "RETR") return transfer(fd, verb, arg);
+    if (verb == "STOR" || verb == "APPE" || verb == "LIST" || verb == "MLSD" || verb == "RETR")
+        return transfer(fd, verb, arg);
     if (verb == "QUIT") {
         close = true;
         return "221 Bye";
     }
     return "502 Not implemented";
+}
+
+// Names the server does not hold are still deleted and renamed without complaint (transcripts
+// of other tests rely on it); a stored file moves with its name.
+std::string FaultFtpServer::fileReply(const std::string& verb, const std::string& arg) {
+    std::lock_guard lock(mutex_);
+    auto it = uploads_.find(verb == "RNTO" ? renameFrom_ : arg);
+    if (verb == "SIZE") return it == uploads_.end() ? "550 No such file" : "213 " + std::to_string(it->second.size());
+    if (verb == "RNFR") {
+        renameFrom_ = arg;
+        return "350 Ready for RNTO";
+    }
+    if (verb == "RNTO" && it != uploads_.end()) {
+        if (script_.refuseRenameOntoFile && uploads_.count(arg))
+            return "550 Cannot create a file when that file already exists.";
+        std::string bytes = std::move(it->second);
+        uploads_.erase(it);
+        uploads_[arg] = std::move(bytes);
+    }
+    if (verb == "DELE" && it != uploads_.end()) uploads_.erase(it);
+    return "250 OK";
 }
 
 std::string FaultFtpServer::openPassive(bool extended) {
@@ -269,7 +306,7 @@ bool FaultFtpServer::drip(int fd, const std::string& text) {
 std::string FaultFtpServer::transfer(int fd, const std::string& verb, const std::string& arg) {
     int data = acceptData();
     if (data < 0) return "425 No data connection";
-    if (verb != "STOR") {
+    if (verb != "STOR" && verb != "APPE") {
         if (script_.listingWithout150) {
             sendListing(data);
             ::close(data);
@@ -322,9 +359,17 @@ std::string FaultFtpServer::transfer(int fd, const std::string& verb, const std:
     ::close(data);
     {
         std::lock_guard lock(mutex_);
-        uploads_[arg] = received;
+        if (verb == "APPE")
+            uploads_[arg] += received;
+        else
+            uploads_[arg] = uploads_[arg].substr(0, restartAt_) + received;
+        restartAt_ = 0;
         endings_[arg] = ending;
     }
+    // Only now, so a client that sees the hang-up finds the part stored.
+    if (script_.dropIsHangup && script_.dropDataAfter >= 0 &&
+        static_cast<long>(received.size()) >= script_.dropDataAfter)
+        ::shutdown(fd, SHUT_RDWR);
     return script_.storFinal;
 }
 

@@ -37,6 +37,8 @@ public:
         bool coalesceTransferReplies = false;  // 150 and 226 in one write, before the data
         std::string storFinal = "226 Transfer complete";
         long dropDataAfter = -1;            // close STOR's data connection after this many bytes
+        bool dropIsHangup = false;          // and the control connection with it (the network went away)
+        bool refuseRenameOntoFile = false;  // RNTO onto a stored file is 550, as IIS answers
         long stallDataAfter = -1;           // stop reading STOR's data after this many bytes and
                                             // send storFinal while the connection stays open
         long pauseDataAfter = -1;           // stop reading STOR's data after this many bytes until
@@ -69,7 +71,10 @@ public:
     // The commands of the transcript, joined with '|', without the markers dropped: handy in
     // assertions on exact sequences.
     std::string joined() const;
+    // Files are kept in memory: STOR and APPE write them, SIZE, RNFR/RNTO and DELE see them.
     std::string uploaded(const std::string& name) const;
+    bool holds(const std::string& name) const;
+    void store(const std::string& name, const std::string& bytes);
     int connections() const;
     bool paused() const { return paused_; }  // pauseDataAfter reached
     // How the client ended an upload's data connection: "end" (orderly) or "reset".
@@ -81,6 +86,7 @@ private:
     bool handle(int fd, const std::string& line);
     bool sendText(int fd, const std::string& text);
     std::string defaultReply(const std::string& verb, const std::string& arg, int fd, bool& close);
+    std::string fileReply(const std::string& verb, const std::string& arg);
     std::string openPassive(bool extended);
     std::string transfer(int fd, const std::string& verb, const std::string& arg);
     int acceptData();
@@ -97,6 +103,8 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> transcript_;
     std::map<std::string, std::string> uploads_;
+    std::string renameFrom_;
+    std::size_t restartAt_ = 0;  // REST's offset for the next STOR
     std::map<std::string, std::string> endings_;
     std::atomic<bool> paused_{false};
     int connections_ = 0;

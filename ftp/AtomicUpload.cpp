@@ -1,0 +1,168 @@
+#include "AtomicUpload.h"
+
+#include <cstdio>
+
+namespace ftp {
+
+namespace {
+
+constexpr std::size_t kNameMax = 255;  // what most server file systems allow in one name
+
+Error invalid(const std::string& message) { return Error{ErrorKind::InvalidArgument, message, {}}; }
+
+// Failures after which the server cannot be asked to remove anything: the connection is gone
+// or out of step. A temporary file then stays for a resume.
+bool connectionLost(ErrorKind kind) {
+    switch (kind) {
+    case ErrorKind::Closed:
+    case ErrorKind::Connect:
+    case ErrorKind::Timeout:
+    case ErrorKind::TooSlow:
+    case ErrorKind::Protocol:
+    case ErrorKind::Tls: return true;
+    default: return false;
+    }
+}
+
+// FNV-1a over the size and the time: a tag that changes with the local version.
+std::string versionTag(std::uint64_t size, std::int64_t nanoseconds) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (std::uint64_t v : {size, std::uint64_t(nanoseconds)})
+        for (int i = 0; i < 8; ++i) {
+            h ^= (v >> (8 * i)) & 0xff;
+            h *= 1099511628211ull;
+        }
+    char text[9];
+    std::snprintf(text, sizeof text, "%08x", unsigned((h ^ (h >> 32)) & 0xffffffffu));
+    return text;
+}
+
+}  // namespace
+
+UploadOptions uploadOptionsFor(const Connection& c, bool inPlace, bool resume) {
+    UploadOptions o;
+    o.temporaryName = !inPlace && !c.anonymous();
+    o.resume = resume;
+    return o;
+}
+
+std::string AtomicUpload::temporaryName(const std::string& name, std::uint64_t size,
+                                        std::chrono::sys_time<std::chrono::nanoseconds> modified) {
+    const std::string tail = "." + versionTag(size, modified.time_since_epoch().count()) + ".part";
+    std::string head = name;
+    if (1 + head.size() + tail.size() > kNameMax) {
+        head.resize(kNameMax - 1 - tail.size());
+        // Never end inside a UTF-8 sequence: drop its lead byte too.
+        while (!head.empty() && (static_cast<unsigned char>(head.back()) & 0xc0) == 0x80) head.pop_back();
+        if (!head.empty() && static_cast<unsigned char>(head.back()) >= 0xc0) head.pop_back();
+    }
+    return "." + head + tail;
+}
+
+AtomicUpload::AtomicUpload(Connection& c, FileReader& source, std::string name, TransferType type,
+                           UploadOptions options)
+    : c_(c), source_(source), name_(std::move(name)), type_(type), options_(options) {}
+
+AtomicUpload::~AtomicUpload() = default;
+
+std::uint64_t AtomicUpload::bytesSent() const { return outcome_.resumedFrom + (file_ ? file_->bytesWritten() : 0); }
+
+bool AtomicUpload::open() {
+    // The name goes back to the server beside a folder we trust: one segment, nothing more.
+    if (name_.empty() || name_ == "." || name_ == ".." || name_.find('/') != std::string::npos) {
+        outcome_.status = invalid("upload: not a single file name: " + name_);
+        return false;
+    }
+    outcome_.written = options_.temporaryName ? temporaryName(name_, source_.size(), source_.modified()) : name_;
+    const std::string& target = outcome_.written;
+    // Resuming needs the server's count of what it holds, and bytes that mean the same in both
+    // places: binary only. A remote file longer than ours is another file, never "complete".
+    if (options_.resume && type_ != TransferType::Ascii && c_.features().size) {
+        auto have = c_.size(target);
+        if (have && have.value() <= source_.size() && source_.startAt(have.value()))
+            outcome_.resumedFrom = have.value();
+    }
+    if (outcome_.resumedFrom > 0 && outcome_.resumedFrom == source_.size()) {
+        outcome_.step = UploadStep::Send;
+        return true;
+    }
+    auto file = outcome_.resumedFrom > 0 ? c_.openFileForWriteAt(target, outcome_.resumedFrom)
+                                         : c_.openFileForWrite(target, type_);
+    if (file.failed()) {
+        outcome_.status = file.error();
+        outcome_.temporaryKept = options_.temporaryName && outcome_.resumedFrom > 0;
+        return false;
+    }
+    file_ = std::move(file).value();
+    outcome_.step = UploadStep::Send;
+    return true;
+}
+
+UploadOutcome AtomicUpload::failed(Error error, bool discard) {
+    const bool temporary = options_.temporaryName;
+    const bool lost = connectionLost(error.kind) || (error.kind == ErrorKind::Cancelled && options_.keepOnCancel);
+    outcome_.status = std::move(error);
+    if (temporary && discard && !lost) {
+        outcome_.temporaryKept = c_.deleteFile(outcome_.written).failed();
+    } else {
+        outcome_.temporaryKept = temporary;
+    }
+    return std::move(outcome_);
+}
+
+UploadOutcome AtomicUpload::finish(Status sent) {
+    if (sent.failed()) {
+        file_.reset();  // an unclosed file aborts its transfer with a reset
+        return failed(sent.error(), true);
+    }
+    file_.reset();
+    outcome_.step = UploadStep::Check;
+    if (Status s = checkSize(); s.failed()) return failed(s.error(), true);
+    if (options_.temporaryName) {
+        // The time before the rename, so the file never shows under its name with the wrong one.
+        setTime(outcome_.written);
+        outcome_.step = UploadStep::Rename;
+        if (Status s = place(); s.failed()) return failed(s.error(), !outcome_.replacedByDeleting);
+    } else {
+        setTime(name_);
+    }
+    outcome_.step = UploadStep::Done;
+    outcome_.status = Status::ok();
+    return std::move(outcome_);
+}
+
+// A server that offers SIZE must hold every byte, whatever its completion reply said. Line
+// ends change in ASCII mode, and an unreadable or refused SIZE proves nothing either way.
+Status AtomicUpload::checkSize() {
+    if (type_ == TransferType::Ascii || !c_.features().size) return Status::ok();
+    auto have = c_.size(outcome_.written);
+    if (!have || have.value() == source_.size()) return Status::ok();
+    return Error{ErrorKind::Refused,
+                 "the server holds " + std::to_string(have.value()) + " of " + std::to_string(source_.size()) +
+                     " bytes after the transfer",
+                 {}};
+}
+
+void AtomicUpload::setTime(const std::string& remote) {
+    if (!c_.features().mfmt) return;
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(source_.modified());
+    outcome_.timeSet = !c_.setModificationTime(remote, seconds).failed();
+}
+
+Status AtomicUpload::place() {
+    Status s = c_.rename(outcome_.written, name_);
+    if (!s.failed() || s.error().kind != ErrorKind::Refused || s.error().reply.code < 500) return s;
+    // Some servers (IIS) refuse to rename onto an existing name. Delete it first, but only while
+    // the new file is known to be there: otherwise the old one would be lost for nothing.
+    if (c_.size(outcome_.written).failed() || c_.deleteFile(name_).failed()) return s;
+    outcome_.replacedByDeleting = true;
+    Status again = c_.rename(outcome_.written, name_);
+    if (again.failed()) {
+        Error e = again.error();
+        e.message += "; " + name_ + " was deleted and the new file stays in " + outcome_.written;
+        return e;
+    }
+    return again;
+}
+
+}  // namespace ftp
