@@ -35,7 +35,13 @@ _pelicano_ftp() {
     fi
     case $command in
         ls) COMPREPLY=($(compgen -W '-l' -- "$cur")) ;;
-        put) _filedir ;;
+        put)
+            if [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W '-c --in-place' -- "$cur"))
+            else
+                _filedir
+            fi
+            ;;
         get) ((cword - i == 2)) && _filedir ;;
     esac
 }

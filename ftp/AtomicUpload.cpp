@@ -89,8 +89,14 @@ bool AtomicUpload::open() {
     auto file = outcome_.resumedFrom > 0 ? c_.openFileForWriteAt(target, outcome_.resumedFrom)
                                          : c_.openFileForWrite(target, type_);
     if (file.failed()) {
-        outcome_.status = file.error();
-        outcome_.temporaryKept = options_.temporaryName && outcome_.resumedFrom > 0;
+        const ErrorKind kind = file.error().kind;
+        // Refused, or failed before the transfer command went out: nothing was created.
+        if (kind == ErrorKind::Refused || kind == ErrorKind::InvalidArgument || kind == ErrorKind::Connect) {
+            outcome_.status = file.error();
+            outcome_.temporaryKept = options_.temporaryName && outcome_.resumedFrom > 0;
+        } else {  // the transfer command may have gone out and created the file
+            outcome_ = failed(file.error(), true);
+        }
         return false;
     }
     file_ = std::move(file).value();
@@ -112,6 +118,7 @@ UploadOutcome AtomicUpload::failed(Error error, bool discard) {
 
 UploadOutcome AtomicUpload::finish(Status sent) {
     if (sent.failed()) {
+        outcome_.endSent = file_ && file_->endSent();
         file_.reset();  // an unclosed file aborts its transfer with a reset
         return failed(sent.error(), true);
     }

@@ -34,6 +34,7 @@ struct UploadOutcome {
     bool opened() const { return step != UploadStep::Open; }
     std::string written;              // where the bytes went: the temporary name or the final one
     std::uint64_t resumedFrom = 0;    // bytes already on the server that were kept
+    bool endSent = false;             // every byte went out, but the server's confirmation did not come
     bool replacedByDeleting = false;  // the server would not rename onto NAME, so NAME was deleted first
     bool temporaryKept = false;       // a failure left the temporary file for a later resume
     bool timeSet = false;             // MFMT gave the remote file the local time

@@ -8,7 +8,9 @@ const char* const kUsage =
     "                    [--tls auto|require|off|implicit] [--trust SHA256:HEX]\n"
     "                    HOST|ftp://USER@HOST:PORT/PATH COMMAND [ARG...]\n"
     "       pelicano-ftp --help | --version\n"
-    "  commands: pwd | ls [-l] | mkdir DIR | rmdir DIR | rm NAME... | mv OLD NEW | put FILE...\n"
+    "  commands: pwd | ls [-l] | mkdir DIR | rmdir DIR | rm NAME... | mv OLD NEW\n"
+    "            put [-c] [--in-place] FILE... (-c resumes a broken upload; --in-place writes\n"
+    "            under the final name instead of a temporary one renamed when whole)\n"
     "            get REMOTE [LOCAL] (-f replaces an existing LOCAL)\n"
     "  --tls: auto (default) encrypts when the server offers it, require refuses to go on in clear,\n"
     "         off never encrypts, implicit speaks TLS from the first byte (port 990)\n"
@@ -124,6 +126,14 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argv
     if (cl.command == "get" && !cl.args.empty() && cl.args.front() == "-f") {
         cl.force = true;
         cl.args.erase(cl.args.begin());
+    }
+    while (cl.command == "put" && !cl.args.empty() && (cl.args.front() == "-c" || cl.args.front() == "--in-place")) {
+        (cl.args.front() == "-c" ? cl.resume : cl.inPlace) = true;
+        cl.args.erase(cl.args.begin());
+    }
+    if (cl.resume && cl.type == ftp::TransferType::Ascii) {
+        error = "put -c resumes binary transfers only";  // line ends make ASCII offsets meaningless
+        return std::nullopt;
     }
     auto it = kCommands.find(cl.command);
     if (it == kCommands.end()) {

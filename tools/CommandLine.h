@@ -19,6 +19,8 @@ struct CommandLine {
     std::vector<std::string> args;
     bool force = false;        // -f: get may replace a local file
     bool longListing = false;  // ls -l
+    bool resume = false;       // put -c: continue what a broken upload left
+    bool inPlace = false;      // put --in-place: write under the final name, no temporary one
     ftp::TlsMode tls = ftp::TlsMode::Auto;
     std::string trustedSha256;  // --trust, normalised to 64 lowercase hex digits
     bool help = false;

@@ -67,7 +67,8 @@ int runCommand(ftp::Connection& c, const CommandLine& cl) {
             if (ftp::Status s = c.deleteFile(name); s.failed()) return fail("rm", name, s.error());
         return 0;
     }
+    const PutOptions options{cl.type, cl.resume, cl.inPlace};
     for (const auto& path : a)  // put
-        if (int rc = put(c, path, cl.type); rc != 0 || interruption()) return rc;
+        if (int rc = put(c, path, options); rc != 0 || interruption()) return rc;
     return 0;
 }

@@ -9,7 +9,7 @@
 #include "Printable.h"
 #include "Report.h"
 #include "Signals.h"
-#include "ftp/UploadLoop.h"
+#include "ftp/AtomicUpload.h"
 
 namespace {
 
@@ -44,45 +44,53 @@ private:
 // What put does between blocks: a caught signal stops the upload, a terminal sees it advance.
 class PutSink final : public ftp::UploadSink {
 public:
-    PutSink(Progress& progress, const ftp::RemoteFile& file) : progress_(progress), file_(file) {}
-    void yield() override { progress_.update(file_.bytesWritten()); }
+    PutSink(Progress& progress, const ftp::AtomicUpload& upload) : progress_(progress), upload_(upload) {}
+    void yield() override { progress_.update(upload_.bytesSent()); }
     bool cancelled() override { return interruption() != 0; }
 
 private:
     Progress& progress_;
-    const ftp::RemoteFile& file_;
+    const ftp::AtomicUpload& upload_;
 };
 
-int interrupted(const std::string& name, bool endSent = false) {
-    std::cerr << "put: " << printableName(name)
-              << (endSent ? ": interrupted after every byte was sent; the server did not confirm the file\n"
-                          : ": interrupted; the transfer was broken off and the server's copy is incomplete\n");
-    return interruptedStatus(interruption());
+// What a failure left on the server, for the end of its message.
+std::string leftBehind(const ftp::UploadOutcome& o, const std::string& name) {
+    if (o.temporaryKept)
+        return "what was sent stays in " + printableName(o.written) + " for put -c; " + printableName(name) +
+               " on the server is untouched";
+    if (o.written != name) return printableName(name) + " on the server is untouched";
+    return o.endSent ? "the server did not confirm the file" : "the server's copy is incomplete";
 }
 
 }  // namespace
 
 // Opens the local file first, so an unreadable one never creates or truncates the remote file.
-int put(ftp::Connection& c, const std::string& path, ftp::TransferType type) {
+int put(ftp::Connection& c, const std::string& path, const PutOptions& options) {
     ftp::FileReader in;
     if (!in.open(path)) return failLocal("put", path, in.problemText());
     const std::string name = baseName(path);
-    auto file = c.openFileForWrite(name, type);
-    if (file.failed()) return interruption() ? interrupted(name) : fail("put", name, file.error());
-    ftp::RemoteFile& remote = *file.value();
+    ftp::UploadOptions how = ftp::uploadOptionsFor(c, options.inPlace, options.resume);
+    how.keepOnCancel = true;  // put's cancel is a signal: the rest can follow with put -c
+    ftp::AtomicUpload upload(c, in, name, options.type, how);
     Progress progress(name, in.size());
-    PutSink sink(progress, remote);
+    PutSink sink(progress, upload);
     // No window to follow block by block here: read-sized blocks spare ten million calls a GiB.
-    const ftp::Status s = ftp::sendFile(remote, in, sink, ftp::FileReader::kReadSize);
-    if (s) {
-        progress.update(remote.bytesWritten(), true);
+    const ftp::UploadOutcome o = upload.run(sink, ftp::FileReader::kReadSize);
+    if (o.status) {
+        progress.update(in.size(), true);
+        if (o.replacedByDeleting)
+            std::cerr << "put: " << printableName(name)
+                      << ": the server does not rename onto an existing file, so the old one was deleted first\n";
         return 0;
     }
-    const bool endSent = remote.endSent();
-    // Destroying the unclosed remote file aborts the transfer with a reset.
-    file.value().reset();
-    if (interruption() || s.error().kind == ftp::ErrorKind::Cancelled) return interrupted(name, endSent);
-    if (s.error().kind == ftp::ErrorKind::LocalIO)
-        return failLocal("put", path, in.problemText() + "; the server's copy is incomplete");
-    return fail("put", name, s.error());
+    const ftp::Error& e = o.status.error();
+    if (interruption() || e.kind == ftp::ErrorKind::Cancelled) {
+        const char* how = o.endSent ? "interrupted after every byte was sent"
+                                    : "interrupted; the transfer was broken off";
+        std::cerr << "put: " << printableName(name) << ": " << how << (o.endSent ? "; " : " and ")
+                  << leftBehind(o, name) << "\n";
+        return interruptedStatus(interruption());
+    }
+    if (e.kind == ftp::ErrorKind::LocalIO) return failLocal("put", path, in.problemText() + "; " + leftBehind(o, name));
+    return fail("put", name, e, o.opened() ? leftBehind(o, name) : std::string());
 }

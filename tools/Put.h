@@ -1,8 +1,14 @@
 #pragma once
-// put: one local file sent through the engine's upload loop, the one the upload window uses.
+// put: one local file sent through the engine's atomic upload, on the upload loop the window uses.
 
 #include <string>
 
 #include "ftp/Connection.h"
 
-int put(ftp::Connection& c, const std::string& path, ftp::TransferType type);
+struct PutOptions {
+    ftp::TransferType type = ftp::TransferType::Binary;
+    bool resume = false;   // -c
+    bool inPlace = false;  // --in-place
+};
+
+int put(ftp::Connection& c, const std::string& path, const PutOptions& options);

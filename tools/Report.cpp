@@ -4,7 +4,7 @@
 
 #include "Printable.h"
 
-int fail(const std::string& command, const std::string& name, const ftp::Error& e) {
+int fail(const std::string& command, const std::string& name, const ftp::Error& e, const std::string& note) {
     std::string cause;
     // Only a failure reply is the cause; otherwise (and when refusing TLS was the fault) the
     // engine says what happened.
@@ -15,7 +15,8 @@ int fail(const std::string& command, const std::string& name, const ftp::Error& 
     } else {
         cause = e.message;
     }
-    std::cerr << command << ": " << printableName(name) << ": " << printableName(cause) << "\n";
+    std::cerr << command << ": " << printableName(name) << ": " << printableName(cause) << (note.empty() ? "" : "; ")
+              << note << "\n";
     return 1;
 }
 

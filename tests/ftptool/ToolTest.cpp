@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "ftp/AtomicUpload.h"
 #include "tools/CommandLine.h"
 #include "tools/Printable.h"
 #include "tools/Target.h"
@@ -48,12 +49,17 @@ TEST(ToolArguments, OptionsCommandsAndArity) {
     ASSERT_TRUE(cl);
     EXPECT_EQ(cl->tls, ftp::TlsMode::Implicit);
     EXPECT_EQ(cl->trustedSha256, std::string(64, 'f'));
+    cl = parse({"h", "put", "-c", "--in-place", "a", "-c"});
+    ASSERT_TRUE(cl);
+    EXPECT_TRUE(cl->resume && cl->inPlace);
+    EXPECT_EQ(cl->args, (std::vector<std::string>{"a", "-c"})) << "after the first file a dash is a name";
 
     for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
              {"host"}, {"host", "get"}, {"host", "get", "a", "b", "c"}, {"host", "mkdir"}, {"host", "mv", "a"}, {"host", "pwd", "x"},
              {"-P", "0", "h", "pwd"}, {"-P", "65536", "h", "pwd"}, {"-P", "21x", "h", "pwd"},
              {"-t", "ebcdic", "h", "pwd"}, {"--password", "x", "h", "pwd"}, {"-u"}, {"--tls", "yes", "h", "pwd"},
-             {"--trust", "SHA256:abc", "h", "pwd"}}) {
+             {"--trust", "SHA256:abc", "h", "pwd"},
+             {"-t", "ascii", "h", "put", "-c", "a"}}) {
         EXPECT_FALSE(parse(bad)) << ::testing::PrintToString(bad);
     }
 }
@@ -234,6 +240,33 @@ TEST_F(Tool, UrlNetrcLongListingAndGet) {
     EXPECT_NE(r.err.find("chmod 600"), std::string::npos) << r.err;
 }
 
+// The temporary name put gives a local file.
+std::string temporaryFor(const std::string& path) {
+    ftp::FileReader in;
+    EXPECT_TRUE(in.open(path));
+    const auto slash = path.find_last_of('/');
+    return ftp::AtomicUpload::temporaryName(path.substr(slash + 1), in.size(), in.modified());
+}
+
+TEST_F(Tool, PutResumesWhatABrokenPutLeftAndReplacesOnlyWholeFiles) {
+    const std::string local = tmp_.file("site.tar");
+    const std::string bytes(300000, 's');
+    testsupport::writeFile(local, bytes);
+    const std::string part = temporaryFor(local);
+    testsupport::writeFile(server_.path("site.tar"), "old");
+    // What the server holds is kept as it is (REST, then the rest), never sent again.
+    testsupport::writeFile(server_.path(part), std::string(120000, 'r'));
+    ToolRun r = run("127.0.0.1 put -c " + local);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(testsupport::readFile(server_.path("site.tar")) == std::string(120000, 'r') + bytes.substr(120000));
+    EXPECT_FALSE(testsupport::exists(server_.path(part)));
+    // A temporary file of another version of the file is never continued.
+    testsupport::writeFile(server_.path(part), std::string(120000, 'x'));
+    testsupport::writeFile(local, std::string(300000, 'n'));
+    EXPECT_EQ(run("127.0.0.1 put -c " + local).status, 0);
+    EXPECT_TRUE(testsupport::readFile(server_.path("site.tar")) == std::string(300000, 'n'));
+}
+
 class ToolFault : public ::testing::Test {
 protected:
     ToolRun run(const std::string& args) {
@@ -274,25 +307,25 @@ TEST_F(ToolFault, ControlCharactersFromTheServerArePrintedVisibly) {
 
 // A put ended by a signal: before the server's 150 or midway the data connection is reset, so
 // the server cannot take a cut file for a whole one; after the last byte it ended in order. The
-// line says which.
+// line says which, and names the temporary file left for put -c; the real name is never touched.
 TEST_F(ToolFault, SignalDuringPutResetsTheDataConnectionOrSaysAllWasSent) {
     struct Row {
         const char* when;
         std::function<void(FaultFtpServer&)> setUp;
-        std::function<bool(const FaultFtpServer&)> reached;
+        std::function<bool(const FaultFtpServer&, const std::string& part)> reached;
         std::uintmax_t size;
         const char* ending;
         const char* said;
     };
     const Row rows[] = {
         {"before150", [](FaultFtpServer& f) { f.script().withhold150 = true, f.script().pauseDataAfter = 0; },
-         [](const FaultFtpServer& f) { return f.joined().find("STOR") != std::string::npos; }, 1000, "reset",
-         "interrupted; the transfer was broken off"},
+         [](const FaultFtpServer& f, const std::string&) { return f.joined().find("STOR") != std::string::npos; },
+         1000, "reset", "interrupted; the transfer was broken off"},
         {"midway", [](FaultFtpServer& f) { f.script().pauseDataAfter = 1; },
-         [](const FaultFtpServer& f) { return f.paused(); }, 256u << 20, "reset",
+         [](const FaultFtpServer& f, const std::string&) { return f.paused(); }, 256u << 20, "reset",
          "interrupted; the transfer was broken off"},
         {"afterTheLastByte", [](FaultFtpServer& f) { f.script().storFinal = ""; },
-         [](const FaultFtpServer& f) { return !f.uploadEnding("big.bin").empty(); }, 1000, "end",
+         [](const FaultFtpServer& f, const std::string& part) { return !f.uploadEnding(part).empty(); }, 1000, "end",
          "interrupted after every byte was sent"},
     };
     for (const Row& row : rows) {
@@ -301,6 +334,7 @@ TEST_F(ToolFault, SignalDuringPutResetsTheDataConnectionOrSaysAllWasSent) {
         row.setUp(server);
         const std::string big = tmp_.file("big.bin");
         std::filesystem::resize_file((testsupport::writeFile(big, ""), big), row.size);
+        const std::string part = temporaryFor(big);
         const std::string pid = tmp_.file("pid"), status = tmp_.file("status");
         std::filesystem::remove(pid);
         std::filesystem::remove(status);
@@ -309,15 +343,17 @@ TEST_F(ToolFault, SignalDuringPutResetsTheDataConnectionOrSaysAllWasSent) {
                                 tmp_.file("err") + " & echo $! >" + pid + "; wait $!; echo $? >" + status +
                                 ".tmp; mv " + status + ".tmp " + status + ") &";
         ASSERT_EQ(std::system(cmd.c_str()), 0);
-        for (int i = 0; i < 2000 && !(row.reached(server) && testsupport::exists(pid)); ++i) usleep(10000);
-        ASSERT_TRUE(row.reached(server));
+        for (int i = 0; i < 2000 && !(row.reached(server, part) && testsupport::exists(pid)); ++i) usleep(10000);
+        ASSERT_TRUE(row.reached(server, part));
         ::kill(std::stoi(testsupport::readFile(pid)), SIGTERM);
         for (int i = 0; i < 2000 && !testsupport::exists(status); ++i) usleep(10000);
         EXPECT_EQ(testsupport::readFile(status), "143\n");
         const std::string err = testsupport::readFile(tmp_.file("err"));
         EXPECT_EQ(err.rfind(std::string("put: big.bin: ") + row.said, 0), 0u) << err;
-        for (int i = 0; i < 200 && server.uploadEnding("big.bin").empty(); ++i) usleep(10000);
-        EXPECT_EQ(server.uploadEnding("big.bin"), row.ending);
+        EXPECT_NE(err.find(part + " for put -c; big.bin on the server is untouched"), std::string::npos) << err;
+        for (int i = 0; i < 200 && server.uploadEnding(part).empty(); ++i) usleep(10000);
+        EXPECT_EQ(server.uploadEnding(part), row.ending);
+        EXPECT_FALSE(server.holds("big.bin"));
     }
 }
 
