@@ -9,7 +9,7 @@
 #include "core/Dialogs.h"
 #include "core/EventYield.h"
 #include "core/SessionState.h"
-#include "ftp/UploadLoop.h"
+#include "ftp/AtomicUpload.h"
 #include "local/LocalBrowser.h"
 #include "local/LocalNames.h"
 #include "local/LocalPaths.h"
@@ -124,26 +124,31 @@ bool UploadController::sendItem(int index) {
         dialogs_.showError(QStringLiteral("Error al tener acceso al archivo ") + name);
         return false;
     }
-    // The remote name is the local name's own bytes.
-    auto opened = session_.hConexion->openFileForWrite(localname::toBytes(fileName).toStdString(),
-                                                       transferType(session_.TipoTransferencia));
-    if (!opened) {
+    // The remote name is the local name's own bytes. The bytes go to a temporary name that is
+    // renamed once whole, so a cancel or a failure leaves an existing remote file as it was.
+    const std::string remoteName = localname::toBytes(fileName).toStdString();
+    ftp::AtomicUpload upload(*session_.hConexion, local, remoteName, transferType(session_.TipoTransferencia),
+                             ftp::uploadOptionsFor(*session_.hConexion));
+    WindowSink sink(*this, w, index);
+    const ftp::UploadOutcome sent = upload.run(sink);
+    if (sent.status) {
+        if (sent.replacedByDeleting)
+            qWarning("pelicano: %s: the server does not rename onto an existing file; the old one was deleted first",
+                     remoteName.c_str());
+        return true;
+    }
+    // Refusing the name at the end (a folder of that name, no right to replace it) is what
+    // refusing it at the start was before there was a temporary name.
+    if (sent.step == ftp::UploadStep::Open || sent.step == ftp::UploadStep::Rename) {
         dialogs_.showError(QStringLiteral("Error al tener acceso al archivo ") + name);
         return false;
     }
-    // Leaving this function any other way than by close() aborts the transfer; the blocks
-    // already sent stay on the server.
-    std::unique_ptr<ftp::RemoteFile> remote = std::move(opened).value();
-
-    WindowSink sink(*this, w, index);
-    const ftp::Status sent = ftp::sendFile(*remote, local, sink);
-    if (sent) return true;
-    switch (sent.error().kind) {
+    switch (sent.status.error().kind) {
     case ftp::ErrorKind::Cancelled: break;
     case ftp::ErrorKind::LocalIO: dialogs_.showError(local.errorText(), QStringLiteral("Error")); break;
     default:
         dialogs_.showError(QStringLiteral("Error al escribir el archivo ") + name);
-        break;  // the completion reply too
+        break;  // the completion reply and the size check too
     }
     return false;
 }

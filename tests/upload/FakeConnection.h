@@ -22,13 +22,22 @@ struct RemoteLog {
     std::string refuseClose;  // close() of this name reports a failed completion reply
 };
 
+// The name a temporary ".NAME.TAG.part" stands for; other names stand for themselves.
+inline std::string finalName(const std::string& name) {
+    const std::size_t tail = std::string(".01234567.part").size();
+    if (name.size() > tail + 1 && name.front() == '.' && name.ends_with(".part"))
+        return name.substr(1, name.size() - tail - 1);
+    return name;
+}
+
 class FakeRemoteFile : public ftp::RemoteFile {
 public:
     FakeRemoteFile(RemoteLog& log, std::size_t index) : log_(log), index_(index) {}
     ftp::Status close() override {
         RemoteLog::File& f = log_.files[index_];
         f.closed = true;
-        if (f.name == log_.refuseClose) return ftp::Error{ftp::ErrorKind::Refused, "552", {552, "Disco lleno"}};
+        if (finalName(f.name) == log_.refuseClose)
+            return ftp::Error{ftp::ErrorKind::Refused, "552", {552, "Disco lleno"}};
         return {};
     }
     std::uint64_t bytesWritten() const override { return log_.files[index_].bytes; }
@@ -52,9 +61,15 @@ public:
     explicit FakeConnection(RemoteLog& log) : log_(log) {}
     ftp::Result<std::unique_ptr<ftp::RemoteFile>> openFileForWrite(const std::string& name,
                                                                    ftp::TransferType type) override {
-        if (name == log_.refuseOpen) return ftp::Error{ftp::ErrorKind::Refused, "550", {550, "No"}};
+        if (finalName(name) == log_.refuseOpen) return ftp::Error{ftp::ErrorKind::Refused, "550", {550, "No"}};
         log_.files.push_back({name, type, {}, 0, false});
         return std::unique_ptr<ftp::RemoteFile>(std::make_unique<FakeRemoteFile>(log_, log_.files.size() - 1));
+    }
+    // A file written under a temporary name is listed under the name it was renamed to.
+    ftp::Status rename(const std::string& from, const std::string& to) override {
+        for (auto& f : log_.files)
+            if (f.name == from) f.name = to;
+        return {};
     }
 
 private:
