@@ -197,10 +197,10 @@ std::optional<std::uint64_t> parseSizeReply(std::string_view replyText) {
 
 std::optional<std::chrono::sys_seconds> parseTimeVal(std::string_view text) {
     using namespace std::chrono;
-    if (text.size() < 14) return std::nullopt;
+    // Fourteen digits, then nothing or a dot and the fraction's digits.
+    if (text.size() < 14 || text.size() == 15 || (text.size() > 15 && text[14] != '.')) return std::nullopt;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i == 14 && text[i] == '.' && text.size() > 15) continue;
-        if (!isDigit(text[i])) return std::nullopt;
+        if (i != 14 && !isDigit(text[i])) return std::nullopt;
     }
     const year_month_day date{year(fixedNumber(text, 0, 4)), month(unsigned(fixedNumber(text, 4, 2))),
                               day(unsigned(fixedNumber(text, 6, 2)))};
@@ -219,7 +219,7 @@ std::optional<std::string> formatTimeVal(std::chrono::sys_seconds time) {
     const sys_days day = floor<days>(time);
     const year_month_day date(day);
     const hh_mm_ss clock(time - day);
-    if (date.year() < year(1) || date.year() > year(9999)) return std::nullopt;
+    if (date.year() < year(0) || date.year() > year(9999)) return std::nullopt;
     char text[16];
     std::snprintf(text, sizeof text, "%04d%02u%02u%02d%02d%02d", int(date.year()), unsigned(date.month()),
                   unsigned(date.day()), int(clock.hours().count()), int(clock.minutes().count()),

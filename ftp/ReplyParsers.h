@@ -42,7 +42,7 @@ std::optional<std::uint64_t> parseSizeReply(std::string_view replyText);
 std::optional<std::chrono::sys_seconds> parseTimeVal(std::string_view text);
 // 213 MDTM reply text -> its time-val.
 std::optional<std::chrono::sys_seconds> parseMdtmReply(std::string_view replyText);
-// The time-val MFMT takes; nullopt for years outside 1 to 9999.
+// The time-val MFMT takes; nullopt for years outside 0 to 9999.
 std::optional<std::string> formatTimeVal(std::chrono::sys_seconds time);
 
 }  // namespace ftp

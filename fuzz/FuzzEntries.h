@@ -113,6 +113,19 @@ inline void passive(const std::uint8_t* data, std::size_t size) {
     }
 }
 
+// SIZE, MDTM and FEAT replies: a size or a time they give must read the same when written again.
+inline void facts(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text = asText(data, size);
+    if (const auto bytes = ftp::parseSizeReply(text)) {
+        check(ftp::parseSizeReply("213 " + std::to_string(*bytes)) == bytes, "SIZE does not read back");
+    }
+    if (const auto time = ftp::parseMdtmReply(text)) {
+        const auto again = ftp::formatTimeVal(*time);
+        check(again && ftp::parseTimeVal(*again) == time, "MDTM time does not read back");
+    }
+    (void)ftp::parseFeatures(text);  // no promise beyond surviving any text
+}
+
 inline void checkEntry(const ftp::Entry& e, std::string_view input) {
     check(!e.name.empty() && e.name != "." && e.name != "..", "empty, . or .. returned");
     check(e.name.find_first_of(std::string_view("\r\n\0/", 4)) == std::string::npos,

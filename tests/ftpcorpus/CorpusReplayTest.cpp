@@ -35,7 +35,7 @@ std::size_t replay(const std::string& target, Entry entry) {
 TEST(Corpus, EveryTargetReplaysItsInputs) {
     const std::vector<std::pair<std::string, Entry>> targets = {
         {"reply", fuzzentry::reply}, {"pwd", fuzzentry::pwd},   {"passive", fuzzentry::passive},
-        {"list", fuzzentry::list},   {"mlsd", fuzzentry::mlsd},
+        {"facts", fuzzentry::facts}, {"list", fuzzentry::list}, {"mlsd", fuzzentry::mlsd},
     };
     for (const auto& [name, entry] : targets) {
         EXPECT_GT(replay(name, entry), 0u) << "no inputs for " << name;

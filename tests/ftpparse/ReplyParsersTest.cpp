@@ -148,6 +148,7 @@ TEST(MdtmReply, UtcSecondsAndRejections) {
         {"213 20231301000000", std::nullopt},
         {"213 20230115246000", std::nullopt},
         {"213 191230115123456", std::nullopt},  // the "19100" year bug
+        {"213 000005202235101", std::nullopt},  // a digit too many
         {"213 2023011512345", std::nullopt},
         {"213 20230115123456.", std::nullopt},
         {"213 20230115T23456", std::nullopt},
