@@ -9,17 +9,16 @@ Clock::time_point g_last = Clock::now();
 std::chrono::microseconds g_longest{0};
 }  // namespace
 
-void EventYield::now(Input input) {
+void EventYield::now() {
     const auto t = Clock::now();
     g_longest = std::max(g_longest, std::chrono::duration_cast<std::chrono::microseconds>(t - g_last));
-    QCoreApplication::processEvents(input == Input::Excluded ? QEventLoop::ExcludeUserInputEvents
-                                                             : QEventLoop::AllEvents);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
     g_last = Clock::now();
 }
 
-bool EventYield::maybe(Input input) {
+bool EventYield::maybe() {
     if (Clock::now() - g_last < kSlice) return false;
-    now(input);
+    now();
     return true;
 }
 

@@ -1,13 +1,21 @@
 #include "SessionState.h"
 
+#include "EventYield.h"
+
 void SessionState::openSession() {
     givingUp_ = false;
     hSesion = std::make_unique<ftp::Session>(kAgent);
     hSesion->setWaitHook([this] {
-        if (waitInput_ == EventYield::Input::Allowed) EventYield::maybe(waitInput_);
-        else gate_.yield();
+        yield();
         return !givingUp_;
     });
+}
+
+void SessionState::yield() {
+    if (inputAllowed_)
+        EventYield::maybe();
+    else
+        gate_.yield();
 }
 
 void SessionState::closeConnection() { hConexion.reset(); }

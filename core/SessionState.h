@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "EventYield.h"
 #include "WaitGate.h"
 #include "ftp/Connection.h"
 #include "ftp/Session.h"
@@ -45,25 +44,26 @@ public:
     bool givingUp() const { return givingUp_; }
     // Controls that still take clicks while the engine waits.
     void allowWhileWaiting(QWidget* control) { gate_.allow(control); }
+    // Lets pending events run as the engine's waits do: a close is heard, input reaches only
+    // the allowed controls (any control during an upload).
+    void yield();
 
     // During an upload the user must reach the upload window's Cancel while the engine waits.
     class AllowInputWhileWaiting {
     public:
-        explicit AllowInputWhileWaiting(SessionState& s) : s_(s), old_(s.waitInput_) {
-            s_.waitInput_ = EventYield::Input::Allowed;
-        }
-        ~AllowInputWhileWaiting() { s_.waitInput_ = old_; }
+        explicit AllowInputWhileWaiting(SessionState& s) : s_(s), old_(s.inputAllowed_) { s_.inputAllowed_ = true; }
+        ~AllowInputWhileWaiting() { s_.inputAllowed_ = old_; }
         AllowInputWhileWaiting(const AllowInputWhileWaiting&) = delete;
         AllowInputWhileWaiting& operator=(const AllowInputWhileWaiting&) = delete;
 
     private:
         SessionState& s_;
-        EventYield::Input old_;
+        bool old_;
     };
 
 private:
     int operations_ = 0;
     bool givingUp_ = false;
-    EventYield::Input waitInput_ = EventYield::Input::Excluded;
+    bool inputAllowed_ = false;
     WaitGate gate_;
 };

@@ -10,7 +10,7 @@ void WaitGate::yield() {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app) return;
     app->installEventFilter(this);
-    EventYield::maybe(EventYield::Input::Allowed);
+    EventYield::maybe();
     app->removeEventFilter(this);
 }
 

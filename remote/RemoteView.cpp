@@ -23,7 +23,6 @@
 #include "ServerSummary.h"
 #include "core/BusyCursor.h"
 #include "core/Dialogs.h"
-#include "core/EventYield.h"
 #include "core/Look.h"
 #include "core/SessionState.h"
 
@@ -236,7 +235,7 @@ void RemoteView::EnumFiles() {
         if (e->isDirectory()) {
             cells.add(e->name, displayName(e->name));
         } else {
-            if (!first) EventYield::maybe(EventYield::Input::Excluded);
+            if (!first) session_.yield();
             auto* item = new QListWidgetItem(displayName(e->name));
             item->setData(kNameRole, toBytes(e->name));
             List1_->addItem(item);

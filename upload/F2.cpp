@@ -111,7 +111,7 @@ void F2::Timer1_Timer() {
     static const char* const kTexts[] = {"Subiendo", "Subiendo.", "Subiendo..", "Subiendo..."};
     label1_->setText(QString::fromLatin1(kTexts[phase_]));
     phase_ = (phase_ + 1) % 4;
-    EventYield::maybe(EventYield::Input::Allowed);
+    EventYield::maybe();
 }
 
 void F2::Command1_Click() { close(); }

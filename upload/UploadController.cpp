@@ -31,7 +31,7 @@ class UploadController::WindowSink final : public ftp::UploadSink {
 public:
     WindowSink(UploadController& controller, F2& window, int item)
         : controller_(controller), window_(window), item_(item) {}
-    void yield() override { EventYield::maybe(EventYield::Input::Allowed); }
+    void yield() override { EventYield::maybe(); }
     bool cancelled() override { return window_.closed(); }
     void percent(int value) override {
         window_.setPercent(value);
@@ -99,7 +99,7 @@ void UploadController::Subilos2() {
     w.open();
     const int count = local_.File1()->count();
     for (int i = 0; i < count; ++i) {
-        EventYield::maybe(EventYield::Input::Allowed);
+        EventYield::maybe();
         if (w.closed()) break;
         QListWidget* files = local_.File1();
         if (i >= files->count() || !files->item(i)->isSelected()) continue;

@@ -2,6 +2,7 @@
 // An in-memory FTP connection for cases a real server cannot produce (odd attribute values,
 // refusals on demand). Paths are "/"-joined; every command is recorded.
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -17,6 +18,7 @@ public:
     std::set<std::string> refuse;  // commands ("DELE x", "CWD x", ...) answered with a failure
     bool failListing = false;
     bool hideNewFolders = false;  // a server whose listing does not show folders just made
+    std::function<void()> whileListing;  // runs as the listing arrives, as user actions meanwhile would
 
     static ftp::Entry folder(std::string name) { return {std::move(name), ftp::kDirectory, 0}; }
     static ftp::Entry file(std::string name, std::uint64_t size, std::uint32_t attributes = ftp::kNormalFile) {
@@ -60,6 +62,7 @@ public:
     ftp::Result<std::unique_ptr<ftp::Find>> findFiles(const std::string& pattern) override {
         commands.push_back("LIST " + pattern);
         if (failListing) return ftp::Error{ftp::ErrorKind::Closed, "closed", {}};
+        if (whileListing) whileListing();
         return std::make_unique<ftp::Find>(dirs[cwd]);
     }
     ftp::Result<std::unique_ptr<ftp::RemoteFile>> openFileForWrite(const std::string&, ftp::TransferType) override {
