@@ -38,7 +38,8 @@ public:
     using Measure = std::function<int(const QString&)>;
     void setMeasure(Measure measure) { measure_ = std::move(measure); }
 
-    // A new listing: no cell left, the column back at the top.
+    // A new listing or a disconnect: no cell left and their memory given back, the column back
+    // at the top.
     void clear();
     // A folder found by the listing: placed under the previous one, the icon's tooltip its name.
     int add(std::string name, QString caption);
@@ -50,10 +51,12 @@ public:
     void layout();
 
     int CantCarpetas() const { return int(cells_.size()); }
+    // Cells the column holds storage for, in use or not.
+    std::size_t heldCells() const { return cells_.capacity(); }
     const Cell& cell(int k) const { return cells_[std::size_t(k)]; }
     int indexOfName(const std::string& name) const;  // -1 when no cell has it
 
-    // Hidden cells (after a disconnect) keep their contents but are neither shown nor hit.
+    // A hidden column (after a disconnect) is neither shown nor hit.
     void setHidden(bool hidden) { hidden_ = hidden; }
     bool hidden() const { return hidden_; }
 

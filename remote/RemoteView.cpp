@@ -284,9 +284,8 @@ void RemoteView::connectedLook() {
 }
 
 void RemoteView::disconnectedLook() {
-    const bool large = List1_->count() > kLargeListing;
-    List1_->clear();
-    if (large) malloc_trim(0);  // as clearListing: give a large listing's memory back
+    // Nothing of the listing is reachable once hidden, so the cells go with the list.
+    clearListing(List1_, Picfondo_->model());
     setList1Background(kWhite);
     Crearcarpeta_->setVisible(false);
     Crearcarpeta_->setEnabled(false);

@@ -43,7 +43,7 @@ public:
     void EnumFiles();
     // After a successful connect, once EnumFiles has run: a new connection starts at level 0.
     void connectedLook();
-    // After a disconnect: the list emptied, the folder cells hidden, "Crear carpeta..." gone.
+    // After a disconnect: the list and the folder cells emptied, "Crear carpeta..." gone.
     void disconnectedLook();
 
     // Controls.

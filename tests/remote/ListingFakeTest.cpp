@@ -304,6 +304,7 @@ TEST_F(ListingFake, LooksSwitchColoursAndCreateFolderItem) {
     EXPECT_EQ(h.view->List1()->palette().color(QPalette::Base), QColor(255, 255, 255));
     EXPECT_FALSE(h.view->Crearcarpeta()->isVisible());
     EXPECT_EQ(h.column()->model().visibleRange().second, 0);
+    EXPECT_EQ(h.column()->model().heldCells(), 0u);           // a long listing's cells are given back
     EXPECT_EQ(h.view->Lbdir()->text(), QStringLiteral("/"));  // kept until the next listing
 }
 
