@@ -11,7 +11,7 @@ public:
     // Opens path for reading and takes its length. False on failure, with errorText() set.
     bool open(const QString& path);
 
-    // What went wrong, in the system's words, naming the file.
+    // What went wrong, in Spanish, naming the file.
     QString errorText() const;
 
 private:

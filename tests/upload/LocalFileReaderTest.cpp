@@ -54,6 +54,7 @@ TEST(LocalFileReader, OnlyRegularFilesOpen) {
     EXPECT_FALSE(r.open(dir.filePath(QStringLiteral("missing"))));
     EXPECT_TRUE(r.errorText().startsWith(dir.filePath(QStringLiteral("missing")) + QStringLiteral(": ")));
     EXPECT_FALSE(r.open(dir.path()));
+    EXPECT_EQ(r.errorText(), dir.path() + QStringLiteral(": es una carpeta, no un archivo"));
     // A FIFO with no writer would block a plain open for ever.
     const QString fifo = dir.filePath(QStringLiteral("fifo"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);

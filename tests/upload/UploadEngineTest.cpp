@@ -133,7 +133,7 @@ TEST_F(UploadEngineTest, UnreadableLocalFileLeavesTheRemoteSideAlone) {
     ASSERT_EQ(dialogs.boxes().size(), 1);
     EXPECT_EQ(dialogs.boxes()[0].title, QStringLiteral("Error"));
     EXPECT_EQ(dialogs.boxes()[0].style, 16);
-    EXPECT_TRUE(dialogs.boxes()[0].text.startsWith(h.dir.filePath(QStringLiteral("a")) + QStringLiteral(": ")));
+    EXPECT_EQ(dialogs.boxes()[0].text, h.dir.filePath(QStringLiteral("a")) + QStringLiteral(": el archivo no existe"));
     EXPECT_TRUE(log.files.empty());
     EXPECT_EQ(h.listings, 1);
 }
