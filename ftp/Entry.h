@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace ftp {
@@ -21,6 +22,8 @@ struct Entry {
     // "01-15-23 12:34PM"); the UTC times of MLSD and EPLF read "2023-01-15 12:34". Empty when none
     // was given.
     std::string date{};
+    // MLSD's modify fact to the second: UTC seconds since 1970. Unset for other listings.
+    std::optional<std::int64_t> modifiedUtc{};
     bool isDirectory() const { return attributes == kDirectory; }
 };
 

@@ -1,6 +1,7 @@
 #include "TrustStore.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -145,7 +146,9 @@ Status TrustStore::save() const {
     std::string text = "# Pelicano: trusted server certificates (SHA-256) and hosts that used TLS\n";
     for (const auto& c : list()) text += "certificate " + keyOf(c.host, c.port) + " " + c.sha256 + "\n";
     for (const auto& key : tlsHosts_) text += "tls " + key + "\n";
-    const std::string temp = file + ".tmp" + std::to_string(::getpid());
+    // Connections of one process may save at once (a sync logs several in): a name each.
+    static std::atomic<unsigned> serial{0};
+    const std::string temp = file + ".tmp" + std::to_string(::getpid()) + "." + std::to_string(serial++);
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return ioError("cannot write", temp);
     bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());

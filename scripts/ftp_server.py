@@ -32,6 +32,8 @@ def main():
     ap.add_argument("--tls-fault", choices=["plain-data", "cut-data"],
                     help="with --tls-cert: accept PROT P but send data in clear, or end data "
                     "connections without close_notify")
+    ap.add_argument("--max-cons-per-ip", type=int, default=0,
+                    help="answer 421 to connections from one address beyond this many")
     args = ap.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -76,6 +78,7 @@ def main():
 
     server = FTPServer((args.host, args.port), Handler)
     server.max_cons = 64
+    server.max_cons_per_ip = args.max_cons_per_ip
     port = server.socket.getsockname()[1]
     print("PORT %d" % port, flush=True)
 

@@ -11,7 +11,9 @@ const char* const kUsage =
     "  commands: pwd | ls [-l] | mkdir DIR | rmdir DIR | rm NAME... | mv OLD NEW\n"
     "            put [-c] [--in-place] FILE... (-c resumes a broken upload; --in-place writes\n"
     "            under the final name instead of a temporary one renamed when whole)\n"
-    "            get REMOTE [LOCAL] (-f replaces an existing LOCAL)\n"
+    "            put -r DIR... | get REMOTE [LOCAL] (-f replaces an existing LOCAL)\n"
+    "            sync [--dry-run] [--delete] [--exclude GLOB]... [--parallel N] [--size-only]\n"
+    "                 LOCALDIR [REMOTEDIR]\n"
     "  --tls: auto (default) encrypts when the server offers it, require refuses to go on in clear,\n"
     "         off never encrypts, implicit speaks TLS from the first byte (port 990)\n"
     "  --trust: accept this one server certificate (its SHA-256 fingerprint) for this run\n"
@@ -25,6 +27,7 @@ namespace {
 const std::map<std::string, std::pair<int, int>> kCommands = {
     {"pwd", {0, 0}}, {"ls", {0, 0}},  {"mkdir", {1, 1}}, {"rmdir", {1, 1}},
     {"rm", {1, -1}}, {"mv", {2, 2}}, {"put", {1, -1}}, {"get", {1, 2}},
+    {"sync", {1, 2}},
 };
 
 std::optional<std::uint16_t> parsePort(const std::string& text) {
@@ -32,6 +35,45 @@ std::optional<std::uint16_t> parsePort(const std::string& text) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > 65535) return std::nullopt;
     return static_cast<std::uint16_t>(value);
+}
+
+// The switches of sync and put -r, wherever they stand among the arguments ("--" ends them).
+// Plain put keeps every argument a name, as before.
+bool takeTreeOptions(CommandLine& cl, std::string& error) {
+    if (cl.command == "put") {
+        if (cl.args.empty() || cl.args.front() != "-r") return true;
+        cl.recursive = true;
+        cl.args.erase(cl.args.begin());
+    }
+    std::vector<std::string> rest;
+    for (std::size_t i = 0; i < cl.args.size(); ++i) {
+        const std::string& a = cl.args[i];
+        if (a == "--") {
+            rest.insert(rest.end(), cl.args.begin() + static_cast<long>(i) + 1, cl.args.end());
+            break;
+        }
+        const bool isSync = cl.command == "sync";
+        if ((a == "--dry-run" || a == "--delete" || a == "--size-only") && isSync) {
+            (a == "--dry-run" ? cl.dryRun : a == "--delete" ? cl.deleteExtra : cl.sizeOnly) = true;
+        } else if (a == "--exclude" || a == "--parallel") {
+            if (i + 1 >= cl.args.size()) return error = a + " needs a value", false;
+            const std::string& v = cl.args[++i];
+            if (a == "--exclude") {
+                if (v.empty()) return error = "an empty --exclude pattern matches nothing; give a glob", false;
+                cl.excludes.push_back(v);
+                continue;
+            }
+            auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), cl.parallel);
+            if (ec != std::errc() || end != v.data() + v.size() || cl.parallel < 1 || cl.parallel > 8)
+                return error = "--parallel takes 1 to 8 connections: " + v, false;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return error = "unknown option for " + cl.command + ": " + a, false;
+        } else {
+            rest.push_back(a);
+        }
+    }
+    cl.args = std::move(rest);
+    return true;
 }
 
 }  // namespace
@@ -135,6 +177,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argv
         error = "put -c resumes binary transfers only";  // line ends make ASCII offsets meaningless
         return std::nullopt;
     }
+    if ((cl.command == "sync" || cl.command == "put") && !takeTreeOptions(cl, error)) return std::nullopt;
     auto it = kCommands.find(cl.command);
     if (it == kCommands.end()) {
         error = "unknown command: " + cl.command;

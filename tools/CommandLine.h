@@ -21,6 +21,13 @@ struct CommandLine {
     bool longListing = false;  // ls -l
     bool resume = false;       // put -c: continue what a broken upload left
     bool inPlace = false;      // put --in-place: write under the final name, no temporary one
+    // sync, and put -r (which sends every file and never deletes)
+    bool recursive = false;  // put -r
+    bool dryRun = false;
+    bool deleteExtra = false;  // --delete: remove what is only on the server
+    bool sizeOnly = false;
+    std::vector<std::string> excludes;
+    int parallel = 2;
     ftp::TlsMode tls = ftp::TlsMode::Auto;
     std::string trustedSha256;  // --trust, normalised to 64 lowercase hex digits
     bool help = false;

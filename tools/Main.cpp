@@ -11,6 +11,7 @@
 #include "Password.h"
 #include "Report.h"
 #include "Signals.h"
+#include "Sync.h"
 #include "Target.h"
 #include "ftp/Connection.h"
 #include "ftp/TrustStore.h"
@@ -65,6 +66,12 @@ int main(int argc, char** argv) {
     if (!target->directory.empty()) {
         if (ftp::Status s = c.value()->changeDirectory(target->directory); s.failed()) rc = fail("cd", target->directory, s.error());
     }
-    if (rc == 0) rc = runCommand(*c.value(), *cl);
+    // Tree commands log in further connections of their own, the same way.
+    const treesync::Opener open = [&] {
+        return ftp::Connection::open(session, target->host, target->port, target->user, target->password, tls);
+    };
+    if (rc == 0 && cl->command == "sync") rc = syncCommand(c.value(), open, *cl);
+    else if (rc == 0 && cl->recursive) rc = putTrees(c.value(), open, *cl);
+    else if (rc == 0) rc = runCommand(*c.value(), *cl);
     return interruption() ? interruptedStatus(interruption()) : rc;
 }

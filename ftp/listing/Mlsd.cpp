@@ -1,5 +1,8 @@
 // MLSD / MLST facts: "fact=value;fact=value; name". Facts are matched without regard to case;
 // the ones we do not use are skipped.
+#include <ctime>
+#include <string>
+
 #include "Families.h"
 
 namespace ftp::listing {
@@ -15,6 +18,20 @@ std::string readModifyFact(std::string_view v) {
     out.append(v.substr(0, 4)).append(1, '-').append(v.substr(4, 2)).append(1, '-').append(v.substr(6, 2));
     out.append(1, ' ').append(v.substr(8, 2)).append(1, ':').append(v.substr(10, 2));
     return out;
+}
+
+// The same fact to the second, for comparing with local files.
+std::optional<std::int64_t> modifySeconds(std::string_view v) {
+    if (v.size() < 14 || !allDigits(v.substr(0, 14))) return std::nullopt;
+    auto number = [&](std::size_t at, std::size_t n) { return std::stoi(std::string(v.substr(at, n))); };
+    std::tm t{};
+    t.tm_year = number(0, 4) - 1900;
+    t.tm_mon = number(4, 2) - 1;
+    t.tm_mday = number(6, 2);
+    t.tm_hour = number(8, 2);
+    t.tm_min = number(10, 2);
+    t.tm_sec = number(12, 2);
+    return static_cast<std::int64_t>(timegm(&t));
 }
 
 }  // namespace
@@ -61,6 +78,7 @@ Outcome parseMlsd(std::string_view line, Entry& out) {
         out.link = true;
         out.linkTarget.assign(link);
     }
+    if (made == Outcome::Entry) out.modifiedUtc = modifySeconds(modify);
     return withDate(made, readModifyFact(modify), out);
 }
 

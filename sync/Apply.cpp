@@ -1,0 +1,49 @@
+#include "Apply.h"
+
+#include "Names.h"
+
+namespace treesync {
+
+std::size_t createFolders(ftp::Connection& c, const std::string& top, bool topExists, const Plan& plan,
+                          const FailureSink& failed) {
+    std::size_t failures = 0;
+    if (!topExists) {
+        if (ftp::Status s = c.createDirectory(top); s.failed()) {
+            failed(".", s.error());
+            return 1;  // nothing can go below it
+        }
+    }
+    for (const auto& folder : plan.createFolders) {
+        ftp::Status s = c.changeDirectory(joinPath(top, parentOf(folder)));
+        if (s) s = c.createDirectory(lastSegment(folder));
+        if (s.failed()) {
+            failed(folder + "/", s.error());
+            ++failures;
+        }
+    }
+    return failures;
+}
+
+std::size_t deleteOnServer(ftp::Connection& c, const std::string& top, const Plan& plan, const FailureSink& failed) {
+    std::size_t removed = 0;
+    auto remove = [&](const std::string& path, bool folder) {
+        ftp::Status s = c.changeDirectory(joinPath(top, parentOf(path)));
+        if (s) s = folder ? c.removeDirectory(lastSegment(path)) : c.deleteFile(lastSegment(path));
+        if (s) ++removed;
+        else failed(folder ? path + "/" : path, s.error());
+    };
+    for (const auto& file : plan.onlyOnServer) remove(file, false);
+    for (const auto& folder : plan.foldersOnlyOnServer) remove(folder, true);
+    return removed;
+}
+
+std::vector<Job> jobsFor(const Plan& plan, const std::string& localTop, const std::string& remoteTop) {
+    std::vector<Job> jobs;
+    for (const auto* list : {&plan.newFiles, &plan.changedFiles})
+        for (const auto& f : *list)
+            jobs.push_back({joinPath(localTop, f.path), joinPath(remoteTop, parentOf(f.path)), lastSegment(f.path), f.path,
+                            f.size});
+    return jobs;
+}
+
+}  // namespace treesync

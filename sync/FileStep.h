@@ -1,0 +1,43 @@
+#pragma once
+// One file's upload, the only step of a run that touches a file's bytes: the local file goes to
+// `name` in the connection's current folder. The run decides on which connection and in which
+// folder; the step decides how the file reaches its name.
+
+#include <cstdint>
+#include <string>
+
+#include "ftp/Connection.h"
+
+namespace treesync {
+
+// What a step tells while it sends; called on the worker's thread.
+class FileProgress {
+public:
+    virtual void sent(std::uint64_t bytes) = 0;  // of this file so far
+    virtual bool cancelled() = 0;
+
+protected:
+    ~FileProgress() = default;
+};
+
+class FileStep {
+public:
+    virtual ~FileStep() = default;
+    // LocalIO when the local file cannot be read, the server's or the connection's error
+    // otherwise. Opens the local file first, so an unreadable one leaves the server untouched.
+    virtual ftp::Status send(ftp::Connection& c, const std::string& localPath, const std::string& name,
+                             FileProgress& progress) = 0;
+};
+
+// STOR under the final name through the shared upload loop, in read-sized blocks.
+class PlainFileStep final : public FileStep {
+public:
+    explicit PlainFileStep(ftp::TransferType type) : type_(type) {}
+    ftp::Status send(ftp::Connection& c, const std::string& localPath, const std::string& name,
+                     FileProgress& progress) override;
+
+private:
+    ftp::TransferType type_;
+};
+
+}  // namespace treesync

@@ -1,0 +1,16 @@
+#pragma once
+// The local side of a sync: every regular file under a folder, with size and time. A link to a
+// file counts as its target; a link to a folder is reported and not followed (it may loop).
+
+#include <string>
+
+#include "Names.h"
+#include "Tree.h"
+
+namespace treesync {
+
+// nullopt-free: what cannot be read lands in problems. `top` must be a folder (checked by the
+// caller, so the message can name the command).
+LocalTree walkLocal(const std::string& top, const Excludes& excludes);
+
+}  // namespace treesync

@@ -1,0 +1,83 @@
+#include "Plan.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "Names.h"
+
+namespace treesync {
+
+namespace {
+
+bool changed(const LocalFile& l, const RemoteFile& r, const PlanOptions& o, std::size_t& bySize) {
+    if (l.size != r.size) return true;
+    if (o.sizeOnly) return false;
+    if (!r.time) {
+        ++bySize;
+        return false;
+    }
+    // A listing truncates: the remote time may lie up to one precision below the real one.
+    return l.modified > r.time->utc + r.time->precision;
+}
+
+bool under(const std::string& path, const std::set<std::string>& folders) {
+    for (std::string p = parentOf(path); !p.empty(); p = parentOf(p))
+        if (folders.count(p)) return true;
+    return false;
+}
+
+std::size_t depth(const std::string& path) { return std::count(path.begin(), path.end(), '/'); }
+
+}  // namespace
+
+Plan makePlan(const LocalTree& local, const RemoteTree& remote, const PlanOptions& options) {
+    Plan plan;
+    std::map<std::string, const RemoteFile*> remoteFiles;
+    for (const auto& f : remote.files) remoteFiles[f.path] = &f;
+    const std::set<std::string> remoteFolders(remote.folders.begin(), remote.folders.end());
+    const std::set<std::string> remoteLinks(remote.linkedFolders.begin(), remote.linkedFolders.end());
+    const std::set<std::string> localFolders(local.folders.begin(), local.folders.end());
+    std::set<std::string> localFiles;
+    // A local folder the server has as a file or a link: nothing goes into it or below it.
+    std::set<std::string> blocked;
+
+    for (const auto& folder : local.folders) {
+        if (under(folder, blocked)) continue;
+        if (remoteFiles.count(folder) || remoteLinks.count(folder)) {
+            plan.conflicts.push_back(folder + "/");
+            blocked.insert(folder);
+        } else if (!remoteFolders.count(folder)) {
+            plan.createFolders.push_back(folder);
+        }
+    }
+    for (const auto& file : local.files) {
+        localFiles.insert(file.path);
+        if (under(file.path, blocked)) continue;
+        if (remoteFolders.count(file.path) || remoteLinks.count(file.path)) {
+            plan.conflicts.push_back(file.path);
+            continue;
+        }
+        auto it = remoteFiles.find(file.path);
+        if (it == remoteFiles.end()) plan.newFiles.push_back(file);
+        else if (options.sendAll || changed(file, *it->second, options, plan.comparedBySize)) plan.changedFiles.push_back(file);
+        else plan.same.push_back(file.path);
+    }
+    if (options.sendAll) return plan;  // put -r never deletes
+    for (const auto& f : remote.files)
+        if (!localFiles.count(f.path) && !localFolders.count(f.path)) plan.onlyOnServer.push_back(f.path);
+    for (const auto& folder : remote.folders)
+        if (!localFolders.count(folder) && !localFiles.count(folder)) plan.foldersOnlyOnServer.push_back(folder);
+    // A folder still holding what we leave alone (a link, an excluded name) cannot be removed.
+    auto holds = [](const std::vector<std::string>& paths, const std::string& folder) {
+        return std::any_of(paths.begin(), paths.end(), [&](const std::string& p) { return p.rfind(folder + "/", 0) == 0; });
+    };
+    std::erase_if(plan.foldersOnlyOnServer, [&](const std::string& folder) {
+        return holds(remote.linkedFolders, folder) || holds(remote.kept, folder);
+    });
+    std::stable_sort(plan.foldersOnlyOnServer.begin(), plan.foldersOnlyOnServer.end(),
+                     [](const std::string& a, const std::string& b) { return depth(a) > depth(b); });
+    return plan;
+}
+
+}  // namespace treesync

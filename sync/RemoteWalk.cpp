@@ -1,0 +1,65 @@
+#include "RemoteWalk.h"
+
+#include <deque>
+
+#include "RemoteTime.h"
+
+namespace treesync {
+
+namespace {
+
+bool lost(const ftp::Error& e) {
+    using K = ftp::ErrorKind;
+    return e.kind == K::Closed || e.kind == K::Connect || e.kind == K::Timeout || e.kind == K::Cancelled ||
+           e.kind == K::Tls || e.kind == K::TooSlow;
+}
+
+}  // namespace
+
+ftp::Result<RemoteTree> walkRemote(ftp::Connection& c, const std::string& top, const Excludes& excludes,
+                                   std::int64_t now) {
+    RemoteTree tree;
+    std::deque<std::string> pending{""};
+    while (!pending.empty()) {
+        const std::string folder = pending.front();
+        pending.pop_front();
+        if (ftp::Status s = c.changeDirectory(joinPath(top, folder)); s.failed()) {
+            if (lost(s.error())) return s.error();
+            if (folder.empty()) {
+                tree.exists = false;
+                return tree;
+            }
+            tree.problems.push_back(folder + ": " + s.error().message);
+            tree.kept.push_back(folder + "/");
+            continue;
+        }
+        auto find = c.findFiles("*.*");
+        if (find.failed()) {
+            if (lost(find.error())) return find.error();
+            tree.problems.push_back((folder.empty() ? "." : folder) + ": " + find.error().message);
+            tree.kept.push_back(folder + "/");
+            continue;
+        }
+        for (const ftp::Entry& e : find.value()->entries()) {
+            if (!isSafeSegment(e.name)) {
+                tree.problems.push_back((folder.empty() ? "." : folder) + ": skipped a listed name that is not a plain file name");
+                tree.kept.push_back(joinPath(folder, "?"));
+                continue;
+            }
+            const std::string rel = joinPath(folder, e.name);
+            if (excludes.excluded(rel)) {
+                tree.kept.push_back(rel);
+            } else if (e.isDirectory() && e.link) {
+                tree.linkedFolders.push_back(rel);
+            } else if (e.isDirectory()) {
+                tree.folders.push_back(rel);
+                pending.push_back(rel);
+            } else {
+                tree.files.push_back({rel, e.size, remoteTime(e, now)});
+            }
+        }
+    }
+    return tree;
+}
+
+}  // namespace treesync
