@@ -14,9 +14,7 @@ std::size_t createFolders(ftp::Connection& c, const std::string& top, bool topEx
         }
     }
     for (const auto& folder : plan.createFolders) {
-        ftp::Status s = c.changeDirectory(joinPath(top, parentOf(folder)));
-        if (s) s = c.createDirectory(lastSegment(folder));
-        if (s.failed()) {
+        if (ftp::Status s = c.createDirectory(joinPath(top, folder)); s.failed()) {
             failed(folder + "/", s.error());
             ++failures;
         }
@@ -27,8 +25,8 @@ std::size_t createFolders(ftp::Connection& c, const std::string& top, bool topEx
 std::size_t deleteOnServer(ftp::Connection& c, const std::string& top, const Plan& plan, const FailureSink& failed) {
     std::size_t removed = 0;
     auto remove = [&](const std::string& path, bool folder) {
-        ftp::Status s = c.changeDirectory(joinPath(top, parentOf(path)));
-        if (s) s = folder ? c.removeDirectory(lastSegment(path)) : c.deleteFile(lastSegment(path));
+        const std::string full = joinPath(top, path);
+        const ftp::Status s = folder ? c.removeDirectory(full) : c.deleteFile(full);
         if (s) ++removed;
         else failed(folder ? path + "/" : path, s.error());
     };

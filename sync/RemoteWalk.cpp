@@ -1,5 +1,6 @@
 #include "RemoteWalk.h"
 
+#include <algorithm>
 #include <deque>
 
 #include "RemoteTime.h"
@@ -7,6 +8,9 @@
 namespace treesync {
 
 namespace {
+
+// A server can list a folder inside every folder forever; no real tree is this deep.
+constexpr std::size_t kMaxDepth = 64;
 
 bool lost(const ftp::Error& e) {
     using K = ftp::ErrorKind;
@@ -52,6 +56,11 @@ ftp::Result<RemoteTree> walkRemote(ftp::Connection& c, const std::string& top, c
             } else if (e.isDirectory() && e.link) {
                 tree.linkedFolders.push_back(rel);
             } else if (e.isDirectory()) {
+                if (std::count(rel.begin(), rel.end(), '/') >= static_cast<long>(kMaxDepth)) {
+                    tree.problems.push_back(rel + ": folders nested too deep; not entered");
+                    tree.kept.push_back(rel);
+                    continue;
+                }
                 tree.folders.push_back(rel);
                 pending.push_back(rel);
             } else {

@@ -60,8 +60,23 @@ TEST(ToolArguments, OptionsCommandsAndArity) {
              {"-t", "ebcdic", "h", "pwd"}, {"--password", "x", "h", "pwd"}, {"-u"}, {"--tls", "yes", "h", "pwd"},
              {"--trust", "SHA256:abc", "h", "pwd"},
              {"-t", "ascii", "h", "put", "-c", "a"}}) {
+             {"--trust", "SHA256:abc", "h", "pwd"}, {"h", "sync"}, {"h", "sync", "a", "b", "c"},
+             {"h", "sync", "--parallel", "9", "d"}, {"h", "sync", "--exclude", "", "d"}, {"h", "sync", "--bogus", "d"}}) {
         EXPECT_FALSE(parse(bad)) << ::testing::PrintToString(bad);
     }
+}
+
+TEST(ToolArguments, TreeOptionsStandAnywhereAfterTheCommand) {
+    auto cl = parse({"h", "sync", "--delete", "--exclude", "*.o", "site", "--parallel", "4", "--", "-www"});
+    ASSERT_TRUE(cl);
+    EXPECT_EQ(cl->args, (std::vector<std::string>{"site", "-www"}));
+    EXPECT_TRUE(cl->deleteExtra && !cl->dryRun && !cl->sizeOnly);
+    EXPECT_EQ(cl->excludes, std::vector<std::string>{"*.o"});
+    EXPECT_EQ(cl->parallel, 4);
+    cl = parse({"h", "put", "-r", "a", "b"});
+    ASSERT_TRUE(cl);
+    EXPECT_TRUE(cl->recursive);
+    EXPECT_EQ(cl->args, (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(ToolArguments, NamesArePrintedWithInvalidBytesEscaped) {
@@ -185,6 +200,7 @@ TEST_F(Tool, ExitStatusesAndOneLineNamingCommandNameAndCause) {
              {"127.0.0.1 put '" + missing + "'", "PELICANO_PASSWORD=demo", 1, "put: " + missing + ": "},
              {"127.0.0.1 pwd", "PELICANO_PASSWORD=wrong", 3, "connect: 127.0.0.1: 530"},
              {"127.0.0.1 frobnicate", "PELICANO_PASSWORD=demo", 2, "pelicano-ftp: unknown command"},
+             {"127.0.0.1 sync '" + missing + "'", "PELICANO_PASSWORD=demo", 1, "sync: " + missing + ": not a folder"},
          }) {
         ToolRun r = run(c.args, c.env);
         EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
@@ -267,6 +283,71 @@ TEST_F(Tool, PutResumesWhatABrokenPutLeftAndReplacesOnlyWholeFiles) {
     EXPECT_TRUE(testsupport::readFile(server_.path("site.tar")) == std::string(300000, 'n'));
 }
 
+// Sets a file's time, so the plan's comparison does not hang on when the test ran.
+void age(const std::string& path, std::time_t when) {
+    const timespec t[2] = {{when, 0}, {when, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), t, AT_SYMLINK_NOFOLLOW);
+}
+
+TEST_F(Tool, SyncSendsWhatChangedAndDeletesOnlyWhenAsked) {
+    const std::string site = tmp_.file("site");
+    std::filesystem::create_directories(site + "/img");
+    const std::string logo(200000, '\x89');
+    testsupport::writeFile(site + "/img/logo.png", logo);
+    testsupport::writeFile(site + "/index.html", "v1");
+    testsupport::writeFile(site + "/same.txt", "same");
+    testsupport::writeFile(site + "/edit.swp", "x");
+    std::filesystem::create_symlink("same.txt", site + "/link");
+    std::filesystem::create_directory_symlink(".", site + "/loop");
+    for (const char* f : {"/img/logo.png", "/index.html", "/same.txt"}) age(site + f, 1600000000);
+    std::filesystem::create_directory(server_.path("www"));
+    testsupport::writeFile(server_.path("www/index.html"), "v0!");
+    testsupport::writeFile(server_.path("www/same.txt"), "same");
+    testsupport::writeFile(server_.path("www/old.txt"), "old");
+    const std::string sync = "127.0.0.1 sync --exclude '*.swp' " + site + " www";
+
+    ToolRun r = run(sync + " --dry-run");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "+ img/\n+ link\n+ img/logo.png\n~ index.html\n- old.txt\n"
+                     "2 new, 1 changed, 1 only on the server, 1 unchanged, 1 folder(s) to create\n");
+    EXPECT_NE(r.err.find("loop: a link to a folder; not followed"), std::string::npos) << r.err;
+    EXPECT_EQ(testsupport::readFile(server_.path("www/index.html")), "v0!") << "a dry run changes nothing";
+
+    r = run(sync + " --parallel 3");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("sync: 3 sent, 0 deleted, 1 unchanged, 0 failed", 0), 0u) << r.out;
+    EXPECT_TRUE(testsupport::readFile(server_.path("www/img/logo.png")) == logo);
+    EXPECT_EQ(testsupport::readFile(server_.path("www/index.html")), "v1");
+    EXPECT_EQ(testsupport::readFile(server_.path("www/link")), "same") << "a link to a file sends its target";
+    EXPECT_TRUE(testsupport::exists(server_.path("www/old.txt")) && !testsupport::exists(server_.path("www/edit.swp")));
+
+    r = run(sync + " --delete");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find("sync: 0 sent, 1 deleted, 4 unchanged, 0 failed")), "- old.txt\n")
+        << "the deletions are listed first, the summary last: " << r.out;
+    EXPECT_FALSE(testsupport::exists(server_.path("www/old.txt")));
+    EXPECT_TRUE(run(sync + " --dry-run").out.ends_with("0 new, 0 changed, 0 only on the server, 4 unchanged, 0 folder(s) to create\n"));
+
+    EXPECT_EQ(run("127.0.0.1 put -r " + site + "/img/").status, 0);
+    EXPECT_TRUE(testsupport::readFile(server_.path("img/logo.png")) == logo);
+}
+
+// A server that takes two connections from us answers the third with 421: the run goes on with two.
+TEST_F(Tool, SyncGoesOnWithFewerConnectionsAfterA421) {
+    testsupport::FtpServerOptions options;
+    options.maxConnectionsPerIp = 2;
+    testsupport::FtpServerProcess limited(options);
+    const std::string dir = tmp_.file("many");
+    std::filesystem::create_directory(dir);
+    for (int i = 0; i < 6; ++i) testsupport::writeFile(dir + "/f" + std::to_string(i), std::string(1000 * i, 'a'));
+    ToolRun r = runTool(tmp_, "-P " + std::to_string(limited.port()) + " -u demo 127.0.0.1 sync --parallel 3 " + dir,
+                        "PELICANO_PASSWORD=demo");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "sync: the server allows no more connections (421 Too many connections from the same IP "
+                     "address.); going on with fewer\n");
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(testsupport::readFile(limited.path("f" + std::to_string(i))).size(), 1000u * i);
+}
+
 class ToolFault : public ::testing::Test {
 protected:
     ToolRun run(const std::string& args) {
@@ -296,6 +377,34 @@ TEST_F(ToolFault, PutRefusesWhatIsNotARegularFileBeforeSendingAnything) {
         EXPECT_EQ(r.err.rfind("put: " + path + ": ", 0), 0u) << r.err;
     }
     EXPECT_EQ(server_.joined().find("STOR"), std::string::npos) << server_.joined();
+}
+
+// The file a dropped connection cut is sent again on a new connection.
+TEST_F(ToolFault, SyncSendsACutFileAgainOnANewConnection) {
+    server_.script().dropDataAfter = 100000;
+    server_.script().dropDataTimes = 1;
+    const std::string dir = tmp_.file("tree"), bytes(300000, 'b');
+    std::filesystem::create_directory(dir);
+    testsupport::writeFile(dir + "/big.bin", bytes);
+    ToolRun r = run("sync --parallel 1 " + dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("connection lost sending big.bin"), std::string::npos) << r.err;
+    EXPECT_TRUE(server_.uploaded("big.bin") == bytes);
+    EXPECT_EQ(server_.connections(), 2);
+}
+
+// Names a hostile server lists never reach a command as paths.
+TEST_F(ToolFault, SyncDeletesOnlyPlainNamesInsideTheFolder) {
+    server_.script().listing = "type=file;size=1; ../up\r\ntype=file;size=1; a/b\r\ntype=file;size=1; /etc\r\n"
+                               "type=file;size=1; ok.txt\r\n";
+    std::filesystem::create_directory(tmp_.file("empty"));
+    ToolRun r = run("sync --delete " + tmp_.file("empty"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("- ok.txt\n", 0), 0u) << r.out;
+    std::string deletions;
+    for (const auto& line : server_.transcript())
+        if (line.rfind("DELE", 0) == 0 || line.rfind("RMD", 0) == 0) deletions += line + "|";
+    EXPECT_EQ(deletions, "DELE /ok.txt|");
 }
 
 TEST_F(ToolFault, ControlCharactersFromTheServerArePrintedVisibly) {

@@ -350,7 +350,9 @@ std::string FaultFtpServer::transfer(int fd, const std::string& verb, const std:
             ::close(data);
             return std::string();
         }
-        if (script_.dropDataAfter >= 0 && static_cast<long>(received.size()) >= script_.dropDataAfter) {
+        if (script_.dropDataAfter >= 0 && script_.dropDataTimes != 0 &&
+            static_cast<long>(received.size()) >= script_.dropDataAfter) {
+            if (script_.dropDataTimes > 0) --script_.dropDataTimes;
             linger l{1, 0};
             setsockopt(data, SOL_SOCKET, SO_LINGER, &l, sizeof l);
             break;

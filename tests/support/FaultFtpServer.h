@@ -39,6 +39,7 @@ public:
         long dropDataAfter = -1;            // close STOR's data connection after this many bytes
         bool dropIsHangup = false;          // and the control connection with it (the network went away)
         bool refuseRenameOntoFile = false;  // RNTO onto a stored file is 550, as IIS answers
+        int dropDataTimes = -1;             // in this many uploads (-1: every one)
         long stallDataAfter = -1;           // stop reading STOR's data after this many bytes and
                                             // send storFinal while the connection stays open
         long pauseDataAfter = -1;           // stop reading STOR's data after this many bytes until

@@ -54,6 +54,8 @@ FtpServerProcess::FtpServerProcess(FtpServerOptions options) : options_(std::mov
     if (!options_.mlsd) args.push_back("--no-mlsd");
     if (!options_.tlsCertificate.empty()) args.insert(args.end(), {"--tls-cert", options_.tlsCertificate});
     if (!options_.tlsFault.empty()) args.insert(args.end(), {"--tls-fault", options_.tlsFault});
+    if (options_.maxConnectionsPerIp > 0)
+        args.insert(args.end(), {"--max-cons-per-ip", std::to_string(options_.maxConnectionsPerIp)});
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

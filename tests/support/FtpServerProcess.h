@@ -29,6 +29,7 @@ struct FtpServerOptions {
     std::string encoding = "utf8";  // "latin1" lets names that are not UTF-8 through
     std::string tlsCertificate = {};  // PEM with certificate and key: TLS required
     std::string tlsFault = {};        // "plain-data" or "cut-data" (see scripts/ftp_server.py)
+    int maxConnectionsPerIp = 0;      // beyond this many a login is greeted with 421; 0 = no limit
 };
 
 class FtpServerProcess {
