@@ -27,7 +27,7 @@ _pelicano_ftp() {
         if [[ $cur == -* ]]; then
             COMPREPLY=($(compgen -W '-P -u --password-stdin --cd -t -f --tls --trust --help --version' -- "$cur"))
         elif ((positional == 1)); then
-            COMPREPLY=($(compgen -W 'pwd ls mkdir rmdir rm mv put get' -- "$cur"))
+            COMPREPLY=($(compgen -W 'pwd ls mkdir rmdir rm mv put get sync' -- "$cur"))
         else
             _known_hosts_real -- "$cur"
         fi
@@ -37,9 +37,19 @@ _pelicano_ftp() {
         ls) COMPREPLY=($(compgen -W '-l' -- "$cur")) ;;
         put)
             if [[ $cur == -* ]]; then
-                COMPREPLY=($(compgen -W '-c --in-place' -- "$cur"))
+                COMPREPLY=($(compgen -W '-c --in-place -r --exclude --parallel' -- "$cur"))
             else
                 _filedir
+            fi
+            ;;
+        sync)
+            case $prev in
+                --exclude | --parallel) return ;;
+            esac
+            if [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W '--dry-run --delete --exclude --parallel --size-only' -- "$cur"))
+            else
+                _filedir -d  # the local folder; the remote one is not completed
             fi
             ;;
         get) ((cword - i == 2)) && _filedir ;;
