@@ -27,8 +27,10 @@ std::size_t deleteOnServer(ftp::Connection& c, const std::string& top, const Pla
     auto remove = [&](const std::string& path, bool folder) {
         const std::string full = joinPath(top, path);
         const ftp::Status s = folder ? c.removeDirectory(full) : c.deleteFile(full);
-        if (s) ++removed;
-        else failed(folder ? path + "/" : path, s.error());
+        if (s)
+            ++removed;
+        else
+            failed(folder ? path + "/" : path, s.error());
     };
     for (const auto& file : plan.onlyOnServer) remove(file, false);
     for (const auto& folder : plan.foldersOnlyOnServer) remove(folder, true);
@@ -39,8 +41,8 @@ std::vector<Job> jobsFor(const Plan& plan, const std::string& localTop, const st
     std::vector<Job> jobs;
     for (const auto* list : {&plan.newFiles, &plan.changedFiles})
         for (const auto& f : *list)
-            jobs.push_back({joinPath(localTop, f.path), joinPath(remoteTop, parentOf(f.path)), lastSegment(f.path), f.path,
-                            f.size});
+            jobs.push_back({joinPath(localTop, f.path), joinPath(remoteTop, parentOf(f.path)), lastSegment(f.path),
+                            f.path, f.size});
     return jobs;
 }
 

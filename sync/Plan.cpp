@@ -59,9 +59,12 @@ Plan makePlan(const LocalTree& local, const RemoteTree& remote, const PlanOption
             continue;
         }
         auto it = remoteFiles.find(file.path);
-        if (it == remoteFiles.end()) plan.newFiles.push_back(file);
-        else if (options.sendAll || changed(file, *it->second, options, plan.comparedBySize)) plan.changedFiles.push_back(file);
-        else plan.same.push_back(file.path);
+        if (it == remoteFiles.end())
+            plan.newFiles.push_back(file);
+        else if (options.sendAll || changed(file, *it->second, options, plan.comparedBySize))
+            plan.changedFiles.push_back(file);
+        else
+            plan.same.push_back(file.path);
     }
     if (options.sendAll) return plan;  // put -r never deletes
     for (const auto& f : remote.files)
@@ -70,7 +73,8 @@ Plan makePlan(const LocalTree& local, const RemoteTree& remote, const PlanOption
         if (!localFolders.count(folder) && !localFiles.count(folder)) plan.foldersOnlyOnServer.push_back(folder);
     // A folder still holding what we leave alone (a link, an excluded name) cannot be removed.
     auto holds = [](const std::vector<std::string>& paths, const std::string& folder) {
-        return std::any_of(paths.begin(), paths.end(), [&](const std::string& p) { return p.rfind(folder + "/", 0) == 0; });
+        return std::any_of(paths.begin(), paths.end(),
+                           [&](const std::string& p) { return p.rfind(folder + "/", 0) == 0; });
     };
     std::erase_if(plan.foldersOnlyOnServer, [&](const std::string& folder) {
         return holds(remote.linkedFolders, folder) || holds(remote.kept, folder);

@@ -29,7 +29,7 @@ bool plausible(int month, int day, int hour = 0, int minute = 0) {
 
 int monthNumber(const char* name) {
     static constexpr std::array<const char*, 12> kMonths{"jan", "feb", "mar", "apr", "may", "jun",
-                                                        "jul", "aug", "sep", "oct", "nov", "dec"};
+                                                         "jul", "aug", "sep", "oct", "nov", "dec"};
     for (std::size_t i = 0; i < kMonths.size(); ++i)
         if (strncasecmp(name, kMonths[i], 3) == 0 && std::strlen(name) == 3) return static_cast<int>(i) + 1;
     return 0;
@@ -53,7 +53,8 @@ std::optional<RemoteTime> fromListing(const std::string& date, std::int64_t now)
         if (utc(y, mo, d, h, mi) > now + kDay) --y;
         return RemoteTime{utc(y, mo, d, h, mi), kMinute};
     }
-    if (std::sscanf(s, "%3s %2d %4d%n", name, &d, &y, &used) == 3 && whole() && (mo = monthNumber(name)) && plausible(mo, d))
+    if (std::sscanf(s, "%3s %2d %4d%n", name, &d, &y, &used) == 3 && whole() && (mo = monthNumber(name)) &&
+        plausible(mo, d))
         return RemoteTime{utc(y, mo, d), kDay};
     // DOS / IIS: "01-15-23 12:34PM"
     if (std::sscanf(s, "%2d-%2d-%2d %2d:%2d%1[AP]M%n", &mo, &d, &y, &h, &mi, half, &used) == 6 && whole() && h >= 1 &&

@@ -46,7 +46,8 @@ ftp::Result<RemoteTree> walkRemote(ftp::Connection& c, const std::string& top, c
         }
         for (const ftp::Entry& e : find.value()->entries()) {
             if (!isSafeSegment(e.name)) {
-                tree.problems.push_back((folder.empty() ? "." : folder) + ": skipped a listed name that is not a plain file name");
+                tree.problems.push_back((folder.empty() ? "." : folder) +
+                                        ": skipped a listed name that is not a plain file name");
                 tree.kept.push_back(joinPath(folder, "?"));
                 continue;
             }

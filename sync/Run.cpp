@@ -93,7 +93,8 @@ private:
     // Leave when the connection is gone for good; Requeue when, besides, the job is not done.
     Next sendOne(const Job& job) {
         ftp::Status s = attempt(job);
-        for (int tries = 0; s.failed() && dropped(s.error()) && tries < settings_.retries && !observer_.cancelled(); ++tries) {
+        for (int tries = 0; s.failed() && dropped(s.error()) && tries < settings_.retries && !observer_.cancelled();
+             ++tries) {
             observer_.note("connection lost sending " + job.label + " (" + s.error().message + "); trying again");
             connection.reset();
             wait(settings_.pause * (tries + 1));
@@ -108,8 +109,10 @@ private:
             folder_.clear();
             s = attempt(job);
         }
-        if (s) ++filesSent;
-        else ++filesFailed;
+        if (s)
+            ++filesSent;
+        else
+            ++filesFailed;
         observer_.finished(id_, job, s);
         return connection ? Next::Go : Next::Leave;
     }
@@ -137,15 +140,16 @@ private:
 
 }  // namespace
 
-RunOutcome runJobs(std::unique_ptr<ftp::Connection>& first, const Opener& open, std::vector<Job> jobs,
-                   FileStep& step, RunObserver& observer, const RunSettings& settings) {
+RunOutcome runJobs(std::unique_ptr<ftp::Connection>& first, const Opener& open, std::vector<Job> jobs, FileStep& step,
+                   RunObserver& observer, const RunSettings& settings) {
     const std::size_t total = jobs.size();
-    const int n = static_cast<int>(std::min<std::size_t>(std::clamp(settings.connections, 1, kMaxConnections),
-                                                          std::max<std::size_t>(total, 1)));
+    const int n = static_cast<int>(
+        std::min<std::size_t>(std::clamp(settings.connections, 1, kMaxConnections), std::max<std::size_t>(total, 1)));
     Queue queue(std::move(jobs));
     std::atomic<int> alive{n};
     std::vector<std::unique_ptr<Worker>> workers;
-    for (int i = 0; i < n; ++i) workers.push_back(std::make_unique<Worker>(i, open, queue, step, observer, settings, alive));
+    for (int i = 0; i < n; ++i)
+        workers.push_back(std::make_unique<Worker>(i, open, queue, step, observer, settings, alive));
     workers[0]->connection = std::move(first);
     {
         std::vector<std::jthread> threads;

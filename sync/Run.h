@@ -39,8 +39,8 @@ using Opener = std::function<ftp::Result<std::unique_ptr<ftp::Connection>>()>;
 
 struct RunSettings {
     int connections = 2;
-    int retries = 2;                          // after a dropped connection, per file
-    std::chrono::milliseconds pause{1000};    // before the first retry; the second waits twice as long
+    int retries = 2;                        // after a dropped connection, per file
+    std::chrono::milliseconds pause{1000};  // before the first retry; the second waits twice as long
 };
 
 inline constexpr int kMaxConnections = 8;
@@ -55,7 +55,7 @@ struct RunOutcome {
 // handed back (reopened, or empty when it could not be) for what follows the run. A 421 when
 // a further connection logs in means the server allows no more: that worker is not replaced.
 // A connection that drops is opened again and its file sent again, twice at most.
-RunOutcome runJobs(std::unique_ptr<ftp::Connection>& first, const Opener& open, std::vector<Job> jobs,
-                   FileStep& step, RunObserver& observer, const RunSettings& settings);
+RunOutcome runJobs(std::unique_ptr<ftp::Connection>& first, const Opener& open, std::vector<Job> jobs, FileStep& step,
+                   RunObserver& observer, const RunSettings& settings);
 
 }  // namespace treesync

@@ -15,8 +15,8 @@ struct LocalFile {
 };
 
 struct LocalTree {
-    std::vector<std::string> folders;  // parents before children
-    std::vector<LocalFile> files;      // links to files carry their target's size and time
+    std::vector<std::string> folders;        // parents before children
+    std::vector<LocalFile> files;            // links to files carry their target's size and time
     std::vector<std::string> linkedFolders;  // links to folders: reported, never followed
     std::vector<std::string> problems;       // "path: why" for what could not be read
 };
@@ -34,7 +34,7 @@ struct RemoteFile {
 };
 
 struct RemoteTree {
-    bool exists = true;  // false: the top folder is not there yet
+    bool exists = true;                // false: the top folder is not there yet
     std::vector<std::string> folders;  // parents before children
     std::vector<RemoteFile> files;
     std::vector<std::string> linkedFolders;  // links to folders: never entered nor deleted

@@ -25,9 +25,8 @@ namespace {
 
 // Minimum and maximum argument counts of each command (-1 = no maximum).
 const std::map<std::string, std::pair<int, int>> kCommands = {
-    {"pwd", {0, 0}}, {"ls", {0, 0}},  {"mkdir", {1, 1}}, {"rmdir", {1, 1}},
-    {"rm", {1, -1}}, {"mv", {2, 2}}, {"put", {1, -1}}, {"get", {1, 2}},
-    {"sync", {1, 2}},
+    {"pwd", {0, 0}}, {"ls", {0, 0}},   {"mkdir", {1, 1}}, {"rmdir", {1, 1}}, {"rm", {1, -1}},
+    {"mv", {2, 2}},  {"put", {1, -1}}, {"get", {1, 2}},   {"sync", {1, 2}},
 };
 
 std::optional<std::uint16_t> parsePort(const std::string& text) {

@@ -70,8 +70,11 @@ int main(int argc, char** argv) {
     const treesync::Opener open = [&] {
         return ftp::Connection::open(session, target->host, target->port, target->user, target->password, tls);
     };
-    if (rc == 0 && cl->command == "sync") rc = syncCommand(c.value(), open, *cl);
-    else if (rc == 0 && cl->recursive) rc = putTrees(c.value(), open, *cl);
-    else if (rc == 0) rc = runCommand(*c.value(), *cl);
+    if (rc == 0 && cl->command == "sync")
+        rc = syncCommand(c.value(), open, *cl);
+    else if (rc == 0 && cl->recursive)
+        rc = putTrees(c.value(), open, *cl);
+    else if (rc == 0)
+        rc = runCommand(*c.value(), *cl);
     return interruption() ? interruptedStatus(interruption()) : rc;
 }

@@ -39,7 +39,8 @@ std::size_t reportFindings(const char* command, const treesync::LocalTree& local
     for (const auto& p : local.problems) std::cerr << command << ": " << printableName(p) << "\n";
     for (const auto& p : remote.problems) std::cerr << command << ": on the server: " << printableName(p) << "\n";
     for (const auto& c : plan.conflicts)
-        std::cerr << command << ": " << printableName(c) << ": a file on one side and a folder (or link) on the other; left alone\n";
+        std::cerr << command << ": " << printableName(c)
+                  << ": a file on one side and a folder (or link) on the other; left alone\n";
     if (plan.comparedBySize > 0)
         std::cerr << command << ": " << plan.comparedBySize
                   << " file(s) compared by size only: the server's listing gives no time we can use\n";
@@ -134,7 +135,8 @@ int syncCommand(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& ope
     if (top.failed()) return fail("sync", ".", top.error());
     const treesync::LocalTree local = treesync::walkLocal(localTop, *excludes);
     auto remote = treesync::walkRemote(*c, top.value(), *excludes, std::time(nullptr));
-    if (remote.failed()) return interruption() ? interruptedStatus(interruption()) : fail("sync", top.value(), remote.error());
+    if (remote.failed())
+        return interruption() ? interruptedStatus(interruption()) : fail("sync", top.value(), remote.error());
     treesync::PlanOptions options;
     options.sizeOnly = cl.sizeOnly;
     const Plan plan = treesync::makePlan(local, remote.value(), options);

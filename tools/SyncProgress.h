@@ -21,7 +21,7 @@ public:
 
     // A failure outside the run (a folder, a deletion), printed the same way.
     void failed(const std::string& path, const ftp::Error& e);
-    void done();  // clears the progress line
+    void done();                      // clears the progress line
     std::uint64_t bytesSent() const;  // of the files sent whole
 
 private:
@@ -34,7 +34,7 @@ private:
     bool terminal_;
     mutable std::mutex mutex_;
     std::size_t filesDone_ = 0;
-    std::uint64_t bytesDone_ = 0;       // of finished files
+    std::uint64_t bytesDone_ = 0;  // of finished files
     std::vector<std::uint64_t> inFlight_ = std::vector<std::uint64_t>(treesync::kMaxConnections);
     bool drawn_ = false;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();

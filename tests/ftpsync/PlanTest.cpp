@@ -65,7 +65,8 @@ TEST(Plan, FoldersConflictsAndWhatOnlyTheServerHas) {
     local.files = {{"a/b/x", 1, kT}, {"c/y", 1, kT}, {"d", 1, kT}, {"same", 1, kT}};
     RemoteTree remote;
     remote.folders = {"d", "keep", "old", "old/deeper", "holds"};
-    remote.files = {{"c", 1, {}}, {"same", 1, RemoteTime{kT, 1}}, {"old/f", 1, {}}, {"old/deeper/g", 1, {}}, {"top", 1, {}}};
+    remote.files = {
+        {"c", 1, {}}, {"same", 1, RemoteTime{kT, 1}}, {"old/f", 1, {}}, {"old/deeper/g", 1, {}}, {"top", 1, {}}};
     remote.linkedFolders = {"holds/link"};
     remote.kept = {"keep/.git"};
 
@@ -86,7 +87,8 @@ TEST(Plan, FoldersConflictsAndWhatOnlyTheServerHas) {
 }
 
 TEST(Names, SegmentsFromTheServerAndExcludes) {
-    for (const char* bad : {"", ".", "..", "../x", "a/b", "/etc", "a\rb", "a\nb"}) EXPECT_FALSE(isSafeSegment(bad)) << bad;
+    for (const char* bad : {"", ".", "..", "../x", "a/b", "/etc", "a\rb", "a\nb"})
+        EXPECT_FALSE(isSafeSegment(bad)) << bad;
     EXPECT_FALSE(isSafeSegment(std::string("a\0b", 3)));
     for (const char* good : {"a", "..a", "a b", ".hidden", "\xc3\xb1"}) EXPECT_TRUE(isSafeSegment(good)) << good;
     EXPECT_EQ(joinPath("/", "a"), "/a");
@@ -96,8 +98,10 @@ TEST(Names, SegmentsFromTheServerAndExcludes) {
     EXPECT_FALSE(Excludes::make({"*.o", ""}, error));
     auto ex = Excludes::make({"*.tmp", ".git", "cache/*"}, error);
     ASSERT_TRUE(ex);
-    for (const char* yes : {"a.tmp", "x/y/a.tmp", ".git", "sub/.git", "cache/page"}) EXPECT_TRUE(ex->excluded(yes)) << yes;
-    for (const char* no : {"a.tmpl", "git", "sub/cache/page", "cache/a/b", "cache"}) EXPECT_FALSE(ex->excluded(no)) << no;
+    for (const char* yes : {"a.tmp", "x/y/a.tmp", ".git", "sub/.git", "cache/page"})
+        EXPECT_TRUE(ex->excluded(yes)) << yes;
+    for (const char* no : {"a.tmpl", "git", "sub/cache/page", "cache/a/b", "cache"})
+        EXPECT_FALSE(ex->excluded(no)) << no;
 }
 
 TEST(RemoteTime, ListingDatesAtTheirOwnPrecision) {

@@ -59,8 +59,7 @@ TEST(ToolArguments, OptionsCommandsAndArity) {
              {"-P", "0", "h", "pwd"}, {"-P", "65536", "h", "pwd"}, {"-P", "21x", "h", "pwd"},
              {"-t", "ebcdic", "h", "pwd"}, {"--password", "x", "h", "pwd"}, {"-u"}, {"--tls", "yes", "h", "pwd"},
              {"--trust", "SHA256:abc", "h", "pwd"},
-             {"-t", "ascii", "h", "put", "-c", "a"}}) {
-             {"--trust", "SHA256:abc", "h", "pwd"}, {"h", "sync"}, {"h", "sync", "a", "b", "c"},
+             {"-t", "ascii", "h", "put", "-c", "a"}, {"h", "sync"}, {"h", "sync", "a", "b", "c"},
              {"h", "sync", "--parallel", "9", "d"}, {"h", "sync", "--exclude", "", "d"}, {"h", "sync", "--bogus", "d"}}) {
         EXPECT_FALSE(parse(bad)) << ::testing::PrintToString(bad);
     }
@@ -308,8 +307,9 @@ TEST_F(Tool, SyncSendsWhatChangedAndDeletesOnlyWhenAsked) {
 
     ToolRun r = run(sync + " --dry-run");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "+ img/\n+ link\n+ img/logo.png\n~ index.html\n- old.txt\n"
-                     "2 new, 1 changed, 1 only on the server, 1 unchanged, 1 folder(s) to create\n");
+    EXPECT_EQ(r.out,
+              "+ img/\n+ link\n+ img/logo.png\n~ index.html\n- old.txt\n"
+              "2 new, 1 changed, 1 only on the server, 1 unchanged, 1 folder(s) to create\n");
     EXPECT_NE(r.err.find("loop: a link to a folder; not followed"), std::string::npos) << r.err;
     EXPECT_EQ(testsupport::readFile(server_.path("www/index.html")), "v0!") << "a dry run changes nothing";
 
@@ -326,7 +326,8 @@ TEST_F(Tool, SyncSendsWhatChangedAndDeletesOnlyWhenAsked) {
     EXPECT_EQ(r.out.substr(0, r.out.find("sync: 0 sent, 1 deleted, 4 unchanged, 0 failed")), "- old.txt\n")
         << "the deletions are listed first, the summary last: " << r.out;
     EXPECT_FALSE(testsupport::exists(server_.path("www/old.txt")));
-    EXPECT_TRUE(run(sync + " --dry-run").out.ends_with("0 new, 0 changed, 0 only on the server, 4 unchanged, 0 folder(s) to create\n"));
+    EXPECT_TRUE(run(sync + " --dry-run")
+                    .out.ends_with("0 new, 0 changed, 0 only on the server, 4 unchanged, 0 folder(s) to create\n"));
 
     EXPECT_EQ(run("127.0.0.1 put -r " + site + "/img/").status, 0);
     EXPECT_TRUE(testsupport::readFile(server_.path("img/logo.png")) == logo);
@@ -343,9 +344,11 @@ TEST_F(Tool, SyncGoesOnWithFewerConnectionsAfterA421) {
     ToolRun r = runTool(tmp_, "-P " + std::to_string(limited.port()) + " -u demo 127.0.0.1 sync --parallel 3 " + dir,
                         "PELICANO_PASSWORD=demo");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "sync: the server allows no more connections (421 Too many connections from the same IP "
-                     "address.); going on with fewer\n");
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(testsupport::readFile(limited.path("f" + std::to_string(i))).size(), 1000u * i);
+    EXPECT_EQ(r.err,
+              "sync: the server allows no more connections (421 Too many connections from the same IP "
+              "address.); going on with fewer\n");
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(testsupport::readFile(limited.path("f" + std::to_string(i))).size(), 1000u * i);
 }
 
 class ToolFault : public ::testing::Test {
@@ -395,8 +398,9 @@ TEST_F(ToolFault, SyncSendsACutFileAgainOnANewConnection) {
 
 // Names a hostile server lists never reach a command as paths.
 TEST_F(ToolFault, SyncDeletesOnlyPlainNamesInsideTheFolder) {
-    server_.script().listing = "type=file;size=1; ../up\r\ntype=file;size=1; a/b\r\ntype=file;size=1; /etc\r\n"
-                               "type=file;size=1; ok.txt\r\n";
+    server_.script().listing =
+        "type=file;size=1; ../up\r\ntype=file;size=1; a/b\r\ntype=file;size=1; /etc\r\n"
+        "type=file;size=1; ok.txt\r\n";
     std::filesystem::create_directory(tmp_.file("empty"));
     ToolRun r = run("sync --delete " + tmp_.file("empty"));
     EXPECT_EQ(r.status, 0) << r.err;
