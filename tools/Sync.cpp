@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <iostream>
 
 #include <sys/stat.h>
@@ -180,7 +181,14 @@ int putTrees(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& open, 
             ++all.failed;
             continue;
         }
-        const std::string top = treesync::joinPath(here.value(), treesync::lastSegment(dir));
+        // "." and ".." name the folder they stand for; "/" names none.
+        const std::string name = std::filesystem::absolute(dir + "/").lexically_normal().parent_path().filename().string();
+        if (name.empty()) {
+            failLocal("put", dir, "the root folder has no name to send it under");
+            ++all.failed;
+            continue;
+        }
+        const std::string top = treesync::joinPath(here.value(), name);
         const treesync::LocalTree local = treesync::walkLocal(dir, *excludes);
         auto remote = treesync::walkRemote(*c, top, *excludes, std::time(nullptr));
         if (remote.failed()) {
