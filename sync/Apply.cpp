@@ -7,7 +7,10 @@ namespace treesync {
 std::size_t createFolders(ftp::Connection& c, const std::string& top, bool topExists, const Plan& plan,
                           const FailureSink& failed) {
     std::size_t failures = 0;
-    if (!topExists) {
+    if (!topExists && c.createDirectory(top).failed()) {
+        // Its parents may be missing too; those that exist refuse, which changes nothing.
+        for (std::size_t i = top.find('/', 1); i != std::string::npos; i = top.find('/', i + 1))
+            (void)c.createDirectory(top.substr(0, i));
         if (ftp::Status s = c.createDirectory(top); s.failed()) {
             failed(".", s.error());
             return 1;  // nothing can go below it

@@ -15,7 +15,7 @@ namespace treesync {
 // Told for each step that failed: the relative path and why.
 using FailureSink = std::function<void(const std::string& path, const ftp::Error& error)>;
 
-// Creates the top when it is missing (one level), then the plan's folders, parents first, each
+// Creates the top when it is missing (its parents too), then the plan's folders, parents first, each
 // by its absolute path (one command apiece). Returns how many failed.
 std::size_t createFolders(ftp::Connection& c, const std::string& top, bool topExists, const Plan& plan,
                           const FailureSink& failed);

@@ -1,7 +1,9 @@
 #pragma once
 // The parallel part of a sync: files go out over N connections, each logged in once and reused.
 // The engine blocks, so each connection has a thread of its own; nothing of the engine is shared
-// between them (each connection copies the session's values and owns its TLS context).
+// between them (each connection copies the session's values and owns its TLS context). The
+// session's wait hook and the TLS prompt are therefore called from those threads: they must be
+// safe there (a flag read is; a pass of a window's event loop is not).
 
 #include <chrono>
 #include <cstdint>
