@@ -39,11 +39,17 @@ private:
     std::deque<Job> jobs_;
 };
 
+// What the workers of one run share.
+struct Crew {
+    Queue queue;
+    std::atomic<int> alive;
+    std::atomic<bool> toldLimit{false};  // the server's connection limit is told once
+};
+
 class Worker final : private FileProgress {
 public:
-    Worker(int id, const Opener& open, Queue& queue, FileStep& step, RunObserver& observer, const RunSettings& s,
-           std::atomic<int>& alive)
-        : id_(id), open_(open), queue_(queue), step_(step), observer_(observer), settings_(s), alive_(alive) {}
+    Worker(int id, const Opener& open, Crew& crew, FileStep& step, RunObserver& observer, const RunSettings& s)
+        : id_(id), open_(open), crew_(crew), step_(step), observer_(observer), settings_(s) {}
 
     std::unique_ptr<ftp::Connection> connection;
     std::size_t filesSent = 0, filesFailed = 0;
@@ -53,17 +59,17 @@ public:
         if (!connection && !connect()) return leave();
         tookPart = true;
         while (!observer_.cancelled()) {
-            auto job = queue_.take();
+            auto job = crew_.queue.take();
             if (!job) break;
             const Next next = sendOne(*job);
-            if (next == Next::Requeue) queue_.giveBack(std::move(*job));  // another worker takes it
+            if (next == Next::Requeue) crew_.queue.giveBack(std::move(*job));  // another worker takes it
             if (next != Next::Go) break;
         }
         leave();
     }
 
 private:
-    void leave() { --alive_; }
+    void leave() { --crew_.alive; }
 
     bool connect() {
         auto c = open_();
@@ -72,10 +78,12 @@ private:
             folder_.clear();
             return true;
         }
-        if (tooMany(c.error()))
-            observer_.note("the server allows no more connections (" + c.error().reply.text + "); going on with fewer");
-        else
+        if (tooMany(c.error())) {
+            if (!crew_.toldLimit.exchange(true))
+                observer_.note("the server allows no more connections (" + c.error().reply.text + "); going on with fewer");
+        } else {
             observer_.note("connection " + std::to_string(id_ + 1) + " failed: " + c.error().message);
+        }
         return false;
     }
 
@@ -101,7 +109,7 @@ private:
             if (observer_.cancelled()) break;
             auto c = open_();
             if (c.failed()) {
-                if (tooMany(c.error()) && alive_ > 1) return Next::Requeue;
+                if (tooMany(c.error()) && crew_.alive > 1) return Next::Requeue;
                 s = c.error();
                 continue;
             }
@@ -129,11 +137,10 @@ private:
 
     int id_;
     const Opener& open_;
-    Queue& queue_;
+    Crew& crew_;
     FileStep& step_;
     RunObserver& observer_;
     const RunSettings& settings_;
-    std::atomic<int>& alive_;
     std::string folder_;  // where the connection stands; empty: not known
     const Job* job_ = nullptr;
 };
@@ -145,11 +152,9 @@ RunOutcome runJobs(std::unique_ptr<ftp::Connection>& first, const Opener& open, 
     const std::size_t total = jobs.size();
     const int n = static_cast<int>(
         std::min<std::size_t>(std::clamp(settings.connections, 1, kMaxConnections), std::max<std::size_t>(total, 1)));
-    Queue queue(std::move(jobs));
-    std::atomic<int> alive{n};
+    Crew crew{Queue(std::move(jobs)), n};
     std::vector<std::unique_ptr<Worker>> workers;
-    for (int i = 0; i < n; ++i)
-        workers.push_back(std::make_unique<Worker>(i, open, queue, step, observer, settings, alive));
+    for (int i = 0; i < n; ++i) workers.push_back(std::make_unique<Worker>(i, open, crew, step, observer, settings));
     workers[0]->connection = std::move(first);
     {
         std::vector<std::jthread> threads;
@@ -163,7 +168,7 @@ RunOutcome runJobs(std::unique_ptr<ftp::Connection>& first, const Opener& open, 
         outcome.connections += w->tookPart ? 1 : 0;
     }
     // Left over when every connection was lost, or the run was cancelled.
-    while (auto job = queue.take()) {
+    while (auto job = crew.queue.take()) {
         if (!observer.cancelled()) {
             observer.finished(0, *job, ftp::Error{ftp::ErrorKind::Connect, "no connection left to send it", {}});
             ++outcome.failed;
