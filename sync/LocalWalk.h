@@ -9,8 +9,8 @@
 
 namespace treesync {
 
-// nullopt-free: what cannot be read lands in problems. `top` must be a folder (checked by the
-// caller, so the message can name the command).
+// Never fails as a whole: what cannot be read lands in problems. `top` must be a folder (the
+// caller checks, so that its message can name the command).
 LocalTree walkLocal(const std::string& top, const Excludes& excludes);
 
 }  // namespace treesync
