@@ -397,6 +397,20 @@ TEST_F(ToolFault, SyncSendsACutFileAgainOnANewConnection) {
     EXPECT_EQ(server_.connections(), 2);
 }
 
+// One refused file fails the run; the others still go, and the summary comes last.
+TEST_F(ToolFault, SyncWithARefusedFileExitsWith1) {
+    server_.on("STOR", {FaultFtpServer::Action::Reply, "553 Not allowed", 1});
+    const std::string dir = tmp_.file("two");
+    std::filesystem::create_directory(dir);
+    testsupport::writeFile(dir + "/a", "1");
+    testsupport::writeFile(dir + "/b", "2");
+    ToolRun r = run("sync --parallel 1 " + dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "sync: a: 553 Not allowed\n");
+    EXPECT_EQ(server_.uploaded("b"), "2");
+    EXPECT_EQ(r.out.rfind("sync: 1 sent, 0 deleted, 0 unchanged, 1 failed", 0), 0u) << r.out;
+}
+
 // Names a hostile server lists never reach a command as paths.
 TEST_F(ToolFault, SyncDeletesOnlyPlainNamesInsideTheFolder) {
     server_.script().listing =
