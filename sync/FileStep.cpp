@@ -1,6 +1,6 @@
 #include "FileStep.h"
 
-#include "ftp/UploadLoop.h"
+#include "ftp/AtomicUpload.h"
 
 namespace treesync {
 
@@ -8,29 +8,32 @@ namespace {
 
 class Sink final : public ftp::UploadSink {
 public:
-    Sink(FileProgress& progress, const ftp::RemoteFile& file) : progress_(progress), file_(file) {}
-    void yield() override { progress_.sent(file_.bytesWritten()); }
+    Sink(FileProgress& progress, const ftp::AtomicUpload& upload) : progress_(progress), upload_(upload) {}
+    void yield() override { progress_.sent(upload_.bytesSent()); }
     bool cancelled() override { return progress_.cancelled(); }
 
 private:
     FileProgress& progress_;
-    const ftp::RemoteFile& file_;
+    const ftp::AtomicUpload& upload_;
 };
 
 }  // namespace
 
-ftp::Status PlainFileStep::send(ftp::Connection& c, const std::string& localPath, const std::string& name,
-                                FileProgress& progress) {
+ftp::Status AtomicFileStep::send(ftp::Connection& c, const std::string& localPath, const std::string& name,
+                                 FileProgress& progress) {
     ftp::FileReader in;
     if (!in.open(localPath)) return ftp::Error{ftp::ErrorKind::LocalIO, in.problemText(), {}};
-    auto file = c.openFileForWrite(name, type_);
-    if (file.failed()) return file.error();
-    Sink sink(progress, *file.value());
-    ftp::Status s = ftp::sendFile(*file.value(), in, sink, ftp::FileReader::kReadSize);
-    if (s.failed() && s.error().kind == ftp::ErrorKind::LocalIO)
+    ftp::UploadOptions options = ftp::uploadOptionsFor(c, false, type_ != ftp::TransferType::Ascii);
+    options.keepOnCancel = true;  // running the sync again continues it
+    ftp::AtomicUpload upload(c, in, name, type_, options);
+    Sink sink(progress, upload);
+    const ftp::UploadOutcome outcome = upload.run(sink, ftp::FileReader::kReadSize);
+    if (outcome.status.failed() && outcome.status.error().kind == ftp::ErrorKind::LocalIO)
         return ftp::Error{ftp::ErrorKind::LocalIO, in.problemText(), {}};
-    if (s) progress.sent(file.value()->bytesWritten());
-    return s;  // an unclosed file aborts its transfer as it goes
+    if (outcome.status) progress.sent(upload.bytesSent());
+    if (outcome.replacedByDeleting)
+        progress.note(name + ": the server would not rename onto the old file, so it was deleted first");
+    return outcome.status;
 }
 
 }  // namespace treesync

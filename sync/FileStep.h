@@ -13,8 +13,9 @@ namespace treesync {
 // What a step tells while it sends; called on the worker's thread.
 class FileProgress {
 public:
-    virtual void sent(std::uint64_t bytes) = 0;  // of this file so far
+    virtual void sent(std::uint64_t bytes) = 0;  // of this file so far, a resumed part included
     virtual bool cancelled() = 0;
+    virtual void note(const std::string& text) = 0;  // something worth telling that is no failure
 
 protected:
     ~FileProgress() = default;
@@ -29,10 +30,12 @@ public:
                              FileProgress& progress) = 0;
 };
 
-// STOR under the final name through the shared upload loop, in read-sized blocks.
-class PlainFileStep final : public FileStep {
+// The engine's atomic upload: a temporary name renamed onto the final one when whole (in place
+// after an anonymous login), and a temporary file an earlier run or a dropped connection left of
+// the same local version continued. A cancel leaves it for the next run.
+class AtomicFileStep final : public FileStep {
 public:
-    explicit PlainFileStep(ftp::TransferType type) : type_(type) {}
+    explicit AtomicFileStep(ftp::TransferType type) : type_(type) {}
     ftp::Status send(ftp::Connection& c, const std::string& localPath, const std::string& name,
                      FileProgress& progress) override;
 

@@ -1,10 +1,12 @@
 #include "Plan.h"
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 #include <set>
 
 #include "Names.h"
+#include "ftp/AtomicUpload.h"
 
 namespace treesync {
 
@@ -25,6 +27,12 @@ bool under(const std::string& path, const std::set<std::string>& folders) {
     for (std::string p = parentOf(path); !p.empty(); p = parentOf(p))
         if (folders.count(p)) return true;
     return false;
+}
+
+std::string temporaryPath(const LocalFile& f) {
+    const std::chrono::sys_time<std::chrono::nanoseconds> t{std::chrono::seconds(f.modified) +
+                                                           std::chrono::nanoseconds(f.nanoseconds)};
+    return joinPath(parentOf(f.path), ftp::AtomicUpload::temporaryName(lastSegment(f.path), f.size, t));
 }
 
 std::size_t depth(const std::string& path) { return std::count(path.begin(), path.end(), '/'); }
@@ -67,8 +75,13 @@ Plan makePlan(const LocalTree& local, const RemoteTree& remote, const PlanOption
             plan.same.push_back(file.path);
     }
     if (options.sendAll) return plan;  // put -r never deletes
+    // What a broken upload left of a file about to go is continued, not deleted.
+    std::set<std::string> parts;
+    for (const auto* list : {&plan.newFiles, &plan.changedFiles})
+        for (const auto& f : *list) parts.insert(temporaryPath(f));
     for (const auto& f : remote.files)
-        if (!localFiles.count(f.path) && !localFolders.count(f.path)) plan.onlyOnServer.push_back(f.path);
+        if (!localFiles.count(f.path) && !localFolders.count(f.path) && !parts.count(f.path))
+            plan.onlyOnServer.push_back(f.path);
     for (const auto& folder : remote.folders)
         if (!localFolders.count(folder) && !localFiles.count(folder)) plan.foldersOnlyOnServer.push_back(folder);
     // A folder still holding what we leave alone (a link, an excluded name) cannot be removed.

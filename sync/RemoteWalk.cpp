@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
 
 #include "RemoteTime.h"
 
@@ -70,6 +71,20 @@ ftp::Result<RemoteTree> walkRemote(ftp::Connection& c, const std::string& top, c
         }
     }
     return tree;
+}
+
+ftp::Status timesByMdtm(ftp::Connection& c, const std::string& top, const LocalTree& local, RemoteTree& remote) {
+    if (!c.features().mdtm) return ftp::Status::ok();
+    std::map<std::string, std::uint64_t> sizes;
+    for (const auto& f : local.files) sizes[f.path] = f.size;
+    for (auto& f : remote.files) {
+        auto it = sizes.find(f.path);
+        if (f.time || it == sizes.end() || it->second != f.size) continue;
+        auto t = c.modificationTime(joinPath(top, f.path));
+        if (t) f.time = RemoteTime{t.value().time_since_epoch().count(), 1};
+        else if (lost(t.error())) return t.error();
+    }
+    return ftp::Status::ok();
 }
 
 }  // namespace treesync

@@ -18,4 +18,9 @@ namespace treesync {
 ftp::Result<RemoteTree> walkRemote(ftp::Connection& c, const std::string& top, const Excludes& excludes,
                                    std::int64_t now);
 
+// MDTM for the same-size files whose listing gave no time the plan can use, where the server
+// offers it: a command per such file, which a listing with readable dates never needs (so a run
+// where nothing changed asks nothing per file). Fails only when the connection is lost.
+ftp::Status timesByMdtm(ftp::Connection& c, const std::string& top, const LocalTree& local, RemoteTree& remote);
+
 }  // namespace treesync

@@ -134,6 +134,7 @@ private:
 
     void sent(std::uint64_t bytes) override { observer_.progress(id_, *job_, bytes); }
     bool cancelled() override { return observer_.cancelled(); }
+    void note(const std::string& text) override { observer_.note(text); }
 
     int id_;
     const Opener& open_;

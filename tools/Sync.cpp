@@ -83,7 +83,7 @@ Tally carryOut(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& open
     Tally t;
     auto failed = [&](const std::string& path, const ftp::Error& e) { progress.failed(path, e); };
     t.failed += treesync::createFolders(*c, top, topExists, plan, failed);
-    treesync::PlainFileStep step(cl.type);
+    treesync::AtomicFileStep step(cl.type);
     treesync::RunSettings settings;
     settings.connections = cl.parallel;
     const auto run = treesync::runJobs(c, open, treesync::jobsFor(plan, localTop, top), step, progress, settings);
@@ -136,8 +136,10 @@ int syncCommand(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& ope
     if (top.failed()) return fail("sync", ".", top.error());
     const treesync::LocalTree local = treesync::walkLocal(localTop, *excludes);
     auto remote = treesync::walkRemote(*c, top.value(), *excludes, std::time(nullptr));
-    if (remote.failed())
-        return interruption() ? interruptedStatus(interruption()) : fail("sync", top.value(), remote.error());
+    ftp::Status times = remote.failed() || cl.sizeOnly ? remote.status()
+                                                        : treesync::timesByMdtm(*c, top.value(), local, remote.value());
+    if (times.failed())
+        return interruption() ? interruptedStatus(interruption()) : fail("sync", top.value(), times.error());
     treesync::PlanOptions options;
     options.sizeOnly = cl.sizeOnly;
     const Plan plan = treesync::makePlan(local, remote.value(), options);

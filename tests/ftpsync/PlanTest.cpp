@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ftp/AtomicUpload.h"
 #include "sync/Names.h"
 #include "sync/Plan.h"
 #include "sync/RemoteTime.h"
@@ -65,8 +66,9 @@ TEST(Plan, FoldersConflictsAndWhatOnlyTheServerHas) {
     local.files = {{"a/b/x", 1, kT}, {"c/y", 1, kT}, {"d", 1, kT}, {"same", 1, kT}};
     RemoteTree remote;
     remote.folders = {"d", "keep", "old", "old/deeper", "holds"};
-    remote.files = {
-        {"c", 1, {}}, {"same", 1, RemoteTime{kT, 1}}, {"old/f", 1, {}}, {"old/deeper/g", 1, {}}, {"top", 1, {}}};
+    const std::string part = ftp::AtomicUpload::temporaryName("x", 1, std::chrono::sys_seconds(std::chrono::seconds(kT)));
+    remote.files = {{"c", 1, {}},           {"same", 1, RemoteTime{kT, 1}}, {"old/f", 1, {}},
+                    {"old/deeper/g", 1, {}}, {"a/b/" + part, 1, {}},         {"top", 1, {}}};
     remote.linkedFolders = {"holds/link"};
     remote.kept = {"keep/.git"};
 
@@ -75,7 +77,7 @@ TEST(Plan, FoldersConflictsAndWhatOnlyTheServerHas) {
     EXPECT_EQ(joined(p.conflicts), "c/ d") << "a folder over a file and a file over a folder are left alone";
     EXPECT_EQ(joined(p.newFiles), "a/b/x") << "nothing goes below a conflict";
     EXPECT_EQ(joined(p.same), "same");
-    EXPECT_EQ(joined(p.onlyOnServer), "old/f old/deeper/g top");
+    EXPECT_EQ(joined(p.onlyOnServer), "old/f old/deeper/g top") << "the part of a file about to go stays";
     EXPECT_EQ(joined(p.foldersOnlyOnServer), "old/deeper old")
         << "deepest first; a folder holding a link is kept, and one holding an excluded name";
 

@@ -383,10 +383,12 @@ TEST_F(ToolFault, PutRefusesWhatIsNotARegularFileBeforeSendingAnything) {
     EXPECT_EQ(server_.joined().find("STOR"), std::string::npos) << server_.joined();
 }
 
-// The file a dropped connection cut is sent again on a new connection.
-TEST_F(ToolFault, SyncSendsACutFileAgainOnANewConnection) {
+// The file a dropped connection cut is continued on a new connection.
+TEST_F(ToolFault, SyncResumesACutFileOnANewConnection) {
+    server_.script().features += "\r\n SIZE\r\n REST STREAM";
     server_.script().dropDataAfter = 100000;
     server_.script().dropDataTimes = 1;
+    server_.script().dropIsHangup = true;
     const std::string dir = tmp_.file("tree"), bytes(300000, 'b');
     std::filesystem::create_directory(dir);
     testsupport::writeFile(dir + "/big.bin", bytes);
@@ -395,6 +397,7 @@ TEST_F(ToolFault, SyncSendsACutFileAgainOnANewConnection) {
     EXPECT_NE(r.err.find("connection lost sending big.bin"), std::string::npos) << r.err;
     EXPECT_TRUE(server_.uploaded("big.bin") == bytes);
     EXPECT_EQ(server_.connections(), 2);
+    EXPECT_NE(server_.joined().find("|REST "), std::string::npos) << server_.joined();
 }
 
 // One refused file fails the run; the others still go, and the summary comes last.

@@ -325,6 +325,7 @@ std::string FaultFtpServer::transfer(int fd, const std::string& verb, const std:
     std::string received;
     char chunk[65536];
     std::string ending = "end";
+    bool cut = false;
     while (waitReadable(data, stop_, 10000)) {
         if (script_.pauseDataAfter >= 0 && static_cast<long>(received.size()) >= script_.pauseDataAfter) {
             paused_ = true;
@@ -353,6 +354,7 @@ std::string FaultFtpServer::transfer(int fd, const std::string& verb, const std:
         if (script_.dropDataAfter >= 0 && script_.dropDataTimes != 0 &&
             static_cast<long>(received.size()) >= script_.dropDataAfter) {
             if (script_.dropDataTimes > 0) --script_.dropDataTimes;
+            cut = true;
             linger l{1, 0};
             setsockopt(data, SOL_SOCKET, SO_LINGER, &l, sizeof l);
             break;
@@ -369,9 +371,7 @@ std::string FaultFtpServer::transfer(int fd, const std::string& verb, const std:
         endings_[arg] = ending;
     }
     // Only now, so a client that sees the hang-up finds the part stored.
-    if (script_.dropIsHangup && script_.dropDataAfter >= 0 &&
-        static_cast<long>(received.size()) >= script_.dropDataAfter)
-        ::shutdown(fd, SHUT_RDWR);
+    if (script_.dropIsHangup && cut) ::shutdown(fd, SHUT_RDWR);
     return script_.storFinal;
 }
 
