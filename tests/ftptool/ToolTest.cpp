@@ -414,6 +414,22 @@ TEST_F(ToolFault, SyncWithARefusedFileExitsWith1) {
     EXPECT_EQ(r.out.rfind("sync: 1 sent, 0 deleted, 0 unchanged, 1 failed", 0), 0u) << r.out;
 }
 
+// A listing without times: MDTM decides for the files whose sizes agree, and only for them.
+TEST_F(ToolFault, SyncAsksMdtmOnlyWhereTheListingHasNoTime) {
+    server_.script().features += "\r\n MDTM";
+    server_.script().listing = "type=file;size=3; old\r\ntype=file;size=9; other\r\n";
+    server_.on("MDTM", {FaultFtpServer::Action::Reply, "213 20200101000000"});
+    const std::string dir = tmp_.file("t");
+    std::filesystem::create_directory(dir);
+    testsupport::writeFile(dir + "/old", "abc");
+    testsupport::writeFile(dir + "/other", "abc");
+    ToolRun r = run("sync --dry-run " + dir);
+    EXPECT_EQ(r.out, "~ old\n~ other\n0 new, 2 changed, 0 only on the server, 0 unchanged, 0 folder(s) to create\n");
+    const std::string asked = server_.joined();
+    EXPECT_NE(asked.find("MDTM /old"), std::string::npos) << asked;
+    EXPECT_EQ(asked.find("MDTM /other"), std::string::npos) << "its size already tells";
+}
+
 // Names a hostile server lists never reach a command as paths.
 TEST_F(ToolFault, SyncDeletesOnlyPlainNamesInsideTheFolder) {
     server_.script().listing =
