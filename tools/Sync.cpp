@@ -52,14 +52,16 @@ void printLines(char mark, const std::vector<std::string>& paths, const char* su
     for (const auto& p : paths) std::cout << mark << ' ' << printableName(p) << suffix << '\n';
 }
 
-void printPlan(const Plan& plan, bool deletions) {
+void printDeletions(const Plan& plan) {
+    printLines('-', plan.onlyOnServer);
+    printLines('-', plan.foldersOnlyOnServer, "/");
+}
+
+void printPlan(const Plan& plan) {
     printLines('+', plan.createFolders, "/");
     for (const auto& f : plan.newFiles) std::cout << "+ " << printableName(f.path) << '\n';
     for (const auto& f : plan.changedFiles) std::cout << "~ " << printableName(f.path) << '\n';
-    if (deletions) {
-        printLines('-', plan.onlyOnServer);
-        printLines('-', plan.foldersOnlyOnServer, "/");
-    }
+    printDeletions(plan);
 }
 
 std::string countsLine(const Plan& plan) {
@@ -145,12 +147,12 @@ int syncCommand(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& ope
     const Plan plan = treesync::makePlan(local, remote.value(), options);
     const std::size_t problems = reportFindings("sync", local, remote.value(), plan);
     if (cl.dryRun) {
-        printPlan(plan, true);
+        printPlan(plan);
         std::cout << countsLine(plan) << std::endl;
         return problems ? 1 : 0;
     }
     // What --delete removes is shown before anything is done.
-    if (cl.deleteExtra) printPlan(Plan{{}, {}, {}, plan.onlyOnServer, plan.foldersOnlyOnServer, {}, {}, 0}, true);
+    if (cl.deleteExtra) printDeletions(plan);
     const auto start = std::chrono::steady_clock::now();
     SyncProgress progress("sync", plan.toSend(), bytesOf(plan));
     Tally t = carryOut(c, open, cl, localTop, top.value(), remote.value().exists, plan, progress);
