@@ -70,8 +70,8 @@ LocalTree walkLocal(const std::string& top, const Excludes& excludes) {
                     pending.push_back(rel);
                 }
             } else if (S_ISREG(st.st_mode)) {
-                tree.files.push_back(
-                    {rel, static_cast<std::uint64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                tree.files.push_back({rel, static_cast<std::uint64_t>(st.st_size),
+                                      static_cast<std::int64_t>(st.st_mtim.tv_sec),
                                       static_cast<std::int64_t>(st.st_mtim.tv_nsec)});
             } else {
                 tree.problems.push_back(rel + ": not a regular file");

@@ -31,7 +31,7 @@ bool under(const std::string& path, const std::set<std::string>& folders) {
 
 std::string temporaryPath(const LocalFile& f) {
     const std::chrono::sys_time<std::chrono::nanoseconds> t{std::chrono::seconds(f.modified) +
-                                                           std::chrono::nanoseconds(f.nanoseconds)};
+                                                            std::chrono::nanoseconds(f.nanoseconds)};
     return joinPath(parentOf(f.path), ftp::AtomicUpload::temporaryName(lastSegment(f.path), f.size, t));
 }
 

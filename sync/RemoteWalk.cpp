@@ -81,8 +81,10 @@ ftp::Status timesByMdtm(ftp::Connection& c, const std::string& top, const LocalT
         auto it = sizes.find(f.path);
         if (f.time || it == sizes.end() || it->second != f.size) continue;
         auto t = c.modificationTime(joinPath(top, f.path));
-        if (t) f.time = RemoteTime{t.value().time_since_epoch().count(), 1};
-        else if (lost(t.error())) return t.error();
+        if (t)
+            f.time = RemoteTime{t.value().time_since_epoch().count(), 1};
+        else if (lost(t.error()))
+            return t.error();
     }
     return ftp::Status::ok();
 }

@@ -80,7 +80,8 @@ private:
         }
         if (tooMany(c.error())) {
             if (!crew_.toldLimit.exchange(true))
-                observer_.note("the server allows no more connections (" + c.error().reply.text + "); going on with fewer");
+                observer_.note("the server allows no more connections (" + c.error().reply.text +
+                               "); going on with fewer");
         } else {
             observer_.note("connection " + std::to_string(id_ + 1) + " failed: " + c.error().message);
         }

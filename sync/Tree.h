@@ -11,7 +11,7 @@ namespace treesync {
 struct LocalFile {
     std::string path;  // relative, '/'-separated
     std::uint64_t size = 0;
-    std::int64_t modified = 0;  // seconds since 1970
+    std::int64_t modified = 0;     // seconds since 1970
     std::int64_t nanoseconds = 0;  // and the part of a second, which names an upload's temporary file
 };
 

@@ -139,7 +139,7 @@ int syncCommand(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& ope
     const treesync::LocalTree local = treesync::walkLocal(localTop, *excludes);
     auto remote = treesync::walkRemote(*c, top.value(), *excludes, std::time(nullptr));
     ftp::Status times = remote.failed() || cl.sizeOnly ? remote.status()
-                                                        : treesync::timesByMdtm(*c, top.value(), local, remote.value());
+                                                       : treesync::timesByMdtm(*c, top.value(), local, remote.value());
     if (times.failed())
         return interruption() ? interruptedStatus(interruption()) : fail("sync", top.value(), times.error());
     treesync::PlanOptions options;
@@ -186,7 +186,8 @@ int putTrees(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& open, 
             continue;
         }
         // "." and ".." name the folder they stand for; "/" names none.
-        const std::string name = std::filesystem::absolute(dir + "/").lexically_normal().parent_path().filename().string();
+        const std::string name =
+            std::filesystem::absolute(dir + "/").lexically_normal().parent_path().filename().string();
         if (name.empty()) {
             failLocal("put", dir, "the root folder has no name to send it under");
             ++all.failed;

@@ -66,9 +66,11 @@ TEST(Plan, FoldersConflictsAndWhatOnlyTheServerHas) {
     local.files = {{"a/b/x", 1, kT}, {"c/y", 1, kT}, {"d", 1, kT}, {"same", 1, kT}};
     RemoteTree remote;
     remote.folders = {"d", "keep", "old", "old/deeper", "holds"};
-    const std::string part = ftp::AtomicUpload::temporaryName("x", 1, std::chrono::sys_seconds(std::chrono::seconds(kT)));
-    remote.files = {{"c", 1, {}},           {"same", 1, RemoteTime{kT, 1}}, {"old/f", 1, {}},
-                    {"old/deeper/g", 1, {}}, {"a/b/" + part, 1, {}},         {"top", 1, {}}};
+    const std::string part = ftp::AtomicUpload::temporaryName("x", 1,
+                                                              std::chrono::sys_seconds(std::chrono::seconds(kT)));
+    remote.files = {{"c", 1, {}},           {"same", 1, RemoteTime{kT, 1}},
+                    {"old/f", 1, {}},       {"old/deeper/g", 1, {}},
+                    {"a/b/" + part, 1, {}}, {"top", 1, {}}};
     remote.linkedFolders = {"holds/link"};
     remote.kept = {"keep/.git"};
 
