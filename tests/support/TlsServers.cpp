@@ -9,7 +9,9 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <netinet/in.h>
+#include <pwd.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -23,6 +25,7 @@ namespace testsupport {
 namespace {
 
 const std::string kServers = PELICANO_FTP_SERVERS;
+const std::string kSudo = "/usr/bin/sudo";
 
 std::string trimmed(std::string s) {
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
@@ -85,9 +88,10 @@ TlsFtpServer::TlsFtpServer(TlsServerKind kind, const std::string& pyftpdlibFault
 }
 
 TlsFtpServer::~TlsFtpServer() {
-    for (auto it = pids_.rbegin(); it != pids_.rend(); ++it) {
-        kill(*it, SIGTERM);
-        waitpid(*it, nullptr, 0);
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+        close(it->stdinFd);  // what stops a server started through sudo
+        if (!it->throughSudo) kill(it->pid, SIGTERM);
+        waitpid(it->pid, nullptr, 0);
     }
 }
 
@@ -100,8 +104,15 @@ std::string TlsFtpServer::log() const {
 
 bool TlsFtpServer::spawn(std::vector<std::string> args, unsigned short port, const std::string& logName) {
     logFile_ = dir_.file(logName);
+    const bool throughSudo = args[0] == kSudo;
+    int in[2];
+    if (pipe2(in, O_CLOEXEC) != 0) {
+        whyNot_ = "cannot make a pipe";
+        return false;
+    }
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, in[0], 0);
     posix_spawn_file_actions_addopen(&fa, 1, logFile_.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     posix_spawn_file_actions_adddup2(&fa, 1, 2);
     std::vector<char*> argv;
@@ -110,14 +121,17 @@ bool TlsFtpServer::spawn(std::vector<std::string> args, unsigned short port, con
     pid_t pid = -1;
     int rc = posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&fa);
+    close(in[0]);
     if (rc != 0) {
+        close(in[1]);
         whyNot_ = "cannot start " + args[0] + " (run scripts/ftp-servers.sh)";
         return false;
     }
-    pids_.push_back(pid);
+    children_.push_back({pid, in[1], throughSudo});
     for (int i = 0; i < 100; ++i) {
         if (waitpid(pid, nullptr, WNOHANG) == pid) {
-            pids_.pop_back();
+            close(in[1]);
+            children_.pop_back();
             whyNot_ = args[0] + " exited: " + log();
             return false;
         }
@@ -138,16 +152,10 @@ void TlsFtpServer::startVsftpd(bool implicit) {
     const unsigned short port = freeLoopbackPort();
     // Anonymous users stand in for local ones: the same TLS rules, no system account needed.
     writeFile(dir_.file("vsftpd.conf"),
-              "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=" + std::to_string(port) +
-                  "\nbackground=NO\nrun_as_launching_user=YES\nseccomp_sandbox=NO\nanonymous_enable=YES\n"
-                  "local_enable=NO\nno_anon_password=YES\nanon_root=" + root_ + "\nsecure_chroot_dir=" +
-                  dir_.file("empty") +
-                  "\nwrite_enable=YES\nanon_upload_enable=YES\nanon_mkdir_write_enable=YES\n"
-                  "anon_other_write_enable=YES\nanon_world_readable_only=NO\npasv_enable=YES\n"
-                  "connect_from_port_20=NO\nxferlog_enable=NO\nssl_enable=YES\nallow_anon_ssl=YES\n"
-                  "force_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\nrsa_cert_file=" + certificate_.pem +
-                  "\nlog_ftp_protocol=YES\nvsftpd_log_file=" + dir_.file("protocol.log") + "\n" +
-                  (implicit ? "implicit_ssl=YES\n" : ""));
+              vsftpdConfig(root_, dir_.file("empty"), port) +
+                  "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\n"
+                  "rsa_cert_file=" + certificate_.pem + "\nlog_ftp_protocol=YES\nvsftpd_log_file=" +
+                  dir_.file("protocol.log") + "\n" + (implicit ? "implicit_ssl=YES\n" : ""));
     spawn({kServers + "/usr/sbin/vsftpd", dir_.file("vsftpd.conf")}, port, "vsftpd.log");
 }
 
@@ -161,6 +169,13 @@ void TlsFtpServer::startProftpd(bool tls12) {
         whyNot_ = "cannot hash a password with the openssl command";
         return;
     }
+    // It runs as whoever runs the tests, named in its configuration.
+    const passwd* account = getpwuid(getuid());
+    const group* primary = getgrgid(getgid());
+    if (!account || !primary) {
+        whyNot_ = "proftpd needs the names of this process's user and group";
+        return;
+    }
     const std::string uid = std::to_string(getuid()), gid = std::to_string(getgid());
     writeFile(dir_.file("passwd"), user_ + ":" + trimmed(readFile(hashFile)) + ":" + uid + ":" + gid + "::" + root_ + ":/bin/sh\n");
     writeFile(dir_.file("group"), "users:x:" + gid + ":\n");
@@ -172,33 +187,49 @@ void TlsFtpServer::startProftpd(bool tls12) {
                   "\nScoreboardFile " + dir_.file("scoreboard") + "\nDelayTable none\nWtmpLog off\nTransferLog none\n"
                   "SystemLog " + dir_.file("system.log") + "\nAuthUserFile " + dir_.file("passwd") +
                   "\nAuthGroupFile " + dir_.file("group") + "\nAuthOrder mod_auth_file.c\nRequireValidShell off\n"
-                  "AllowOverwrite on\nDefaultRoot ~\nModulePath " + kServers + "/usr/lib/proftpd\n"
+                  "AllowOverwrite on\nModulePath " + kServers + "/usr/lib/proftpd\n"
                   "LoadModule mod_tls.c\nTLSEngine on\nTLSRequired on\nTLSRSACertificateFile " + dir_.file("cert.pem") +
                   "\nTLSRSACertificateKeyFile " + dir_.file("key.pem") + "\nTLSLog " + dir_.file("tls.log") + "\n" +
-                  (tls12 ? "TLSProtocol TLSv1.2\n" : "") + (getuid() == 0 ? "User root\nGroup root\n" : ""));
+                  (tls12 ? "TLSProtocol TLSv1.2\n" : "") + "User " + account->pw_name + "\nGroup " +
+                  primary->gr_name +
+                  // No control socket in /run; a chroot and changes of identity only where allowed.
+                  "\n<IfModule mod_ctrls.c>\nControlsEngine off\n</IfModule>\n" +
+                  (getuid() == 0 ? "DefaultRoot ~\n" : "<IfModule mod_cap.c>\nCapabilitiesEngine off\n</IfModule>\n"));
     spawn({kServers + "/usr/sbin/proftpd", "-n", "-q", "-c", dir_.file("proftpd.conf")}, port, "proftpd.log");
 }
 
+// pure-ftpd serves only as root. Anyone else starts it through sudo, which must not ask for a
+// password, in a root shell that stops it when our end of its standard input closes: the
+// process sudo starts may not take a signal from us.
+std::vector<std::string> TlsFtpServer::asRoot(std::vector<std::string> args) {
+    if (getuid() == 0) return args;
+    args.insert(args.begin(), {kSudo, "-n", "--", "/bin/sh", "-c", "\"$@\" & read -r _; kill $!; wait", "sh"});
+    return args;
+}
+
 void TlsFtpServer::startPureFtpd() {
-    if (getuid() != 0) {
-        whyNot_ = "pure-ftpd runs only as root";
+    if (getuid() != 0 && std::system("sudo -n true >/dev/null 2>&1") != 0) {
+        whyNot_ = "pure-ftpd runs only as root: run the tests as root, or where sudo asks no password";
         return;
     }
-    // Accounts come from a tiny authentication program behind pure-authd; files belong to nobody.
+    // Accounts come from a tiny authentication program behind pure-authd. Files belong to the
+    // tests' user, or to nobody when that is root (pure-ftpd refuses root's sessions).
     chmod(root_.c_str(), 0777);
+    const std::string owner = getuid() == 0 ? "65534" : std::to_string(getuid());
+    const std::string group = getuid() == 0 ? "65534" : std::to_string(getgid());
     const std::string program = dir_.file("auth.sh");
     writeFile(program, "#!/bin/sh\nif [ \"$AUTHD_ACCOUNT\" = " + user_ + " ] && [ \"$AUTHD_PASSWORD\" = " + password_ +
-                           " ]; then printf 'auth_ok:1\\nuid:65534\\ngid:65534\\ndir:" + root_ +
+                           " ]; then printf 'auth_ok:1\\nuid:" + owner + "\\ngid:" + group + "\\ndir:" + root_ +
                            "\\nend\\n'; else printf 'auth_ok:-1\\nend\\n'; fi\n");
     chmod(program.c_str(), 0700);
     const std::string socket = dir_.file("authd.sock");
-    if (!spawn({kServers + "/usr/sbin/pure-authd", "-s", socket, "-r", program}, 0, "authd.log")) return;
+    if (!spawn(asRoot({kServers + "/usr/sbin/pure-authd", "-s", socket, "-r", program}), 0, "authd.log")) return;
     for (int i = 0; i < 100 && access(socket.c_str(), F_OK) != 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     port_ = 0;
     const unsigned short port = freeLoopbackPort();
-    spawn({kServers + "/usr/sbin/pure-ftpd", "-S", "127.0.0.1," + std::to_string(port), "-Y", "2", "-2",
-           certificate_.pem, "-l", "extauth:" + socket, "-E", "-A"},
+    spawn(asRoot({kServers + "/usr/sbin/pure-ftpd", "-S", "127.0.0.1," + std::to_string(port), "-Y", "2", "-2",
+                  certificate_.pem, "-l", "extauth:" + socket, "-E", "-A"}),
           port, "pure-ftpd.log");
 }
 

@@ -42,7 +42,14 @@ public:
     std::string log() const;  // what the server logged, for failure messages
 
 private:
+    // A server reads nothing from its standard input: closing our end stops one started as root.
+    struct Child {
+        pid_t pid;
+        int stdinFd;
+        bool throughSudo;
+    };
     bool spawn(std::vector<std::string> argv, unsigned short port, const std::string& logName);
+    static std::vector<std::string> asRoot(std::vector<std::string> args);
     void startVsftpd(bool implicit);
     void startProftpd(bool tls12);
     void startPureFtpd();
@@ -51,7 +58,7 @@ private:
     std::string root_;
     std::string user_ = "demo", password_ = "demo";
     TestCertificate certificate_;
-    std::vector<pid_t> pids_;
+    std::vector<Child> children_;
     std::unique_ptr<FtpServerProcess> pyftpdlib_;
     unsigned short port_ = 0;
     std::string whyNot_;

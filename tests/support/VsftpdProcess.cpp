@@ -3,8 +3,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include <arpa/inet.h>
@@ -53,6 +51,14 @@ bool acceptsOnLoopback(unsigned short port) {
     return ok;
 }
 
+std::string vsftpdConfig(const std::string& root, const std::string& emptyDir, unsigned short port) {
+    std::string conf = readFile(sourceDir() + "/scripts/vsftpd/vsftpd.conf.in");
+    replaceAll(conf, "@ROOT@", root);
+    replaceAll(conf, "@EMPTY@", emptyDir);
+    replaceAll(conf, "@PORT@", std::to_string(port));
+    return conf;
+}
+
 VsftpdProcess::VsftpdProcess() : root_(dir_.file("root")) {
     if (access(kVsftpd, X_OK) != 0) {
         whyNot_ = "vsftpd is not unpacked (scripts/ftp-servers.sh build/ftp-servers unpacks it)";
@@ -76,14 +82,7 @@ void VsftpdProcess::stop() {
 }
 
 bool VsftpdProcess::tryStart(unsigned short port) {
-    std::ifstream in(sourceDir() + "/scripts/vsftpd/vsftpd.conf.in");
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string conf = text.str();
-    replaceAll(conf, "@ROOT@", root_);
-    replaceAll(conf, "@EMPTY@", dir_.file("empty"));
-    replaceAll(conf, "@PORT@", std::to_string(port));
-    writeFile(dir_.file("vsftpd.conf"), conf);
+    writeFile(dir_.file("vsftpd.conf"), vsftpdConfig(root_, dir_.file("empty"), port));
 
     std::string confPath = dir_.file("vsftpd.conf");
     std::string log = dir_.file("vsftpd.log");

@@ -13,6 +13,9 @@ namespace testsupport {
 unsigned short freeLoopbackPort();
 bool acceptsOnLoopback(unsigned short port);
 
+// scripts/vsftpd/vsftpd.conf.in filled in: anonymous uploads into root on the loopback port.
+std::string vsftpdConfig(const std::string& root, const std::string& emptyDir, unsigned short port);
+
 class VsftpdProcess {
 public:
     VsftpdProcess();
