@@ -1,5 +1,5 @@
 // main() of every widget test program: an offscreen QApplication, test-mode standard paths and
-// a private settings folder, and a check that no test leaves a window open.
+// a private settings and temporary folder, and a check that no test leaves a window open.
 
 #include <QApplication>
 #include <QDir>
@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
+
+#include "FtpServerProcess.h"
 
 namespace {
 class NoWindowLeftOpen : public ::testing::EmptyTestEventListener {
@@ -26,6 +28,10 @@ class NoWindowLeftOpen : public ::testing::EmptyTestEventListener {
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Every temporary folder of the tests goes under one that is removed byte by byte at the end:
+    // QTemporaryDir cannot remove the names that are not UTF-8 some tests make.
+    testsupport::TempDir scratch;
+    qputenv("TMPDIR", QByteArray::fromStdString(scratch.path()));
     QTemporaryDir home;
     // Settings, desktop folder and runtime files of the tests never touch the user's own.
     // A private home too: the desktop folder (where the first-run launcher goes) lies under it.
