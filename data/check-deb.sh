@@ -8,6 +8,7 @@ deb=$(realpath "$1")
 pristine=${2:-}
 mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
 root=$(mktemp -d /tmp/pelicano-deb.XXXXXX)
+chmod 755 "$root"  # its / must be open to apt's _apt user, which reads the .deb there
 cleanup() {
   umount "$root/dev/pts" "$root/proc" 2>/dev/null || true
   rm -rf "$root"
@@ -17,8 +18,9 @@ trap cleanup EXIT
 if [ -n "$pristine" ]; then
   cp -a "$pristine/." "$root/"
 else
-  debootstrap --variant=minbase bookworm "$root" "$mirror" >"$root.log" 2>&1 ||
-    { echo "check-deb: debootstrap failed, see $root.log" >&2; exit 1; }
+  debootstrap --variant=minbase bookworm "$root" "$mirror" >"$root/debootstrap.log" 2>&1 ||
+    { echo "check-deb: debootstrap failed:" >&2; tail -n 20 "$root/debootstrap.log" >&2; exit 1; }
+  rm "$root/debootstrap.log"
 fi
 mount -t proc proc "$root/proc"
 mkdir -p "$root/dev/pts" && mount -t devpts devpts "$root/dev/pts"
@@ -31,6 +33,9 @@ in_root apt-get update -q >/dev/null
 in_root apt-get install -y -q --no-install-recommends /tmp/pelicano.deb xvfb xauth >/dev/null
 echo "check-deb: installed; pelicano-ftp --version says: $(in_root pelicano-ftp --version)"
 in_root man -w pelicano-ftp >/dev/null 2>&1 || in_root test -f /usr/share/man/man1/pelicano-ftp.1.gz
+for f in copyright changelog.gz; do
+  in_root test -f /usr/share/doc/pelicano/$f || { echo "check-deb: /usr/share/doc/pelicano/$f missing" >&2; exit 1; }
+done
 
 # Five seconds under a virtual display: still running then (timeout's 124) means it started.
 status=0

@@ -22,6 +22,9 @@ for size in 16 32 48 64 128 256; do
 done
 [ -f "$root/share/icons/hicolor/scalable/apps/$id.svg" ] || problem "scalable icon missing"
 [ -f "$root/share/bash-completion/completions/pelicano-ftp" ] || problem "bash completion missing"
+for f in copyright changelog.gz; do
+  [ -f "$root/share/doc/pelicano/$f" ] || problem "share/doc/pelicano/$f missing"
+done
 
 desktop=$root/share/applications/$id.desktop
 out=$(desktop-file-validate "$desktop" 2>&1) || problem "desktop-file-validate: $out"

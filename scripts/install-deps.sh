@@ -11,7 +11,7 @@ test_pkgs=(python3 python3-pyftpdlib python3-openssl openssl desktop-file-utils 
 run_pkgs=(python3 python3-pyftpdlib)
 bench_pkgs=(curl time)  # vsftpd comes unpacked by scripts/ftp-servers.sh
 fuzz_pkgs=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
-package_pkgs=(dpkg-dev debootstrap)  # cpack -G DEB and the check of the .deb in a fresh root
+package_pkgs=(dpkg-dev file debootstrap)  # cpack -G DEB and the check of the .deb in a fresh root
 
 wanted=()
 [ $# -eq 0 ] && set -- build test
