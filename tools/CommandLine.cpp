@@ -6,7 +6,7 @@
 const char* const kUsage =
     "usage: pelicano-ftp [-P PORT] [-u USER] [--password-stdin] [--cd DIR] [-t ascii|binary] [-f]\n"
     "                    [--tls auto|require|off|implicit] [--trust SHA256:HEX]\n"
-    "                    HOST|ftp://USER@HOST:PORT/PATH COMMAND [ARG...]\n"
+    "                    HOST|ftp://USER@HOST:PORT/PATH|ftps://... COMMAND [ARG...]\n"
     "       pelicano-ftp --help | --version\n"
     "  commands: pwd | ls [-l] | mkdir DIR | rmdir DIR | rm NAME... | mv OLD NEW\n"
     "            put [-c] [--in-place] FILE... (-c resumes a broken upload; --in-place writes\n"
@@ -19,7 +19,8 @@ const char* const kUsage =
     "  --trust: accept this one server certificate (its SHA-256 fingerprint) for this run\n"
     "  the password comes from --password-stdin (the first line of input), PELICANO_PASSWORD\n"
     "  or ~/.netrc; exit status 0 success, 1 server or transfer failure, 2 wrong usage,\n"
-    "  3 connection or login failure, 4 certificate not trusted\n";
+    "  3 connection or login failure, 4 certificate not trusted, 130/143 ended by SIGINT/SIGTERM;\n"
+    "  an ftps:// URL means implicit TLS\n";
 
 namespace {
 
