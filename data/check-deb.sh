@@ -55,4 +55,4 @@ for f in $files; do
 done
 [ "$left" -eq 0 ] || exit 1
 settings=$root/root/.config/pelicano/pelicano.ini
-echo "check-deb: removed without a trace; the user's settings stay: $([ -f "$settings" ] && echo "$settings" || echo none)"
+echo "check-deb: removed without a trace; the user's settings stay: $([ -f "$settings" ] && echo "${settings#"$root"}" || echo none)"
