@@ -86,8 +86,9 @@ report "root" "$status" "$log" "$start"
 unmount_all && roots=()
 
 new_root
-in_root "$r" apt-get update -q >/dev/null
-in_root "$r" apt-get install -y -q --no-install-recommends sudo >/dev/null
+setup=$cache/logs/setup.log
+{ in_root "$r" apt-get update -q && in_root "$r" apt-get install -y -q --no-install-recommends sudo; } >"$setup" 2>&1 ||
+  { echo "check-fresh: cannot install sudo in the root, see $setup" >&2; exit 1; }
 rm -rf "$r"/var/lib/apt/lists/*  # as fresh as the root's run: apt has not been updated yet
 in_root "$r" useradd -m -s /bin/bash newcomer
 echo 'newcomer ALL=(ALL) NOPASSWD: ALL' >"$r/etc/sudoers.d/newcomer"
