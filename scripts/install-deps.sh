@@ -9,7 +9,7 @@ build_pkgs=(cmake g++ make pkg-config libssl-dev qt6-base-dev libgl-dev libgtest
             fonts-liberation2 fonts-roboto-unhinted librsvg2-bin)
 test_pkgs=(python3 python3-pyftpdlib python3-openssl openssl desktop-file-utils xvfb xauth appstream man-db)
 run_pkgs=(python3 python3-pyftpdlib)
-bench_pkgs=(curl time)  # vsftpd comes unpacked by scripts/ftp-servers.sh
+bench_pkgs=(curl time lftp)  # vsftpd comes unpacked by scripts/ftp-servers.sh
 fuzz_pkgs=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
 package_pkgs=(dpkg-dev file debootstrap)  # cpack -G DEB and the check of the .deb in a fresh root
 
