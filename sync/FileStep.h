@@ -30,9 +30,9 @@ public:
                              FileProgress& progress) = 0;
 };
 
-// The engine's atomic upload: a temporary name renamed onto the final one when whole (in place
-// after an anonymous login), and a temporary file an earlier run or a dropped connection left of
-// the same local version continued. A cancel leaves it for the next run.
+// The engine's atomic upload: a temporary name renamed onto the final one when whole (in place,
+// and then whole, after an anonymous login), and a temporary file an earlier run or a dropped
+// connection left of the same local version continued. A cancel leaves it for the next run.
 class AtomicFileStep final : public FileStep {
 public:
     explicit AtomicFileStep(ftp::TransferType type) : type_(type) {}

@@ -25,6 +25,7 @@
 #include "FaultFtpServer.h"
 #include "FtpServerProcess.h"
 #include "TlsServers.h"
+#include "ToolRun.h"
 
 namespace {
 
@@ -137,22 +138,6 @@ TEST(ToolTargets, UrlsOptionsAndNetrc) {
         EXPECT_EQ(e ? e->login + " " + e->password : "none", l.expect) << l.host << " " << l.user;
     }
     EXPECT_FALSE(findNetrcEntry("machine a login b password c", "h", ""));
-}
-
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// Runs the built tool with `args` through the shell, standard streams in files of `tmp`.
-ToolRun runTool(testsupport::TempDir& tmp, const std::string& args, const std::string& env, const std::string& input = "") {
-    testsupport::writeFile(tmp.file("in"), input);
-    std::string cmd = env + " " + PELICANO_FTP_TOOL + " " + args + " <" + tmp.file("in") + " >" + tmp.file("out") +
-                      " 2>" + tmp.file("err");
-    int rc = std::system(cmd.c_str());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, testsupport::readFile(tmp.file("out")),
-            testsupport::readFile(tmp.file("err"))};
 }
 
 class Tool : public ::testing::Test {

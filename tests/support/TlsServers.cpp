@@ -61,7 +61,8 @@ TestCertificate makeCertificate(const std::string& folder, const std::string& ad
     return c;
 }
 
-TlsFtpServer::TlsFtpServer(TlsServerKind kind, const std::string& pyftpdlibFault) : root_(dir_.file("root")) {
+TlsFtpServer::TlsFtpServer(TlsServerKind kind, const std::string& pyftpdlibFault, bool clear)
+    : root_(dir_.file("root")), clear_(clear) {
     std::filesystem::create_directories(root_);
     certificate_ = makeCertificate(dir_.path());
     if (certificate_.sha256.size() != 64) {
@@ -76,7 +77,7 @@ TlsFtpServer::TlsFtpServer(TlsServerKind kind, const std::string& pyftpdlibFault
         case TlsServerKind::PureFtpd: startPureFtpd(); break;
         case TlsServerKind::Pyftpdlib: {
             FtpServerOptions o;
-            o.tlsCertificate = certificate_.pem;
+            if (!clear_) o.tlsCertificate = certificate_.pem;
             o.tlsFault = pyftpdlibFault;
             pyftpdlib_ = std::make_unique<FtpServerProcess>(o);
             root_ = pyftpdlib_->root();
@@ -151,11 +152,13 @@ void TlsFtpServer::startVsftpd(bool implicit) {
     std::filesystem::create_directories(dir_.file("empty"));
     const unsigned short port = freeLoopbackPort();
     // Anonymous users stand in for local ones: the same TLS rules, no system account needed.
-    writeFile(dir_.file("vsftpd.conf"),
-              vsftpdConfig(root_, dir_.file("empty"), port) +
-                  "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\n"
-                  "rsa_cert_file=" + certificate_.pem + "\nlog_ftp_protocol=YES\nvsftpd_log_file=" +
-                  dir_.file("protocol.log") + "\n" + (implicit ? "implicit_ssl=YES\n" : ""));
+    const std::string tls = clear_ ? std::string()
+                                   : "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\n"
+                                     "force_anon_data_ssl=YES\nrsa_cert_file=" +
+                                         certificate_.pem + "\n";
+    writeFile(dir_.file("vsftpd.conf"), vsftpdConfig(root_, dir_.file("empty"), port) + tls +
+                                            "log_ftp_protocol=YES\nvsftpd_log_file=" + dir_.file("protocol.log") +
+                                            "\n" + (implicit ? "implicit_ssl=YES\n" : ""));
     spawn({kServers + "/usr/sbin/vsftpd", dir_.file("vsftpd.conf")}, port, "vsftpd.log");
 }
 
@@ -181,17 +184,22 @@ void TlsFtpServer::startProftpd(bool tls12) {
     writeFile(dir_.file("group"), "users:x:" + gid + ":\n");
     chmod(dir_.file("passwd").c_str(), 0600);
     chmod(dir_.file("group").c_str(), 0600);
+    const std::string tls = clear_ ? std::string()
+                                   : "LoadModule mod_tls.c\nTLSEngine on\nTLSRequired on\nTLSRSACertificateFile " +
+                                         dir_.file("cert.pem") + "\nTLSRSACertificateKeyFile " + dir_.file("key.pem") +
+                                         "\nTLSLog " + dir_.file("tls.log") + "\n" +
+                                         (tls12 ? "TLSProtocol TLSv1.2\n" : "");
     writeFile(dir_.file("proftpd.conf"),
               "ServerType standalone\nDefaultServer on\nPort " + std::to_string(port) +
                   "\nDefaultAddress 127.0.0.1\nUseIPv6 off\nRootLogin on\nPidFile " + dir_.file("proftpd.pid") +
-                  "\nScoreboardFile " + dir_.file("scoreboard") + "\nDelayTable none\nWtmpLog off\nTransferLog none\n"
-                  "SystemLog " + dir_.file("system.log") + "\nAuthUserFile " + dir_.file("passwd") +
-                  "\nAuthGroupFile " + dir_.file("group") + "\nAuthOrder mod_auth_file.c\nRequireValidShell off\n"
-                  "AllowOverwrite on\nModulePath " + kServers + "/usr/lib/proftpd\n"
-                  "LoadModule mod_tls.c\nTLSEngine on\nTLSRequired on\nTLSRSACertificateFile " + dir_.file("cert.pem") +
-                  "\nTLSRSACertificateKeyFile " + dir_.file("key.pem") + "\nTLSLog " + dir_.file("tls.log") + "\n" +
-                  (tls12 ? "TLSProtocol TLSv1.2\n" : "") + "User " + account->pw_name + "\nGroup " +
-                  primary->gr_name +
+                  "\nScoreboardFile " + dir_.file("scoreboard") +
+                  "\nDelayTable none\nWtmpLog off\nTransferLog none\n"
+                  "SystemLog " +
+                  dir_.file("system.log") + "\nAuthUserFile " + dir_.file("passwd") + "\nAuthGroupFile " +
+                  dir_.file("group") +
+                  "\nAuthOrder mod_auth_file.c\nRequireValidShell off\n"
+                  "AllowOverwrite on\nModulePath " +
+                  kServers + "/usr/lib/proftpd\n" + tls + "User " + account->pw_name + "\nGroup " + primary->gr_name +
                   // No control socket in /run; a chroot and changes of identity only where allowed.
                   "\n<IfModule mod_ctrls.c>\nControlsEngine off\n</IfModule>\n" +
                   (getuid() == 0 ? "DefaultRoot ~\n" : "<IfModule mod_cap.c>\nCapabilitiesEngine off\n</IfModule>\n"));
@@ -228,8 +236,8 @@ void TlsFtpServer::startPureFtpd() {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     port_ = 0;
     const unsigned short port = freeLoopbackPort();
-    spawn(asRoot({kServers + "/usr/sbin/pure-ftpd", "-S", "127.0.0.1," + std::to_string(port), "-Y", "2", "-2",
-                  certificate_.pem, "-l", "extauth:" + socket, "-E", "-A"}),
+    spawn(asRoot({kServers + "/usr/sbin/pure-ftpd", "-S", "127.0.0.1," + std::to_string(port), "-Y", clear_ ? "0" : "2",
+                  "-2", certificate_.pem, "-l", "extauth:" + socket, "-E", "-A"}),
           port, "pure-ftpd.log");
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// Real FTP servers with TLS required, on free loopback ports, each with a self-signed
-// certificate for 127.0.0.1 made when it starts. vsftpd, proftpd and pure-ftpd come unpacked
-// from their packages (scripts/ftp-servers.sh); pyftpdlib runs from scripts/ftp_server.py.
+// Real FTP servers with TLS required (or, when asked, none), on free loopback ports, each with a
+// self-signed certificate for 127.0.0.1 made when it starts. vsftpd, proftpd and pure-ftpd come
+// unpacked from their packages (scripts/ftp-servers.sh); pyftpdlib runs from scripts/ftp_server.py.
 
 #include <memory>
 #include <string>
@@ -26,7 +26,7 @@ TestCertificate makeCertificate(const std::string& folder, const std::string& ad
 
 class TlsFtpServer {
 public:
-    explicit TlsFtpServer(TlsServerKind kind, const std::string& pyftpdlibFault = {});
+    explicit TlsFtpServer(TlsServerKind kind, const std::string& pyftpdlibFault = {}, bool clear = false);
     ~TlsFtpServer();
     TlsFtpServer(const TlsFtpServer&) = delete;
     TlsFtpServer& operator=(const TlsFtpServer&) = delete;
@@ -63,6 +63,7 @@ private:
     unsigned short port_ = 0;
     std::string whyNot_;
     std::string logFile_;
+    bool clear_ = false;  // the same server with TLS off
 };
 
 }  // namespace testsupport
