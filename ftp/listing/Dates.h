@@ -17,9 +17,18 @@ namespace ftp::listing {
 bool isMonthName(std::string_view s);
 // "3月" / "3월" in UTF-8 or a legacy CJK encoding.
 bool isCjkMonth(std::string_view s);
+// "Jan" .. "Dec" as 1 .. 12, 0 for anything else.
+int englishMonth(std::string_view s);
+// Whether `day` exists in `month` (0: not known) of `year` (0: not known, so 29 February may).
+bool isDayOfMonth(int day, int month, int year = 0);
+
 bool isDay(std::string_view s);    // "7", "07", "26.", "8,", "29日"
 bool isYear(std::string_view s);   // "2003", "2003年"
-bool isClock(std::string_view s);  // "12:34", "12:34:56", "12:34:56.789"
+// "12:34", "12:34:56", "12:34:56.789" with hours 0-23, minutes and seconds 0-59.
+bool isClock(std::string_view s);
+// The same shape, values unchecked: what a time looks like, possible or not.
+bool looksLikeClock(std::string_view s);
+// Dates are checked as well as shaped: month 1-12 and a day that month has.
 bool isIsoDate(std::string_view s);  // "2023-01-15"
 bool isNumericDate(std::string_view s);  // "01-15-23", "15.01.2023", "2004/07/15"
 bool isNamedDate(std::string_view s);    // "01-jun-99", "15-JAN-2023"

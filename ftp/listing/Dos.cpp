@@ -6,14 +6,15 @@ namespace ftp::listing {
 
 namespace {
 
-bool isDosTime(std::string_view s) {
-    if (s.size() > 2) {
-        const std::string_view suffix = s.substr(s.size() - 2);
-        if (equalsNoCase(suffix, "AM") || equalsNoCase(suffix, "PM")) {
-            s.remove_suffix(2);
-        }
+bool isMeridiem(std::string_view s) { return equalsNoCase(s, "AM") || equalsNoCase(s, "PM"); }
+
+// "12:34", "12:34PM", or "12:34" before a separate "PM": a twelve-hour clock has hours 1-12.
+bool isDosTime(std::string_view s, bool twelveHours) {
+    if (s.size() > 2 && isMeridiem(s.substr(s.size() - 2))) {
+        s.remove_suffix(2);
+        twelveHours = true;
     }
-    return isClock(s);
+    return isClock(s) && (!twelveHours || parseSmall(s.substr(0, s.find(':')), 1, 12).has_value());
 }
 
 bool isDosDate(std::string_view s) { return isNumericDate(s) || isIsoDate(s); }
@@ -28,11 +29,11 @@ bool isDirectoryMark(std::string_view s) {
 // "01-15-23  12:34PM       <DIR>          name", "2023-01-15  09:05:07   1,234 name".
 Outcome parseDos(std::string_view line, Entry& out) {
     const Fields fs = splitFields(line);
-    if (fs.count < 4 || !isDosDate(fs.f[0]) || !isDosTime(fs.f[1])) {
+    if (fs.count < 4 || !isDosDate(fs.f[0]) || !isDosTime(fs.f[1], isMeridiem(fs.f[2]))) {
         return Outcome::NotMine;
     }
     std::size_t sizeField = 2;
-    if (equalsNoCase(fs.f[2], "AM") || equalsNoCase(fs.f[2], "PM")) {
+    if (isMeridiem(fs.f[2])) {
         sizeField = 3;  // "12:34 PM"
         if (fs.count < 5) {
             return Outcome::NotMine;

@@ -20,7 +20,6 @@ TEST(MlsdLine, Facts) {
             {"type=file;size=3;  leading space", " leading space", 'f', 3},
             {"type=OS.unix=slink:/target;size=7; link", "link", 'l', 7},
             {"modify=20230115123456;perm=r;size=9;type=file;unique=801U1A; last-type", "last-type", 'f', 9},
-            {"type=file;size=x; bad-size", "bad-size", 'f', 0},
             {"TYPE=File;SIZE=12;X.Foo=bar;UNIX.mode=0644; semi;colon; name", "semi;colon; name", 'f', 12},
             {"type=OS.unix=symlink;size=4; odd-link", "odd-link", 'l', 4},
             {"type=cdir;modify=20230115123456; .", ""},
@@ -28,6 +27,24 @@ TEST(MlsdLine, Facts) {
             {"type=pdir; ..", ""},
             {"type=file;size=1; a/b", ""},
             {"type=file;size=1;", ""},
+            // facts that break the grammar: no entry rather than a guess
+            {"type=file;size=x; bad-size", ""},
+            {"type=file;size=; no-size", ""},
+            {"type=file;size=1 no-semicolon", ""},
+            {"type;size=1; no-value", ""},
+            {"type=file;modify=2023011512; short-modify", ""},
+            {"type=file;modify=20230230120000; no-30-february", ""},
+            {"type=file;modify=20230115246000; hour-24", ""},
+            // what servers send: proftpd, pure-ftpd, IIS, FileZilla Server, Serv-U
+            {"modify=20230115123456;perm=adfrw;size=4294967297;type=file;unique=FD00U1A;UNIX.group=0;UNIX.mode=0644;"
+             "UNIX.owner=1001; 1234 Jan 15 2023 pub",
+             "1234 Jan 15 2023 pub", 'f', 4294967297ull},
+            {"type=file;size=1234;modify=20000101000000;UNIX.mode=0644;UNIX.uid=1000;UNIX.gid=1000;unique=803g1a;"
+             " pure ftpd",
+             "pure ftpd", 'f', 1234},
+            {"size=0;modify=20230115123456.123;type=dir; IIS folder", "IIS folder", 'd', 0},
+            {"type=file;modify=20240229235959;size=5; leap-second-free", "leap-second-free", 'f', 5},
+            {"type=file;size=12;modify=20230115123456;perm=r; Serv-U", "Serv-U", 'f', 12},
             {"", ""},
         },
         true);
@@ -50,7 +67,6 @@ TEST(Listing, DatesAsListed) {
         {"MEMBER1   01.03 2002/09/12 2002/09/14 10:12    22    22     0 USERID", "2002/09/14 10:12"},
         {"type=file;size=1;modify=20230115123456.789; mlsd", "2023-01-15 12:34"},
         {"+i8388621.48594,m825718503,r,s280,\teplf", "1996-03-01 22:15"},
-        {"type=file;size=1;modify=2023011512; short modify", ""},
         {"type=file;size=1; no modify", ""},
     };
     for (const auto& [line, date] : rows) {
