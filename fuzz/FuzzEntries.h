@@ -165,8 +165,115 @@ inline void listing(std::string_view data, ftp::ListingReader::Format format) {
     }
 }
 
+// Takes the input's bytes one at a time, then zeros once they run out.
+struct ByteSource {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::uint8_t next() {
+        if (size == 0) {
+            return 0;
+        }
+        --size;
+        return *data++;
+    }
+    std::string_view rest() const { return {reinterpret_cast<const char*>(data), size}; }
+};
+
+// A field of 1 to 8 printable bytes, none a blank: an owner or a group, maybe a number or a month.
+inline std::string token(ByteSource& in) {
+    std::string out(in.next() % 8 + 1, 'x');
+    for (char& c : out) {
+        c = static_cast<char>('!' + in.next() % 94);
+    }
+    return out;
+}
+
+inline std::string padding(ByteSource& in) { return std::string(in.next() % 3 + 1, ' '); }
+
+// "Jan  5 12:34", "Feb 29  2024" or "2023-01-15 12:34": a date that exists.
+inline std::string standardDate(ByteSource& in) {
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int form = in.next() % 3;
+    const int month = in.next() % 12;
+    const int year = 1970 + in.next() % 130;
+    int day = in.next() % kDays[month] + 1;
+    if (form != 0 && month == 1 && day == 29 && year % 4 != 0) {
+        day = 28;  // 29 February only in a leap year, when the year is shown
+    }
+    char clock[8];
+    std::snprintf(clock, sizeof clock, "%02d:%02d", in.next() % 24, in.next() % 60);
+    char text[32];
+    switch (form) {
+    case 0: std::snprintf(text, sizeof text, "%s %2d %s", kMonths[month], day, clock); break;
+    case 1: std::snprintf(text, sizeof text, "%s %2d  %d", kMonths[month], day, year); break;
+    default: std::snprintf(text, sizeof text, "%d-%02d-%02d %s", year, month + 1, day, clock); break;
+    }
+    return text;
+}
+
+// A line of the shape nearly every server prints, its fields taken from the input and its name
+// from what is left of it: the parser must give back exactly that name, kind and size.
+inline void standardLine(const std::uint8_t* data, std::size_t size) {
+    ByteSource in{data, size};
+    static constexpr std::string_view kTypes = "-dlpsbcD";
+    static constexpr std::string_view kMarks[3] = {"r-", "w-", "xsS-"};
+    const char type = kTypes[in.next() % kTypes.size()];
+    std::string line(1, type);
+    for (int i = 0; i < 9; ++i) {
+        const std::string_view allowed = i == 8 ? std::string_view("xtT-") : kMarks[i % 3];
+        line += allowed[in.next() % allowed.size()];
+    }
+    static constexpr char kAfterMode[] = {0, '+', '@', '.'};  // none, ACL, extended attributes, SELinux
+    if (const char mark = kAfterMode[in.next() % 4]) {
+        line += mark;
+    }
+    // One field at a time: the order in which the input's bytes are taken must not depend on the compiler.
+    const auto field = [&](const std::string& text) {
+        line += padding(in);
+        line += text;
+    };
+    field(std::to_string(in.next() % 100 + 1));
+    field(token(in));
+    if (in.next() % 2 == 0) {
+        field(token(in));  // the group, which ls -o leaves out
+    }
+    std::uint64_t bytes = 0;
+    for (int i = 0; i < 8; ++i) {
+        bytes = bytes << 8 | in.next();
+    }
+    bytes >>= in.next() % 64;
+    const bool device = type == 'b' || type == 'c';
+    if (device) {
+        const std::string major = std::to_string(in.next());
+        field(major + ", " + std::to_string(in.next()));
+    } else {
+        field(std::to_string(bytes));
+    }
+    field(standardDate(in));
+    line += ' ';
+    std::string name;
+    for (char c : in.rest()) {
+        if (c != '\r' && c != '\n' && c != '\0' && c != '/') {
+            name += c;
+        }
+    }
+    // A name of blanks alone reads as a line cut after its date, and is refused.
+    if (name.find_first_not_of(" \t") == std::string::npos || name == "." || name == ".." ||
+        (type == 'l' && name.find(" -> ") != std::string::npos)) {
+        return;
+    }
+    const auto got = ftp::parseListLine(line + name + "\r\n");
+    check(got.has_value(), "a standard line gave no entry");
+    check(got->name == name, "a standard line gave another name");
+    check(got->isDirectory() == (type == 'd') && got->link == (type == 'l'), "a standard line gave another kind");
+    check(got->size == (device ? 0 : bytes), "a standard line gave another size");
+}
+
 inline void list(const std::uint8_t* data, std::size_t size) {
     listing(asText(data, size), ftp::ListingReader::Format::List);
+    standardLine(data, size);
 }
 
 inline void mlsd(const std::uint8_t* data, std::size_t size) {

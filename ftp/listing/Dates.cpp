@@ -242,7 +242,7 @@ std::size_t strongDateLength(const Fields& fs, std::size_t i) {
         if (!isClock(t(1))) {
             return 1;
         }
-        return isIsoDate(t(0)) && t(2).size() == 5 && (t(2)[0] == '+' || t(2)[0] == '-') &&
+        return isIsoDate(t(0)) && t(1).size() > 5 && t(2).size() == 5 && (t(2)[0] == '+' || t(2)[0] == '-') &&
                        allDigits(t(2).substr(1))
                    ? 3
                    : 2;

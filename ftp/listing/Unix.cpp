@@ -176,7 +176,8 @@ std::size_t standardDateLength(const Fields& fs, std::size_t i, bool& real) {
         return 0;
     }
     real = isIsoDate(a) && isClock(b);
-    const bool zone = c.size() == 5 && (c[0] == '+' || c[0] == '-') && allDigits(c.substr(1));
+    // Only the full form, with seconds, has a zone: "-2023" after "12:34" is a name.
+    const bool zone = b.size() > 5 && c.size() == 5 && (c[0] == '+' || c[0] == '-') && allDigits(c.substr(1));
     return zone ? 3 : 2;
 }
 
