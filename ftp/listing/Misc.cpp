@@ -5,13 +5,14 @@
 
 namespace ftp::listing {
 
-// "+i8388621.48594,m825718503,r,s280,\tdjb.html": facts we do not know are skipped.
+// "+i8388621.48594,m825718503,r,s280,\tdjb.html": every fact ends with a comma; facts we do not
+// know are skipped, but a size or a time that is not a number makes the line no entry.
 Outcome parseEplf(std::string_view line, Entry& out) {
     if (line.size() < 2 || line[0] != '+') {
         return Outcome::NotMine;
     }
     const std::size_t tab = line.find('\t');
-    if (tab == std::string_view::npos) {
+    if (tab == std::string_view::npos || tab < 3 || line[tab - 1] != ',') {
         return Outcome::NotMine;
     }
     std::string_view facts = line.substr(1, tab - 1);
@@ -21,16 +22,20 @@ Outcome parseEplf(std::string_view line, Entry& out) {
     while (!facts.empty()) {
         const std::size_t comma = facts.find(',');
         const std::string_view fact = facts.substr(0, comma);
+        facts = comma == std::string_view::npos ? std::string_view() : facts.substr(comma + 1);
         if (fact == "/") {
             directory = true;
-        } else if (fact.size() > 1 && fact[0] == 's') {
-            size = parseNumber(fact.substr(1)).value_or(0);
-        } else if (fact.size() > 1 && fact[0] == 'm') {
-            if (const auto seconds = parseNumber(fact.substr(1))) {
-                date = utcMinute(*seconds);
+        } else if (!fact.empty() && (fact[0] == 's' || fact[0] == 'm')) {
+            const auto value = parseNumber(fact.substr(1));
+            if (!value) {
+                return Outcome::NotMine;
+            }
+            if (fact[0] == 's') {
+                size = *value;
+            } else {
+                date = utcMinute(*value);
             }
         }
-        facts = comma == std::string_view::npos ? std::string_view() : facts.substr(comma + 1);
     }
     return withDate(makeEntry(line.substr(tab + 1), directory, size, out), std::move(date), out);
 }

@@ -36,6 +36,9 @@ TEST(DosListing, Table) {
         {"+i8388621.48598,m824253270,r,s612,up644,xnew,\tmemo with spaces", "memo with spaces", 'f', 612},
         {"+m824255907,/,\t..", ""},
         {"+i1,r,s5, no tab", ""},
+        {"+i1,r,s5x,\tsize not a number", ""},
+        {"+i1,r,m-5,\ttime not a number", ""},
+        {"+i1,r,s5\tno comma after the last fact", ""},
     });
 }
 
