@@ -160,7 +160,10 @@ std::size_t monthFirstLength(const Fields& fs, std::size_t i) {
     if (t(1).back() == ',' && isYear(t(2)) && isClock(t(3))) {
         return 4;
     }
-    return isClock(t(2)) || isYear(t(2)) ? 3 : 0;
+    if (isClock(t(2))) {
+        return t(2).size() > 5 && isYear(t(3)) ? 4 : 3;  // "Jan 15 12:34:56 2023", as BSD's ls -lT prints
+    }
+    return isYear(t(2)) ? 3 : 0;
 }
 
 }  // namespace

@@ -155,7 +155,7 @@ Outcome parseDateless(const Fields& fs, char type, Entry& out) {
 
 bool isSmallNumber(std::string_view s, std::size_t digits) { return s.size() <= digits && allDigits(s); }
 
-// ls's dates: "Jan 15 12:34", "Jan 15  2023", "2023-01-15 12:34" and its full form
+// ls's dates: "Jan 15 12:34", "Jan 15  2023", "Jan 15 12:34:56 2023", "2023-01-15 12:34" and its full form
 // "2023-01-15 12:34:56.123456789 +0100". The fields the date takes, 0 when it is not there;
 // `real` says whether that date can exist.
 std::size_t standardDateLength(const Fields& fs, std::size_t i, bool& real) {
@@ -168,7 +168,8 @@ std::size_t standardDateLength(const Fields& fs, std::size_t i, bool& real) {
         const int month = englishMonth(a);
         real = isDayOfMonth(parseSmall(b, 0, 99).value_or(0), month, year ? *parseSmall(c, 0, 9999) : 0) &&
                (year || isClock(c));
-        return 3;
+        const std::string_view d = fs.at(i + 3);
+        return c.size() > 5 && d.size() == 4 && allDigits(d) ? 4 : 3;  // BSD's "ls -lT": "Jan 15 12:34:56 2023"
     }
     const bool isoShape = a.size() == 10 && a[4] == '-' && a[7] == '-' && allDigits(a.substr(0, 4)) &&
                           allDigits(a.substr(5, 2)) && allDigits(a.substr(8));

@@ -13,6 +13,7 @@ TEST(UnixListing, Table) {
         {"-rw-r--r-- 1 u g 7 2023-01-15 12:34 iso.txt", "iso.txt", 'f', 7},
         {"-rw-r--r-- 1 u g 7 2023-01-15 12:34:56.123456789 +0100 full-iso.txt", "full-iso.txt", 'f', 7},
         {"-rw-r--r-- 1 u g 7 2023-01-15 12:34 -0100 no zone", "-0100 no zone", 'f', 7},
+        {"-rw-r--r-- 1 u g 7 Jan 15 12:34:56 2023 bsd-T", "bsd-T", 'f', 7},
         {"-rw-r--r-- 1 u g 7 15 Jan 12:34 day-first.txt", "day-first.txt", 'f', 7},
         {"-rw-r--r-- 1 u g 7 01-15-23 12:34 numeric.txt", "numeric.txt", 'f', 7},
         {"-rw-r--r--   1 owner    group          12 Jan 15 12:34 two words.txt", "two words.txt", 'f', 12},
