@@ -1,4 +1,5 @@
-// "ls -l" and its relatives: NetWare, numeric modes, glued columns, other languages' dates.
+// "ls -l": its standard shape first, then its relatives: NetWare, numeric modes, glued columns,
+// other languages' dates.
 #include <array>
 
 #include "Dates.h"
