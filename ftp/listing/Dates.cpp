@@ -75,17 +75,15 @@ std::optional<std::array<int, 3>> clockParts(std::string_view s) {
 
 // "2023-01-15"-like: three numeric groups with one separator, the year four digits first or last.
 bool splitNumericDate(std::string_view s, char separator, std::array<std::string_view, 3>& parts) {
-    std::size_t count = 0;
-    while (count < 3) {
+    for (std::size_t k = 0; k < parts.size(); ++k) {
         const std::size_t cut = s.find(separator);
-        parts[count++] = s.substr(0, cut);
-        if (cut == std::string_view::npos) {
-            break;
+        if ((cut == std::string_view::npos) != (k == 2)) {
+            return false;  // exactly two separators
         }
-        s.remove_prefix(cut + 1);
+        parts[k] = s.substr(0, cut);
+        s = cut == std::string_view::npos ? std::string_view() : s.substr(cut + 1);
     }
-    return count == 3 && s.find(separator) == std::string_view::npos &&
-           allDigits(parts[0]) && allDigits(parts[1]) && allDigits(parts[2]);
+    return allDigits(parts[0]) && allDigits(parts[1]) && allDigits(parts[2]);
 }
 
 }  // namespace

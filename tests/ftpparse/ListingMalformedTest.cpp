@@ -51,6 +51,7 @@ TEST(MalformedListing, GivesNoEntries) {
         "12-25-10 00:30AM 0 hour zero with AM",
         "02-30-23 12:00PM 0 no 30 February",
         "13-13-23 12:00PM 0 no month 13",
+        "01-15-15-23  12:34PM       <DIR>          four numbers",
         "drwxr-xr-x   2 root     99           4096 Feb 23 30:01 zzplayer",
         "drwxr-xr-x   2 root     root         4096 Aug 36  2001 zztpp",
         "-rw-r--r--   1 u        g               1 Feb 29  2023 no leap day",
