@@ -12,7 +12,7 @@ Outcome parseEplf(std::string_view line, Entry& out) {
         return Outcome::NotMine;
     }
     const std::size_t tab = line.find('\t');
-    if (tab == std::string_view::npos || tab < 3 || line[tab - 1] != ',') {
+    if (tab == std::string_view::npos || (tab > 1 && line[tab - 1] != ',')) {  // no facts at all is allowed
         return Outcome::NotMine;
     }
     std::string_view facts = line.substr(1, tab - 1);
