@@ -101,13 +101,16 @@ void make(const std::string& root, const Made& m) {
     }
     const timespec times[2] = {{m.mtime, 0}, {m.mtime, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
-    ASSERT_EQ(chown(path.c_str(), m.owner, m.group), 0) << path;
+    // Only root can give a file away; as any other user the files keep that user's ids, which
+    // vsftpd prints as numbers all the same.
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(path.c_str(), m.owner, m.group), 0) << path;
+    }
 }
 
 class RealServerListing : public ::testing::TestWithParam<Kind> {};
 
 TEST_P(RealServerListing, EveryNameKindAndSizeExact) {
-    if (geteuid() != 0) GTEST_SKIP() << "files owned by other ids need root";
     Server server(GetParam());
     ASSERT_NE(server.port, 0) << server.whyNot;
     const std::vector<Made> made = table();
