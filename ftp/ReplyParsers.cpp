@@ -1,8 +1,9 @@
 #include "ReplyParsers.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
+
+#include "listing/Text.h"
 
 namespace ftp {
 
@@ -57,17 +58,8 @@ std::string_view afterCode(std::string_view replyText) {
     return replyText.size() > 4 ? replyText.substr(4) : std::string_view();
 }
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-    });
-}
+using listing::equalsNoCase;
+using listing::trimBlanks;
 
 // The number a run of exactly `width` digits at text[pos] spells.
 int fixedNumber(std::string_view text, std::size_t pos, std::size_t width) {
@@ -165,13 +157,13 @@ Features parseFeatures(std::string_view replyText) {
     std::size_t start = replyText.find('\n');
     while (start != std::string_view::npos) {
         const std::size_t end = replyText.find('\n', start + 1);
-        const std::string_view line = trimmed(
+        const std::string_view line = trimBlanks(
             replyText.substr(start + 1, end == std::string_view::npos ? end : end - start - 1));
         start = end;
         const std::size_t cut = line.find_first_of(" ;");
         const std::string_view name = line.substr(0, cut);
         const std::string_view rest = cut == std::string_view::npos ? std::string_view()
-                                                                    : trimmed(line.substr(cut + 1));
+                                                                    : trimBlanks(line.substr(cut + 1));
         if (equalsNoCase(name, "MLST") || equalsNoCase(name, "MLSD")) f.mlsd = true;
         if (equalsNoCase(name, "UTF8")) f.utf8 = true;
         if (equalsNoCase(name, "REST") && equalsNoCase(rest, "STREAM")) f.restStream = true;
@@ -183,16 +175,8 @@ Features parseFeatures(std::string_view replyText) {
 }
 
 std::optional<std::uint64_t> parseSizeReply(std::string_view replyText) {
-    const std::string_view digits = trimmed(afterCode(replyText));
-    if (digits.empty() || digits.size() > 20) return std::nullopt;
-    std::uint64_t value = 0;
-    for (char c : digits) {
-        if (!isDigit(c)) return std::nullopt;
-        const std::uint64_t next = value * 10 + std::uint64_t(c - '0');
-        if (next / 10 != value) return std::nullopt;  // past 2^64
-        value = next;
-    }
-    return value;
+    const std::string_view digits = trimBlanks(afterCode(replyText));
+    return listing::parseNumber(digits);
 }
 
 std::optional<std::chrono::sys_seconds> parseTimeVal(std::string_view text) {
@@ -211,7 +195,7 @@ std::optional<std::chrono::sys_seconds> parseTimeVal(std::string_view text) {
 }
 
 std::optional<std::chrono::sys_seconds> parseMdtmReply(std::string_view replyText) {
-    return parseTimeVal(trimmed(afterCode(replyText)));
+    return parseTimeVal(trimBlanks(afterCode(replyText)));
 }
 
 std::optional<std::string> formatTimeVal(std::chrono::sys_seconds time) {
