@@ -1,18 +1,14 @@
 // What an upload that resumes or replaces a file asks besides the transfer: REST or APPE to
 // continue one, SIZE to check it, MDTM and MFMT for its time.
 
-#include <algorithm>
-#include <cctype>
-
 #include "FtpConnection.h"
 #include "ReplyParsers.h"
+#include "listing/Text.h"
 
 namespace ftp {
 
 bool FtpConnection::anonymous() const {
-    std::string user = credentials_.user;
-    std::transform(user.begin(), user.end(), user.begin(), [](unsigned char c) { return std::tolower(c); });
-    return user == "anonymous" || user == "ftp";
+    return listing::equalsNoCase(credentials_.user, "anonymous") || listing::equalsNoCase(credentials_.user, "ftp");
 }
 
 Result<std::unique_ptr<RemoteFile>> FtpConnection::openFileForWriteAt(const std::string& name, std::uint64_t offset) {
