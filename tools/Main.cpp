@@ -56,7 +56,11 @@ int main(int argc, char** argv) {
     tls.mode = target->secure ? ftp::TlsMode::Implicit : cl->tls;
     tls.trustStorePath = ftp::TrustStore::defaultPath();  // the same certificates the window trusts
     tls.trustedSha256 = cl->trustedSha256;
-    auto c = ftp::Connection::open(session, target->host, target->port, target->user, target->password, tls);
+    // Tree commands log in further connections of their own, the same way as the first.
+    const treesync::Opener open = [&] {
+        return ftp::Connection::open(session, target->host, target->port, target->user, target->password, tls);
+    };
+    auto c = open();
     if (c.failed()) {
         fail("connect", target->host, c.error());
         if (interruption()) return interruptedStatus(interruption());
@@ -66,10 +70,6 @@ int main(int argc, char** argv) {
     if (!target->directory.empty()) {
         if (ftp::Status s = c.value()->changeDirectory(target->directory); s.failed()) rc = fail("cd", target->directory, s.error());
     }
-    // Tree commands log in further connections of their own, the same way.
-    const treesync::Opener open = [&] {
-        return ftp::Connection::open(session, target->host, target->port, target->user, target->password, tls);
-    };
     if (rc == 0 && cl->command == "sync")
         rc = syncCommand(c.value(), open, *cl);
     else if (rc == 0 && cl->recursive)
