@@ -40,7 +40,7 @@ SyncProgress::SyncProgress(std::string command, std::size_t files, std::uint64_t
 void SyncProgress::progress(int worker, const treesync::Job&, std::uint64_t sentOfFile) {
     std::lock_guard lock(mutex_);
     inFlight_[static_cast<std::size_t>(worker)] = sentOfFile;
-    draw(false);
+    draw();
 }
 
 void SyncProgress::finished(int worker, const treesync::Job& job, const ftp::Status& outcome) {
@@ -53,7 +53,7 @@ void SyncProgress::finished(int worker, const treesync::Job& job, const ftp::Sta
         clearLine();
         fail(command_, job.label, outcome.error());
     }
-    draw(false);
+    draw();
 }
 
 void SyncProgress::note(const std::string& text) {
@@ -80,10 +80,10 @@ std::uint64_t SyncProgress::bytesSent() const {
     return bytesDone_;
 }
 
-void SyncProgress::draw(bool force) {
+void SyncProgress::draw() {
     if (!terminal_) return;
     const auto now = std::chrono::steady_clock::now();
-    if (!force && now - last_ < std::chrono::milliseconds(200)) return;
+    if (now - last_ < std::chrono::milliseconds(200)) return;
     last_ = now;
     const std::uint64_t sent = std::accumulate(inFlight_.begin(), inFlight_.end(), bytesDone_);
     const double elapsed = std::chrono::duration<double>(now - start_).count();

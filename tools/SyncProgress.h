@@ -25,8 +25,8 @@ public:
     std::uint64_t bytesSent() const;  // of the files sent whole
 
 private:
-    void draw(bool force);  // mutex held
-    void clearLine();       // mutex held
+    void draw();       // at most every 200 ms; mutex held
+    void clearLine();  // mutex held
 
     std::string command_;
     std::size_t files_;
