@@ -78,6 +78,15 @@ ftp::Result<std::string> remoteTop(ftp::Connection& c, const std::string& given)
     return treesync::joinPath(here.value(), given);
 }
 
+// The connection a run handed back, or a new one when the run lost them all.
+ftp::Status reconnect(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& open) {
+    if (c) return ftp::Status::ok();
+    auto again = open();
+    if (again.failed()) return again.error();
+    c = std::move(again).value();
+    return ftp::Status::ok();
+}
+
 // Creates folders, sends files, deletes when asked: one tree, after its plan was shown.
 Tally carryOut(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& open, const CommandLine& cl,
                const std::string& localTop, const std::string& top, bool topExists, const Plan& plan,
@@ -93,14 +102,10 @@ Tally carryOut(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& open
     t.failed += run.failed;
     t.bytes = progress.bytesSent();
     if (cl.deleteExtra && !interruption() && !(plan.onlyOnServer.empty() && plan.foldersOnlyOnServer.empty())) {
-        if (!c) {
-            auto again = open();
-            if (again.failed()) {
-                progress.failed(".", again.error());
-                t.failed += plan.onlyOnServer.size() + plan.foldersOnlyOnServer.size();
-                return t;
-            }
-            c = std::move(again).value();
+        if (ftp::Status s = reconnect(c, open); s.failed()) {
+            progress.failed(".", s.error());
+            t.failed += plan.onlyOnServer.size() + plan.foldersOnlyOnServer.size();
+            return t;
         }
         t.deleted = treesync::deleteOnServer(*c, top, plan, failed);
         t.failed += plan.onlyOnServer.size() + plan.foldersOnlyOnServer.size() - t.deleted;
@@ -170,14 +175,10 @@ int putTrees(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& open, 
     Tally all;
     const auto start = std::chrono::steady_clock::now();
     for (std::string dir : cl.args) {
-        if (!c) {  // the last tree lost every connection
-            auto again = open();
-            if (again.failed()) {
-                ++all.failed;
-                fail("put", dir, again.error());
-                break;
-            }
-            c = std::move(again).value();
+        if (ftp::Status s = reconnect(c, open); s.failed()) {  // the last tree lost every connection
+            ++all.failed;
+            fail("put", dir, s.error());
+            break;
         }
         while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
         if (!isFolder(dir)) {
