@@ -85,13 +85,14 @@ Plan makePlan(const LocalTree& local, const RemoteTree& remote, const PlanOption
     for (const auto& folder : remote.folders)
         if (!localFolders.count(folder) && !localFiles.count(folder)) plan.foldersOnlyOnServer.push_back(folder);
     // A folder still holding what we leave alone (a link, an excluded name) cannot be removed.
-    auto holds = [](const std::vector<std::string>& paths, const std::string& folder) {
-        return std::any_of(paths.begin(), paths.end(),
-                           [&](const std::string& p) { return p.rfind(folder + "/", 0) == 0; });
-    };
-    std::erase_if(plan.foldersOnlyOnServer, [&](const std::string& folder) {
-        return holds(remote.linkedFolders, folder) || holds(remote.kept, folder);
-    });
+    // Its holders' ancestors are gathered once: testing each folder against every kept path
+    // would be folders times paths.
+    std::set<std::string> holding;
+    for (const auto* list : {&remote.linkedFolders, &remote.kept})
+        for (const auto& p : *list)
+            for (std::string f = parentOf(p); !f.empty() && holding.insert(f).second; f = parentOf(f)) {
+            }
+    std::erase_if(plan.foldersOnlyOnServer, [&](const std::string& folder) { return holding.count(folder) > 0; });
     std::stable_sort(plan.foldersOnlyOnServer.begin(), plan.foldersOnlyOnServer.end(),
                      [](const std::string& a, const std::string& b) { return depth(a) > depth(b); });
     return plan;
