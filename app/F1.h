@@ -25,10 +25,10 @@ class F1 : public QMainWindow {
     Q_OBJECT
 
 public:
-    // Opens an FTP connection; tests replace it to reach cases a real server cannot produce.
+    // Opens an FTP or SFTP connection; tests replace it to reach cases a real server cannot produce.
     using Connector = std::function<ftp::Result<std::unique_ptr<ftp::Connection>>(
         ftp::Session&, const std::string& host, std::uint16_t port, const std::string& user,
-        const std::string& password, const ftp::TlsOptions& tls)>;
+        const std::string& password, const ftp::TlsOptions& tls, const ftp::SshOptions& ssh)>;
 
     // Builds the window in its disconnected look; nothing is read or shown until Form_Load.
     F1(SettingsStore& store, SessionState& session, Dialogs& dialogs, QWidget* parent = nullptr);

@@ -85,7 +85,7 @@ void F1::cmdconectar_Click() {
         SessionState::Operation op(session_);
         std::string password = c_.Txtlogin->text().toStdString();
         auto result = connector_(*session_.hSesion, c_.lsthost->currentText().toStdString(), session_.Puerto,
-                                 c_.Txtusuario->text().toStdString(), password, tlsOptions());
+                                 c_.Txtusuario->text().toStdString(), password, tlsOptions(), ftp::SshOptions{});
         wipe(password);
         if (result) {
             session_.hConexion = std::move(result).value();

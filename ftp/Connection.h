@@ -15,6 +15,7 @@
 #include "Features.h"
 #include "Result.h"
 #include "Session.h"
+#include "Ssh.h"
 #include "Tls.h"
 
 namespace ftp {
@@ -87,13 +88,16 @@ public:
 
 class Connection {
 public:
-    // Connects, reads the greeting, logs in (USER/PASS; 332 ACCT is a failure), sends FEAT (and
-    // OPTS UTF8 ON when offered). port 0 means 21 (990 in implicit TLS mode). host may be a name
-    // or an IPv4/IPv6 literal. With TLS (see Tls.h): AUTH TLS before USER, PBSZ 0 / PROT P after.
+    // Connects and reads the greeting. An FTP server: logs in (USER/PASS; 332 ACCT is a
+    // failure), sends FEAT (and OPTS UTF8 ON when offered); with TLS (see Tls.h): AUTH TLS
+    // before USER, PBSZ 0 / PROT P after. An SSH server (see Ssh.h): checks its host key, logs in
+    // and starts SFTP. port 0 means 21 (990 in implicit TLS mode, 22 for forced SFTP). host may
+    // be a name or an IPv4/IPv6 literal.
     static Result<std::unique_ptr<Connection>> open(Session& session, const std::string& host,
                                                     std::uint16_t port, const std::string& user,
                                                     const std::string& password,
-                                                    const TlsOptions& tls = TlsOptions::off());
+                                                    const TlsOptions& tls = TlsOptions::off(),
+                                                    const SshOptions& ssh = {});
     virtual ~Connection() = default;  // sends QUIT (bounded wait) and closes
 
     virtual Result<std::string> currentDirectory() = 0;              // PWD, quoting undone
@@ -138,6 +142,8 @@ public:
     virtual const Reply& lastReply() const = 0;  // for diagnostics only
     // Protocol, cipher and certificate of an encrypted control connection; nullopt in clear.
     virtual std::optional<TlsStatus> tlsStatus() const { return std::nullopt; }
+    // Protocol, ciphers and host key of an SFTP session; nullopt over FTP.
+    virtual std::optional<SshStatus> sshStatus() const { return std::nullopt; }
 
 protected:
     static Error notOffered(const std::string& what) {

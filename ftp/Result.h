@@ -7,7 +7,7 @@
 #include <utility>
 #include <variant>
 
-#include "Tls.h"
+#include "Ssh.h"
 
 namespace ftp {
 
@@ -31,7 +31,8 @@ enum class ErrorKind {
     Tls,              // TLS failed or was refused (handshake, AUTH refused, downgrade, data TLS)
     Certificate,      // the server's certificate did not verify and was not trusted
     Downgrade,        // the server refused TLS although it used TLS before; nothing was sent
-    TrustStore,       // the file of trusted certificates cannot be read or written
+    TrustStore,       // the file of trusted certificates or host keys cannot be read or written
+    HostKey,          // the SSH server's host key is unknown or changed and was not trusted
 };
 
 struct Error {
@@ -39,6 +40,7 @@ struct Error {
     std::string message;  // short English description for logs and the command-line tool
     Reply reply;          // the server's reply when there was one
     std::optional<CertificateInfo> certificate = {};  // set with ErrorKind::Certificate
+    std::optional<HostKeyQuestion> hostKey = {};      // set with ErrorKind::HostKey
 };
 
 class [[nodiscard]] Status {

@@ -37,7 +37,7 @@ struct ScriptedConnector {
     F1::Connector fn() {
         return [this](ftp::Session&, const std::string& h, std::uint16_t p, const std::string& u,
                       const std::string& pw,
-                      const ftp::TlsOptions& t) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
+                      const ftp::TlsOptions& t, const ftp::SshOptions&) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
             ++calls;
             host = h, port = p, user = u, password = pw, tls = t;
             if (untrustedCertificate) {
@@ -248,7 +248,7 @@ TEST_F(ConnectTest, AnEndingSessionCancelsTheCertificateQuestion) {
     SessionEndWatcher watcher(*w, {});
     std::optional<ftp::TrustAnswer> answer;
     w->setConnector([&](ftp::Session&, const std::string& h, std::uint16_t p, const std::string&, const std::string&,
-                        const ftp::TlsOptions& t) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
+                        const ftp::TlsOptions& t, const ftp::SshOptions&) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
         answer = t.prompt(ftp::TrustQuestion{h, p, {}, {}});
         if (*answer == ftp::TrustAnswer::Cancel) return ftp::Error{ftp::ErrorKind::Certificate, "not trusted", {}};
         return std::unique_ptr<ftp::Connection>(std::make_unique<FakeConnection>());
@@ -440,7 +440,7 @@ TEST_P(GiveUpTest, EndsTheWaitAndIsCarriedOut) {
     };
     load();
     w->setConnector([&](ftp::Session& s, const std::string&, std::uint16_t, const std::string&,
-                        const std::string&, const ftp::TlsOptions&) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
+                        const std::string&, const ftp::TlsOptions&, const ftp::SshOptions&) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
         if (stall == "connect" || stall == "failingConnect") {
             ended = waitOnServer(s, act, stall == "connect");
             return ftp::Error{*ended, "connect", {}};

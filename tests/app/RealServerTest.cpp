@@ -82,11 +82,12 @@ TEST_F(RealServerTest, ASilentServerTimesOutWhileTheWindowStaysLive) {
     load();
     // The real engine, with short timeouts so the test need not wait 30 seconds.
     w->setConnector([](ftp::Session& s, const std::string& host, std::uint16_t port, const std::string& user,
-                       const std::string& password, const ftp::TlsOptions& tls) {
+                       const std::string& password, const ftp::TlsOptions& tls,
+                       const ftp::SshOptions& ssh) {
         ftp::Timeouts t = s.timeouts();
         t.connect = t.reply = std::chrono::milliseconds(1500);
         s.setTimeouts(t);
-        return ftp::Connection::open(s, host, port, user, password, tls);
+        return ftp::Connection::open(s, host, port, user, password, tls, ssh);
     });
     int ticks = 0;
     QTimer ticker;
