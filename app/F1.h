@@ -47,6 +47,7 @@ public:
     void configuracion_Click();
     void acerca_Click();
     void seguridad_Click();
+    void sincronizar_Click();
     // Lists the server's current directory into the remote view.
     void EnumFiles();
 
@@ -80,6 +81,7 @@ private:
     bool checkFields();
     void recordHost();
     ftp::TlsOptions tlsOptions() const;
+    bool canSync() const;
 
     SettingsStore& store_;
     SessionState& session_;
