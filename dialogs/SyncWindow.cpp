@@ -61,7 +61,7 @@ SyncWindow::SyncWindow(SyncJob::Connect login, const QString& localFolder, const
     setObjectName(QStringLiteral("SyncWindow"));
     setWindowTitle(QStringLiteral("Sincronizar carpeta"));
     setWindowIcon(artwork::programIcon());
-    setFont(look::programFont(8.25));
+    setFont(look::programFont(9));
     setModal(true);
     build(remoteFolder);
     local_->setText(localFolder);
@@ -161,6 +161,10 @@ void SyncWindow::setStage(Stage stage) {
     change_->setEnabled(stage == Stage::Planned || stage == Stage::Ended);
     delete_->setEnabled(stage == Stage::Planned);
     connections_->setEnabled(stage == Stage::Planned);
+    // The figures from the run on; the speed and the files in flight only while it goes.
+    const bool ran = stage == Stage::Running || stage == Stage::Ended;
+    for (QWidget* w : std::initializer_list<QWidget*>{progress_, bar_, summary_}) w->setVisible(ran);
+    for (QWidget* w : std::initializer_list<QWidget*>{speed_, inFlight_}) w->setVisible(stage == Stage::Running);
     if (stage == Stage::Comparing || stage == Stage::Running) poll_.start();
 }
 
@@ -295,11 +299,14 @@ void SyncWindow::runEnded() {
     inFlight_->clear();
     for (const auto& n : job_.meter()->notes()) qInfo("pelicano: sync: %s", n.c_str());
     const auto failed = job_.meter()->failures();
-    for (const auto& f : failed) failures_->addItem(shown(f.path) + QStringLiteral(": ") + synctexts::reason(f.error));
+    for (const auto& f : failed)  // "." is the server's folder itself (it could not be reached)
+        failures_->addItem((f.path == "." ? shown(remoteTop_) : shown(f.path)) + QStringLiteral(": ") +
+                           synctexts::reason(f.error));
     failures_->setVisible(!failed.empty());
+    // The failures counted are those listed: a cancelled file is none.
     const treesync::Tally& t = job_.tally();
-    summary_->setText(
-        synctexts::summary({t.sent, t.deleted, job_.scan()->value().plan.same.size(), t.failed, job_.cancelled()}));
+    summary_->setText(synctexts::summary(
+        {t.sent, t.deleted, job_.scan()->value().plan.same.size(), failed.size(), job_.cancelled()}));
     setStage(Stage::Ended);
     close_->setDefault(true);
 }

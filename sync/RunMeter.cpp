@@ -23,10 +23,11 @@ void RunMeter::progress(int worker, const Job& job, std::uint64_t sentOfFile) {
 void RunMeter::finished(int worker, const Job& job, const ftp::Status& outcome) {
     std::lock_guard lock(mutex_);
     slots_[static_cast<std::size_t>(worker)] = Slot{};
+    if (cancel_ && outcome.failed() && outcome.error().kind == ftp::ErrorKind::Cancelled) return;  // left as it was
     ++filesDone_;
     if (outcome)
         bytesDone_ += job.size;
-    else if (!(cancel_ && outcome.error().kind == ftp::ErrorKind::Cancelled))
+    else
         failures_.push_back({job.label, outcome.error()});
 }
 

@@ -48,7 +48,7 @@ public:
     void cancel() { cancel_ = true; }
 
     RunFigures figures() const;
-    // Cancelled files are not failures: they stay as they were on the server.
+    // A file the cancel stopped is neither done nor failed: it stays as it was on the server.
     std::vector<Failure> failures() const;
     std::vector<std::string> notes() const;
 
