@@ -12,8 +12,6 @@ public:
     SleepInhibitor(const SleepInhibitor&) = delete;
     SleepInhibitor& operator=(const SleepInhibitor&) = delete;
 
-    bool holding() const { return fd_ >= 0; }
-
 private:
     int fd_ = -1;
 };

@@ -45,9 +45,9 @@ QString speedAndTimeLeft(double bytesPerSecond, std::optional<std::int64_t> seco
 }
 
 QString counts(const Counts& c) {
-    QString text = QStringLiteral("%1 nuevos, %2 modificados, %3 solo en el servidor, %4 iguales")
+    QString text = QStringLiteral("Nuevos: %1  ·  Modificados: %2  ·  Solo en el servidor: %3  ·  Iguales: %4")
                        .arg(number(c.fresh), number(c.changed), number(c.onlyOnServer), number(c.same));
-    if (c.created > 0) text += QStringLiteral(" (%1 carpetas por crear)").arg(number(c.created));
+    if (c.created > 0) text += QStringLiteral("  ·  Carpetas por crear: %1").arg(number(c.created));
     return text;
 }
 
@@ -79,8 +79,8 @@ QString summary(const Outcome& o) {
     const QString head = o.cancelled ? QStringLiteral("Sincronización cancelada")
                                      : QStringLiteral("Sincronización terminada");
     const QString errors = o.failed == 0 ? QStringLiteral("ningún error")
-                                         : QStringLiteral("%1 con errores").arg(number(o.failed));
-    return QStringLiteral("%1: %2 enviados, %3 borrados, %4 iguales, %5.")
+                                         : QStringLiteral("con errores: %1").arg(number(o.failed));
+    return QStringLiteral("%1. Enviados: %2, borrados: %3, iguales: %4; %5.")
         .arg(head, number(o.sent), number(o.deleted), number(o.same), errors);
 }
 

@@ -22,7 +22,7 @@ QString speedAndTimeLeft(double bytesPerSecond, std::optional<std::int64_t> seco
 struct Counts {
     std::size_t created = 0, fresh = 0, changed = 0, onlyOnServer = 0, same = 0;
 };
-// "3 nuevos, 1 modificados, 2 solo en el servidor, 40 iguales (2 carpetas por crear)"
+// "Nuevos: 3  ·  Modificados: 1  ·  Solo en el servidor: 2  ·  Iguales: 40  ·  Carpetas por crear: 2"
 QString counts(const Counts& c);
 
 // Why a step failed, in Spanish, with the server's own words when it answered.
@@ -32,7 +32,7 @@ struct Outcome {
     std::size_t sent = 0, deleted = 0, same = 0, failed = 0;
     bool cancelled = false;
 };
-// "Sincronización terminada: 3 enviados, 0 borrados, 40 iguales, ningún error."
+// "Sincronización terminada. Enviados: 3, borrados: 0, iguales: 40; ningún error."
 QString summary(const Outcome& o);
 
 }  // namespace synctexts

@@ -35,7 +35,6 @@ public:
     void Sincronizar_Click();
     void Cancelar_Click();
     void Cambiar_Click();
-    bool working() { return job_.busy(); }
     bool ranSync() const { return ran_; }  // the server's folder may have changed
 
     QLineEdit* localFolder() const { return local_; }
@@ -43,12 +42,9 @@ public:
     QComboBox* listChoice() const { return choice_; }
     QListWidget* files() const { return files_; }
     QCheckBox* deleteOnServer() const { return delete_; }
-    QSpinBox* connections() const { return connections_; }
-    QLabel* progressLabel() const { return progress_; }
     QLabel* summaryLabel() const { return summary_; }
     QListWidget* failures() const { return failures_; }
     QPushButton* syncButton() const { return sync_; }
-    QPushButton* cancelButton() const { return cancel_; }
 
 public slots:
     void reject() override;  // closing waits for the work to stop
