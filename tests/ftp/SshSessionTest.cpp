@@ -2,6 +2,7 @@
 // protocol choice, a server that never speaks. Against sshd and the paramiko fault server.
 
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -150,6 +151,31 @@ TEST_F(SshdKeys, AutoFindsSshByItsGreeting) {
     EXPECT_EQ(status->protocol.rfind("SSH-2.0-OpenSSH", 0), 0u) << status->protocol;
     EXPECT_FALSE(status->cipher.empty());
     EXPECT_EQ(status->key.type, sshd_.hostKey().type);
+}
+
+TEST_F(SshdKeys, TheAgentsKeysLogInWhenAllowed) {
+    // An agent of the test's own, holding the only key the server takes.
+    const std::string socket = home_.file("agent.sock");
+    const std::string started = home_.file("agent.out");
+    ASSERT_EQ(std::system(("ssh-agent -a " + socket + " > " + started).c_str()), 0);
+    const std::string out = readFile(started);
+    const auto at = out.find("SSH_AGENT_PID=");
+    ASSERT_NE(at, std::string::npos) << out;
+    const pid_t agent = std::atoi(out.c_str() + at + 14);
+    ::setenv("SSH_AUTH_SOCK", socket.c_str(), 1);
+    const bool added = std::system(("ssh-add -q " + sshd_.clientKey() + " 2>/dev/null").c_str()) == 0;
+
+    std::vector<HostKeyQuestion> asked;
+    SshOptions ssh = NoUserKeys::asking(asked, TrustAnswer::Cancel);
+    ssh.trustedFingerprint = sshd_.hostKey().fingerprint;
+    auto refused = open(ssh);
+    ssh.useAgent = true;
+    auto c = open(ssh);
+    ::kill(agent, SIGTERM);
+    ASSERT_TRUE(added);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().kind, ErrorKind::Refused) << refused.error().message;
+    EXPECT_TRUE(c) << c.error().message;
 }
 
 struct LoginCase {
