@@ -14,7 +14,7 @@ namespace ftp {
 namespace {
 
 constexpr std::chrono::milliseconds kGoodbyeWait{1000};
-constexpr int kGoodbyeTries = 100;  // once the socket is shut down nothing can block, but bound it anyway
+constexpr int kGoodbyeTries = 100;       // once the socket is shut down nothing can block, but bound it anyway
 constexpr std::size_t kBannerCap = 255;  // the longest identification line SSH allows
 
 // libssh2 keeps global state that must be set up once per process, before any session; the
