@@ -82,13 +82,16 @@ struct AnswerCase {
     TrustAnswer answer;
     bool opens;
     bool remembered;
+    bool storeBroken = false;  // the store cannot be written: "Always" must fail, not pass
 };
 
 class HostKeyAnswer : public SshdKeys, public ::testing::WithParamInterface<AnswerCase> {};
 
 TEST_P(HostKeyAnswer, IsAskedBeforeAnyLoginAndKeptOnlyWhenAlways) {
     std::vector<HostKeyQuestion> asked;
-    auto c = open(asking(asked, GetParam().answer));
+    SshOptions ssh = asking(asked, GetParam().answer);
+    if (GetParam().storeBroken) ssh.keyStorePath = "/proc/pelicano/host-keys";  // reads as empty, never written
+    auto c = open(ssh);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].key.type, sshd_.hostKey().type);
     EXPECT_EQ(asked[0].key.fingerprint, sshd_.hostKey().fingerprint);
@@ -99,9 +102,11 @@ TEST_P(HostKeyAnswer, IsAskedBeforeAnyLoginAndKeptOnlyWhenAlways) {
         ASSERT_TRUE(c.value()->sshStatus());
         EXPECT_EQ(c.value()->sshStatus()->key.fingerprint, sshd_.hostKey().fingerprint);
     } else {
-        EXPECT_EQ(c.error().kind, ErrorKind::HostKey);
-        ASSERT_TRUE(c.error().hostKey);
-        EXPECT_EQ(c.error().hostKey->key.fingerprint, sshd_.hostKey().fingerprint);
+        EXPECT_EQ(c.error().kind, GetParam().storeBroken ? ErrorKind::TrustStore : ErrorKind::HostKey);
+        if (!GetParam().storeBroken) {
+            ASSERT_TRUE(c.error().hostKey);
+            EXPECT_EQ(c.error().hostKey->key.fingerprint, sshd_.hostKey().fingerprint);
+        }
         EXPECT_EQ(sshd_.log().find("for " + sshd_.user()), std::string::npos) << "a login began: " << sshd_.log();
     }
     EXPECT_EQ(std::filesystem::exists(home_.file("store/host-keys")), GetParam().remembered);
@@ -115,7 +120,8 @@ TEST_P(HostKeyAnswer, IsAskedBeforeAnyLoginAndKeptOnlyWhenAlways) {
 INSTANTIATE_TEST_SUITE_P(Answers, HostKeyAnswer,
                          ::testing::Values(AnswerCase{"cancel", TrustAnswer::Cancel, false, false},
                                            AnswerCase{"thisTime", TrustAnswer::ThisTime, true, false},
-                                           AnswerCase{"always", TrustAnswer::Always, true, true}),
+                                           AnswerCase{"always", TrustAnswer::Always, true, true},
+                                           AnswerCase{"alwaysWithoutStore", TrustAnswer::Always, false, false, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SshdKeys, KnownHostsAreTrustedAndAChangedKeyShowsBothFingerprints) {
