@@ -83,7 +83,7 @@ private:
         if (broken_)
             if (Status s = reopen(); s.failed()) return s.error();
         auto r = fn();
-        if (r.failed() && r.error().kind == ErrorKind::Closed && reopen_ && reopen().ok()) r = fn();
+        if (r.failed() && r.error().kind == ErrorKind::Closed && reopen_ && !reopen().failed()) r = fn();
         return r;
     }
     Status reopen();
