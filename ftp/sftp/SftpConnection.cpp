@@ -211,6 +211,7 @@ Result<std::unique_ptr<RemoteFile>> SftpConnection::openFileForWriteAt(const std
 }
 
 Result<std::unique_ptr<RemoteReader>> SftpConnection::openFileForRead(const std::string& name, TransferType) {
+    // ASCII comes byte for byte too, as it was written.
     if (Status s = usable(name, "download"); s.failed()) return s.error();
     auto h = run([&] { return open(path(name), LIBSSH2_FXF_READ, 0, LIBSSH2_SFTP_OPENFILE, "download"); });
     if (h.failed()) return h.error();
