@@ -80,6 +80,7 @@ private:
     bool checkFields();
     void recordHost();
     ftp::TlsOptions tlsOptions() const;
+    ftp::SshOptions sshOptions(ftp::Protocol protocol) const;
 
     SettingsStore& store_;
     SessionState& session_;

@@ -50,18 +50,42 @@ TEST(ToolArguments, OptionsCommandsAndArity) {
     ASSERT_TRUE(cl);
     EXPECT_EQ(cl->tls, ftp::TlsMode::Implicit);
     EXPECT_EQ(cl->trustedSha256, std::string(64, 'f'));
+    // A host key's fingerprint is told from a certificate's by its form; copied padding is dropped.
+    const std::string key = "SHA256:" + std::string(42, 'A') + "E";
+    for (const std::string& given : {key, key + "="}) {
+        cl = parse({"--trust", given, "h", "pwd"});
+        ASSERT_TRUE(cl) << given;
+        EXPECT_EQ(cl->trustedHostKey, key);
+        EXPECT_TRUE(cl->trustedSha256.empty());
+    }
     cl = parse({"h", "put", "-c", "--in-place", "a", "-c"});
     ASSERT_TRUE(cl);
     EXPECT_TRUE(cl->resume && cl->inPlace);
     EXPECT_EQ(cl->args, (std::vector<std::string>{"a", "-c"})) << "after the first file a dash is a name";
 
-    for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-             {"host"}, {"host", "get"}, {"host", "get", "a", "b", "c"}, {"host", "mkdir"}, {"host", "mv", "a"}, {"host", "pwd", "x"},
-             {"-P", "0", "h", "pwd"}, {"-P", "65536", "h", "pwd"}, {"-P", "21x", "h", "pwd"},
-             {"-t", "ebcdic", "h", "pwd"}, {"--password", "x", "h", "pwd"}, {"-u"}, {"--tls", "yes", "h", "pwd"},
-             {"--trust", "SHA256:abc", "h", "pwd"},
-             {"-t", "ascii", "h", "put", "-c", "a"}, {"h", "sync"}, {"h", "sync", "a", "b", "c"},
-             {"h", "sync", "--parallel", "9", "d"}, {"h", "sync", "--exclude", "", "d"}, {"h", "sync", "--bogus", "d"}}) {
+    for (std::vector<std::string> bad :
+         std::vector<std::vector<std::string>>{{"host"},
+                                               {"host", "get"},
+                                               {"host", "get", "a", "b", "c"},
+                                               {"host", "mkdir"},
+                                               {"host", "mv", "a"},
+                                               {"host", "pwd", "x"},
+                                               {"-P", "0", "h", "pwd"},
+                                               {"-P", "65536", "h", "pwd"},
+                                               {"-P", "21x", "h", "pwd"},
+                                               {"-t", "ebcdic", "h", "pwd"},
+                                               {"--password", "x", "h", "pwd"},
+                                               {"-u"},
+                                               {"--tls", "yes", "h", "pwd"},
+                                               {"--trust", "SHA256:abc", "h", "pwd"},
+                                               {"--trust", "SHA256:" + std::string(42, 'A') + "!", "h", "pwd"},
+                                               {"--trust", std::string(43, 'A'), "h", "pwd"},
+                                               {"-t", "ascii", "h", "put", "-c", "a"},
+                                               {"h", "sync"},
+                                               {"h", "sync", "a", "b", "c"},
+                                               {"h", "sync", "--parallel", "9", "d"},
+                                               {"h", "sync", "--exclude", "", "d"},
+                                               {"h", "sync", "--bogus", "d"}}) {
         EXPECT_FALSE(parse(bad)) << ::testing::PrintToString(bad);
     }
 }
@@ -99,14 +123,24 @@ TEST(ToolArguments, NamesArePrintedWithInvalidBytesEscaped) {
 TEST(ToolTargets, UrlsOptionsAndNetrc) {
     struct Case {
         std::vector<std::string> args;
-        std::string expect;  // host port user dir, or "error"
+        std::string expect;  // [protocol] host port user dir, or "error"
     };
     const PasswordSources none{std::string("pw"), {}};
     for (const Case& c : std::vector<Case>{
-             {{"ftp://h/pub/a%20b", "ls"}, "h 0 anonymous pub/a b"},
-             {{"FTP://bob%40x@h:2121/%2Fabs", "ls"}, "h 2121 bob@x /abs"},
-             {{"ftp://[::1]:21", "ls"}, "::1 21 anonymous "},
-             {{"-u", "ann", "-P", "21", "ftp://ann@h:21/", "ls"}, "h 21 ann "},
+             {{"ftp://h/pub/a%20b", "ls"}, "ftp h 0 anonymous pub/a b"},
+             {{"FTP://bob%40x@h:2121/%2Fabs", "ls"}, "ftp h 2121 bob@x /abs"},
+             {{"ftp://[::1]:21", "ls"}, "ftp ::1 21 anonymous "},
+             {{"-u", "ann", "-P", "21", "ftp://ann@h:21/", "ls"}, "ftp h 21 ann "},
+             {{"ftps://h", "ls"}, "ftps h 0 anonymous "},
+             {{"sftp://h", "ls"}, "sftp h 0 me "},
+             {{"SFTP://bob@[fe80::1]:2222/srv/www", "ls"}, "sftp fe80::1 2222 bob srv/www"},
+             {{"-P", "2222", "h", "ls"}, "h 2222 anonymous "},
+             {{"h:2222", "ls"}, "h 2222 anonymous "},
+             {{"[::1]:2222", "ls"}, "::1 2222 anonymous "},
+             {{"fe80::1", "ls"}, "fe80::1 0 anonymous "},
+             {{"h:x", "ls"}, "error"},
+             {{"-P", "21", "h:22", "ls"}, "error"},
+             {{"sftp://bob:secret@h", "ls"}, "error"},
              {{"ftp://bob:secret@h", "ls"}, "error"},
              {{"ftp://h:99999", "ls"}, "error"},
              {{"ftp://h/%zz", "ls"}, "error"},
@@ -117,9 +151,15 @@ TEST(ToolTargets, UrlsOptionsAndNetrc) {
         std::string error;
         auto cl = parseCommandLine(c.args, error);
         ASSERT_TRUE(cl) << error;
-        auto t = resolveTarget(*cl, none, error);
-        const std::string got =
-            t ? t->host + " " + std::to_string(t->port) + " " + t->user + " " + t->directory : "error";
+        auto t = resolveTarget(*cl, none, "me", error);
+        const std::string scheme = !t                                   ? ""
+                                   : t->protocol == ftp::Protocol::Sftp ? "sftp "
+                                   : t->secure                          ? "ftps "
+                                   : t->protocol == ftp::Protocol::Ftp  ? "ftp "
+                                                                        : "";
+        const std::string got = t ? scheme + t->host + " " + std::to_string(t->port) + " " + t->user + " " +
+                                        t->directory
+                                  : "error";
         EXPECT_EQ(got, c.expect) << ::testing::PrintToString(c.args) << " " << error;
     }
 
