@@ -53,7 +53,11 @@ QLabel* addRow(QGridLayout* grid, const QString& caption, const QString& value) 
 }
 
 QLabel* addFingerprintRow(QGridLayout* grid, const QString& caption, const std::string& sha256) {
-    auto* text = new QLabel(certtext::fingerprint(sha256));  // two whole lines of digits, never cut
+    return addDigestRow(grid, caption, certtext::fingerprint(sha256));  // two whole lines of digits
+}
+
+QLabel* addDigestRow(QGridLayout* grid, const QString& caption, const QString& digest) {
+    auto* text = new QLabel(digest);
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPointSizeF(9.75);
     text->setFont(mono);

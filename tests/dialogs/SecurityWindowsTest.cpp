@@ -16,6 +16,7 @@
 #include "core/TlsSetting.h"
 #include "dialogs/CertificateText.h"
 #include "dialogs/CertificateWindow.h"
+#include "dialogs/HostKeyWindow.h"
 #include "dialogs/SecurityWindow.h"
 #include "ftp/TrustStore.h"
 
@@ -36,8 +37,9 @@ TEST_P(ReasonTest, EachVerificationErrorHasItsSpanishReason) {
 INSTANTIATE_TEST_SUITE_P(
     Codes, ReasonTest,
     ::testing::Values(
-        ReasonRow{X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT, "El certificado está firmado por el propio servidor "
-                                                          "(autofirmado): ninguna autoridad de confianza lo garantiza."},
+        ReasonRow{X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT,
+                  "El certificado está firmado por el propio servidor "
+                  "(autofirmado): ninguna autoridad de confianza lo garantiza."},
         ReasonRow{X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN,
                   "La cadena del certificado termina en una autoridad autofirmada que este equipo no reconoce."},
         ReasonRow{X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY,
@@ -54,10 +56,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReasonRow{X509_V_ERR_CERT_REVOKED, "No se ha podido verificar el certificado (error 23)."}));
 
 TEST(CertificateTextTest, FingerprintReadsAsTwoLinesOfSixteenPairs) {
-    const std::string sha = "00112233445566778899aabbccddeeff" "0123456789abcdef0123456789abcdef";
-    EXPECT_EQ(certtext::fingerprint(sha),
-              QStringLiteral("00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF\n"
-                             "01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF"));
+    const std::string sha =
+        "00112233445566778899aabbccddeeff"
+        "0123456789abcdef0123456789abcdef";
+    EXPECT_EQ(certtext::fingerprint(sha), QStringLiteral("00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF\n"
+                                                         "01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF"));
     EXPECT_EQ(certtext::fingerprint("abc"), QStringLiteral("ABC"));  // not a digest: shown as it is
 }
 
@@ -65,8 +68,13 @@ ftp::TrustQuestion question(bool changed) {
     ftp::TrustQuestion q;
     q.host = "ftp.example.test";
     q.port = 21;
-    q.certificate = {"CN=ftp.example.test", "CN=ftp.example.test", "2026-01-01 00:00:00 UTC",
-                     "2027-01-01 00:00:00 UTC", kSha, X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT, "self-signed"};
+    q.certificate = {"CN=ftp.example.test",
+                     "CN=ftp.example.test",
+                     "2026-01-01 00:00:00 UTC",
+                     "2027-01-01 00:00:00 UTC",
+                     kSha,
+                     X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT,
+                     "self-signed"};
     if (changed) q.rememberedSha256 = kOldSha;
     return q;
 }
@@ -92,11 +100,15 @@ struct AnswerRow {
     bool changed;
     ftp::TrustAnswer answer;
 };
-class CertificateWindowTest : public ::testing::TestWithParam<AnswerRow> {};
+const auto kButtons = ::testing::Values(
+    AnswerRow{"thisTime", false, ftp::TrustAnswer::ThisTime}, AnswerRow{"always", false, ftp::TrustAnswer::Always},
+    AnswerRow{"cancel", false, ftp::TrustAnswer::Cancel}, AnswerRow{"escape", false, ftp::TrustAnswer::Cancel},
+    AnswerRow{"always", true, ftp::TrustAnswer::Always}, AnswerRow{"escape", true, ftp::TrustAnswer::Cancel});
 
-TEST_P(CertificateWindowTest, ShowsTheCertificateAndReturnsTheButtonPressed) {
-    const AnswerRow& row = GetParam();
-    CertificateWindow window(question(row.changed));
+// Asks, presses what the row says once the window shows, and checks what every such window
+// shares: the title, the answer, "Cancelar" as the default and the warning when a trusted thing
+// changed. Returns the caption/value rows it showed.
+QMap<QString, QString> answered(TrustWindow& window, const AnswerRow& row, const QString& title) {
     bool cancelIsDefault = false;
     QMap<QString, QString> rows;
     QTimer::singleShot(0, &window, [&] {
@@ -108,28 +120,51 @@ TEST_P(CertificateWindowTest, ShowsTheCertificateAndReturnsTheButtonPressed) {
             window.findChild<QPushButton*>(QLatin1String(row.press))->click();
     });
     EXPECT_EQ(window.ask(), row.answer);
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Certificado del servidor"));
+    EXPECT_EQ(window.windowTitle(), title);
     EXPECT_TRUE(cancelIsDefault);
-    const QMap<QString, QString> expected{
-        {QStringLiteral("Servidor:"), QStringLiteral("ftp.example.test:21")},
-        {QStringLiteral("Motivo:"), certtext::reason(X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT)},
-        {QStringLiteral("Titular:"), QStringLiteral("CN=ftp.example.test")},
-        {QStringLiteral("Emisor:"), QStringLiteral("CN=ftp.example.test")},
-        {QStringLiteral("Validez:"), QStringLiteral("del 2026-01-01 00:00:00 UTC al 2027-01-01 00:00:00 UTC")},
-        {QStringLiteral("Huella SHA-256:"), certtext::fingerprint(kSha)}};
+    const QLabel* warning = window.findChild<QLabel*>(QStringLiteral("warning"));
+    EXPECT_EQ(warning && warning->text().contains(QStringLiteral("haciéndose pasar por el servidor")), row.changed);
+    return rows;
+}
+
+void expectRows(const QMap<QString, QString>& rows, const QMap<QString, QString>& expected) {
     for (auto it = expected.begin(); it != expected.end(); ++it)
         EXPECT_EQ(rows.value(it.key()), it.value()) << it.key().toStdString();
-    EXPECT_EQ(rows.value(QStringLiteral("Huella recordada:")),
-              row.changed ? certtext::fingerprint(kOldSha) : QString());
-    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("warning")) != nullptr, row.changed);
 }
-INSTANTIATE_TEST_SUITE_P(Buttons, CertificateWindowTest,
-                         ::testing::Values(AnswerRow{"thisTime", false, ftp::TrustAnswer::ThisTime},
-                                           AnswerRow{"always", false, ftp::TrustAnswer::Always},
-                                           AnswerRow{"cancel", false, ftp::TrustAnswer::Cancel},
-                                           AnswerRow{"escape", false, ftp::TrustAnswer::Cancel},
-                                           AnswerRow{"always", true, ftp::TrustAnswer::Always},
-                                           AnswerRow{"escape", true, ftp::TrustAnswer::Cancel}));
+
+class CertificateWindowTest : public ::testing::TestWithParam<AnswerRow> {};
+
+TEST_P(CertificateWindowTest, ShowsTheCertificateAndReturnsTheButtonPressed) {
+    const AnswerRow& row = GetParam();
+    CertificateWindow window(question(row.changed));
+    expectRows(answered(window, row, QStringLiteral("Certificado del servidor")),
+               {{QStringLiteral("Servidor:"), QStringLiteral("ftp.example.test:21")},
+                {QStringLiteral("Motivo:"), certtext::reason(X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT)},
+                {QStringLiteral("Titular:"), QStringLiteral("CN=ftp.example.test")},
+                {QStringLiteral("Emisor:"), QStringLiteral("CN=ftp.example.test")},
+                {QStringLiteral("Validez:"), QStringLiteral("del 2026-01-01 00:00:00 UTC al 2027-01-01 00:00:00 UTC")},
+                {QStringLiteral("Huella SHA-256:"), certtext::fingerprint(kSha)},
+                {QStringLiteral("Huella recordada:"), row.changed ? certtext::fingerprint(kOldSha) : QString()}});
+}
+INSTANTIATE_TEST_SUITE_P(Buttons, CertificateWindowTest, kButtons);
+
+const char* const kKey = "SHA256:V75U1+ykWA5I4EtbcnAMQp7nR6RcWMWLd9bh5SWOC1k";
+const char* const kOldKey = "SHA256:2hLx2Mk3AlqSk8qEG+r1klGOCId+oalVeszyrIa56sM";
+
+class HostKeyWindowTest : public ::testing::TestWithParam<AnswerRow> {};
+
+TEST_P(HostKeyWindowTest, ShowsTheKeyAndReturnsTheButtonPressed) {
+    const AnswerRow& row = GetParam();
+    HostKeyWindow window(
+        ftp::HostKeyQuestion{"sftp.example.test", 2222, {"ssh-ed25519", kKey}, row.changed ? kOldKey : ""});
+    expectRows(
+        answered(window, row, QStringLiteral("Clave del servidor")),
+        {{QStringLiteral("Servidor:"), QStringLiteral("sftp.example.test:2222")},
+         {QStringLiteral("Tipo de clave:"), QStringLiteral("ssh-ed25519")},
+         {row.changed ? QStringLiteral("Huella nueva:") : QStringLiteral("Huella SHA-256:"), QString::fromUtf8(kKey)},
+         {QStringLiteral("Huella recordada:"), row.changed ? QString::fromUtf8(kOldKey) : QString()}});
+}
+INSTANTIATE_TEST_SUITE_P(Buttons, HostKeyWindowTest, kButtons);
 
 class SecurityWindowTest : public ::testing::Test {
 protected:
@@ -204,6 +239,12 @@ TEST_F(SecurityWindowTest, HugeNamesLeaveBothWindowsOnTheScreenWithTheirControls
     EXPECT_TRUE(screen.contains(shown)) << shown.height() << " px high on " << screen.height();
     EXPECT_TRUE(subject.startsWith(QStringLiteral("OU=unidad 0, "))) << subject.toStdString();
     EXPECT_TRUE(subject.endsWith(QStringLiteral("CN=\uFFFDmoc.knab\uFFFDx"))) << subject.toStdString();
+
+    HostKeyWindow hostKey(ftp::HostKeyQuestion{q.certificate.subject, 22, {"ssh-ed25519", kKey}, kOldKey});
+    const auto rows = answered(hostKey, {"cancel", true, ftp::TrustAnswer::Cancel},
+                               QStringLiteral("Clave del servidor"));
+    EXPECT_TRUE(screen.contains(hostKey.frameGeometry())) << hostKey.frameGeometry().height();
+    EXPECT_TRUE(rows.value(QStringLiteral("Servidor:")).endsWith(QStringLiteral("CN=\uFFFDmoc.knab\uFFFDx:22")));
 
     window.load(true, ftp::TlsStatus{"TLSv1.3", "TLS_AES_256_GCM_SHA384", q.certificate});
     window.adjustSize();
