@@ -87,10 +87,14 @@ void FtpConnection::downloadFinished(Download* download) {
     if (download_ == download) download_ = nullptr;
 }
 
-Status FtpConnection::login() {
-    auto addresses = resolve(credentials_.host, credentials_.port, waiter_, timeouts_.connect);
-    if (addresses.failed()) return addresses.error();
-    if (Status s = control_.connect(addresses.value()); s.failed()) return s;
+Status FtpConnection::login(Socket connected) {
+    if (connected.isOpen()) {
+        control_.adopt(std::move(connected));
+    } else {
+        auto addresses = resolve(credentials_.host, credentials_.port, waiter_, timeouts_.connect);
+        if (addresses.failed()) return addresses.error();
+        if (Status s = control_.connect(addresses.value()); s.failed()) return s;
+    }
     type_ = 0;
     if (Status s = secureFromStart(); s.failed()) return s;
     if (Status s = readGreeting(); s.failed()) return s;

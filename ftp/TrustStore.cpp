@@ -1,18 +1,13 @@
 #include "TrustStore.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <sstream>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include "SaveTarget.h"
+#include "StoreFile.h"
 #include "Tls.h"
 
 namespace ftp {
@@ -48,61 +43,6 @@ bool splitKey(const std::string& key, std::string& host, std::uint16_t& port) {
     return !host.empty();
 }
 
-Error storeError(const std::string& message) { return Error{ErrorKind::TrustStore, message, {}}; }
-
-Error ioError(const std::string& what, const std::string& path) {
-    return storeError(what + " " + path + ": " + std::strerror(errno));
-}
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-// Checked before a byte is read: a pipe or a device in the file's place must neither hang us nor
-// fill memory, and a file others can change may hold certificates they chose.
-Result<std::string> readPrivateFile(const std::string& path) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (fd.get() < 0) return errno == ENOENT ? Result<std::string>(std::string()) : ioError("cannot read", path);
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return ioError("cannot read", path);
-    if (!S_ISREG(st.st_mode)) return storeError(path + " is not a regular file");
-    if (st.st_mode & (S_IWGRP | S_IWOTH))
-        return storeError(path + " can be changed by others; make it private with chmod 600");
-    const std::string tooLarge = path + " is larger than " + std::to_string(TrustStore::kMaxBytes >> 20) + " MiB";
-    if (std::uint64_t(st.st_size) > TrustStore::kMaxBytes) return storeError(tooLarge);
-    std::string text(std::size_t(st.st_size) + 1, '\0');
-    std::size_t got = 0;
-    for (;;) {  // a file that grows while we read stops at the cap too
-        if (got == text.size()) text.resize(std::min(text.size() * 2, TrustStore::kMaxBytes + 1));
-        const ssize_t n = ::read(fd.get(), text.data() + got, text.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return ioError("cannot read", path);
-        if (n == 0) break;
-        got += std::size_t(n);
-        if (got > TrustStore::kMaxBytes) return storeError(tooLarge);
-    }
-    text.resize(got);
-    return text;
-}
-
-Status makeFolders(const std::string& path) {
-    for (auto slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        std::string dir = path.substr(0, slash);
-        if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return ioError("cannot create", dir);
-    }
-    return Status::ok();
-}
-
 }  // namespace
 
 std::string TrustStore::defaultPath() {
@@ -120,7 +60,7 @@ std::string TrustStore::defaultPath() {
 Status TrustStore::load() {
     certificates_.clear();
     tlsHosts_.clear();
-    auto text = readPrivateFile(path_);
+    auto text = storefile::read(path_, S_IWGRP | S_IWOTH);
     if (text.failed()) return text.error();
     std::istringstream lines(std::move(text).value());
     std::string line;
@@ -139,27 +79,10 @@ Status TrustStore::load() {
 }
 
 Status TrustStore::save() const {
-    if (Status s = makeFolders(path_); s.failed()) return s;
-    const SaveTarget target = saveTarget(path_);
-    if (!target.allowed()) return storeError(target.refusal);
-    const std::string& file = target.path;
     std::string text = "# Pelicano: trusted server certificates (SHA-256) and hosts that used TLS\n";
     for (const auto& c : list()) text += "certificate " + keyOf(c.host, c.port) + " " + c.sha256 + "\n";
     for (const auto& key : tlsHosts_) text += "tls " + key + "\n";
-    // Connections of one process may save at once (a sync logs several in): a name each.
-    static std::atomic<unsigned> serial{0};
-    const std::string temp = file + ".tmp" + std::to_string(::getpid()) + "." + std::to_string(serial++);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return ioError("cannot write", temp);
-    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), file.c_str()) != 0) {
-        Error e = ioError("cannot write", file);
-        ::unlink(temp.c_str());
-        return e;
-    }
-    return Status::ok();
+    return storefile::write(path_, text);
 }
 
 std::optional<std::string> TrustStore::lookup(const std::string& host, std::uint16_t port) const {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "Result.h"
+#include "StoreFile.h"
 
 namespace ftp {
 
@@ -30,7 +31,7 @@ struct RememberedCertificate {
 
 class TrustStore {
 public:
-    static constexpr std::size_t kMaxBytes = 32u * 1024 * 1024;
+    static constexpr std::size_t kMaxBytes = storefile::kMaxBytes;
 
     explicit TrustStore(std::string path) : path_(std::move(path)) {}
 

@@ -78,8 +78,13 @@ public:
     Status waitSocket(std::chrono::milliseconds timeout, const char* what) const;
 
 private:
-    explicit SshSession(const Session& session, Socket socket);
-    class Starter;
+    SshSession(const Session& session, Socket socket);
+    class Starter;    // the host key check and the login
+    void describe();  // fills status_ once the session is up
+    static LIBSSH2_ALLOC_FUNC(allocate);
+    static LIBSSH2_REALLOC_FUNC(reallocate);
+    static LIBSSH2_FREE_FUNC(release);
+    static LIBSSH2_USERAUTH_KBDINT_RESPONSE_FUNC(answerPrompts);
 
     Timeouts timeouts_;
     Limits limits_;
@@ -89,6 +94,10 @@ private:
     LIBSSH2_SESSION* ssh_ = nullptr;
     LIBSSH2_SFTP* sftp_ = nullptr;
     SshStatus status_;
+    // While logging in, every buffer libssh2 frees may hold the password: it is wiped first.
+    bool wipeFrees_ = false;
+    const std::string* password_ = nullptr;  // keyboard-interactive's answer, only during the login
+    int promptRounds_ = 0;
 };
 
 // The Connection over a started SSH session (the SFTP file operations).
