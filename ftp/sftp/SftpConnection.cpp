@@ -18,17 +18,6 @@ bool isFolder(const LIBSSH2_SFTP_ATTRIBUTES& a) {
 
 }  // namespace
 
-class SftpConnection::Busy {
-public:
-    explicit Busy(SftpConnection& c) : c_(c) { c_.busy_ = true; }
-    ~Busy() { c_.busy_ = false; }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-
-private:
-    SftpConnection& c_;
-};
-
 Result<std::unique_ptr<Connection>> openSftp(std::unique_ptr<SshSession> ssh) {
     auto c = SftpConnection::start(std::move(ssh));
     if (c.failed()) return c.error();
@@ -199,7 +188,7 @@ Result<std::unique_ptr<RemoteFile>> SftpConnection::openFileForWrite(const std::
     auto h = open(path(name), LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_TRUNC, kFileMode,
                   LIBSSH2_SFTP_OPENFILE, "upload");
     if (h.failed()) return h.error();
-    auto file = std::make_unique<SftpWriter>(*this, h.value());
+    auto file = std::make_unique<SftpWriter>(owner(), h.value());
     writer_ = file.get();
     return std::unique_ptr<RemoteFile>(std::move(file));
 }
@@ -210,7 +199,7 @@ Result<std::unique_ptr<RemoteFile>> SftpConnection::openFileForWriteAt(const std
     auto h = open(path(name), LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT, kFileMode, LIBSSH2_SFTP_OPENFILE, "resume");
     if (h.failed()) return h.error();
     libssh2_sftp_seek64(h.value(), offset);
-    auto file = std::make_unique<SftpWriter>(*this, h.value());
+    auto file = std::make_unique<SftpWriter>(owner(), h.value());
     writer_ = file.get();
     return std::unique_ptr<RemoteFile>(std::move(file));
 }
@@ -220,7 +209,7 @@ Result<std::unique_ptr<RemoteReader>> SftpConnection::openFileForRead(const std:
     Busy busy(*this);
     auto h = open(path(name), LIBSSH2_FXF_READ, 0, LIBSSH2_SFTP_OPENFILE, "download");
     if (h.failed()) return h.error();
-    auto file = std::make_unique<SftpReader>(*this, h.value());
+    auto file = std::make_unique<SftpReader>(owner(), h.value());
     reader_ = file.get();
     return std::unique_ptr<RemoteReader>(std::move(file));
 }

@@ -43,12 +43,22 @@ public:
 
 private:
     explicit SftpConnection(std::unique_ptr<SshSession> ssh) : ssh_(std::move(ssh)) {}
-    class Busy;
+    class Busy {
+    public:
+        explicit Busy(SftpConnection& c) : c_(c) { c_.busy_ = true; }
+        ~Busy() { c_.busy_ = false; }
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+
+    private:
+        SftpConnection& c_;
+    };
 
     // SftpFileOwner
     SshSession& ssh() override { return *ssh_; }
     void fileFinished() override;
     void markBroken(const Error& why) override;
+    SftpFileOwner& owner() { return *this; }
 
     // Ready for a request about `name` (checked for CR, LF, NUL and emptiness)?
     Status usable(const std::string& name, const char* what) const;

@@ -13,6 +13,7 @@
 #include "EngineTestSupport.h"
 #include "SshdProcess.h"
 #include "ftp/AtomicUpload.h"
+#include "ftp/sftp/SshSession.h"
 
 using namespace ftp;
 using testsupport::readFile;
@@ -38,10 +39,20 @@ void setTime(const std::string& path) {
 
 class Sshd : public ::testing::Test {
 protected:
+    Result<std::unique_ptr<Connection>> openSftpTo(std::uint16_t port) {
+        Waiter waiter(session_.waitHook());
+        auto at = resolve("127.0.0.1", port, waiter, session_.timeouts().connect);
+        if (at.failed()) return at.error();
+        auto socket = Socket::connect(at.value(), waiter, session_.timeouts().connect);
+        if (socket.failed()) return socket.error();
+        auto ssh = SshSession::start(session_, std::move(socket).value(), "127.0.0.1", port, sshd_.user(), "",
+                                     trusting(sshd_));
+        if (ssh.failed()) return ssh.error();
+        return openSftp(std::move(ssh).value());
+    }
     void SetUp() override {
         if (!sshd_.running()) GTEST_SKIP() << "sshd unavailable: " << sshd_.whyNot();
-        auto c = Connection::open(session_, "127.0.0.1", sshd_.port(), sshd_.user(), "", TlsOptions::off(),
-                                  trusting(sshd_));
+        auto c = openSftpTo(sshd_.port());
         ASSERT_TRUE(c) << c.error().message;
         c_ = std::move(c).value();
     }
@@ -156,7 +167,7 @@ struct UploadRow {
     std::size_t size;
     std::size_t block;
     TransferType type;
-    bool existing;         // the final name already holds another file
+    bool existing;          // the final name already holds another file
     std::uint64_t partial;  // bytes a broken upload left in the temporary file
 };
 
@@ -190,18 +201,18 @@ TEST_P(SshdUpload, ArrivesWholeWithItsTime) {
     EXPECT_EQ(listing()[name].modifiedUtc, kModified);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, SshdUpload,
-    ::testing::Values(UploadRow{"small-blocks", 2300000, 100, TransferType::Binary, false, 0},
-                      UploadRow{"large-blocks", 5u * 1024 * 1024 + 3, 300000, TransferType::Binary, false, 0},
-                      UploadRow{"ascii-unchanged", 70000, 100, TransferType::Ascii, false, 0},
-                      UploadRow{"empty", 0, 100, TransferType::Binary, false, 0},
-                      UploadRow{"onto-existing", 5000, 100, TransferType::Binary, true, 0},
-                      UploadRow{"resumed", 1500000, 100, TransferType::Binary, false, 1234567}),
-    [](const auto& info) {
-        std::string n = info.param.name;
-        std::replace(n.begin(), n.end(), '-', '_');
-        return n;
-    });
+INSTANTIATE_TEST_SUITE_P(Rows, SshdUpload,
+                         ::testing::Values(UploadRow{"small-blocks", 2300000, 100, TransferType::Binary, false, 0},
+                                           UploadRow{"large-blocks", 5u * 1024 * 1024 + 3, FileReader::kReadSize,
+                                                     TransferType::Binary, false, 0},
+                                           UploadRow{"ascii-unchanged", 70000, 100, TransferType::Ascii, false, 0},
+                                           UploadRow{"empty", 0, 100, TransferType::Binary, false, 0},
+                                           UploadRow{"onto-existing", 5000, 100, TransferType::Binary, true, 0},
+                                           UploadRow{"resumed", 1500000, 100, TransferType::Binary, false, 1234567}),
+                         [](const auto& info) {
+                             std::string n = info.param.name;
+                             std::replace(n.begin(), n.end(), '-', '_');
+                             return n;
+                         });
 
 }  // namespace
