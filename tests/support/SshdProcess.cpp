@@ -51,12 +51,16 @@ void chownTree(const std::string& path, uid_t uid, gid_t gid) {
 }  // namespace
 
 SshKeyPair makeSshKey(const std::string& privateKeyPath, const std::string& keyType) {
-    const std::string pub = privateKeyPath + ".pub", fp = privateKeyPath + ".fingerprint";
     std::filesystem::remove(privateKeyPath);
-    std::filesystem::remove(pub);  // ssh-keygen would ask before replacing them
+    std::filesystem::remove(privateKeyPath + ".pub");  // ssh-keygen would ask before replacing them
     const std::string command = "ssh-keygen -q -N '' -C pelicano-test -t " + keyType + " -f '" + privateKeyPath +
-                                "' </dev/null >/dev/null 2>&1 && ssh-keygen -lf '" + pub + "' > '" + fp + "'";
-    if (std::system(command.c_str()) != 0) return {};
+                                "' </dev/null >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0 ? readSshKey(privateKeyPath) : SshKeyPair{};
+}
+
+SshKeyPair readSshKey(const std::string& privateKeyPath) {
+    const std::string pub = privateKeyPath + ".pub", fp = privateKeyPath + ".fingerprint";
+    if (std::system(("ssh-keygen -lf '" + pub + "' > '" + fp + "' 2>/dev/null").c_str()) != 0) return {};
     SshKeyPair key;
     key.privateKey = privateKeyPath;
     std::istringstream(readFile(pub)) >> key.type >> key.base64;

@@ -22,6 +22,8 @@ struct SshKeyPair {
 };
 // keyType as ssh-keygen -t takes it: "ed25519", "ecdsa", "rsa". An empty type on failure.
 SshKeyPair makeSshKey(const std::string& privateKeyPath, const std::string& keyType = "ed25519");
+// A key pair already made: reads its ".pub" and asks ssh-keygen for the fingerprint.
+SshKeyPair readSshKey(const std::string& privateKeyPath);
 
 class SshdProcess {
 public:
