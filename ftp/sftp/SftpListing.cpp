@@ -69,6 +69,7 @@ Result<std::vector<Entry>> SftpConnection::readFolder(const std::string& pattern
     std::optional<Error> error;
     for (;;) {
         LIBSSH2_SFTP_ATTRIBUTES a{};
+        longEntry[0] = '\0';
         auto rc = ssh_->retry(
             [&] {
                 return libssh2_sftp_readdir_ex(h.value(), name.data(), name.size(), longEntry.data(), longEntry.size(),
@@ -82,7 +83,8 @@ Result<std::vector<Entry>> SftpConnection::readFolder(const std::string& pattern
                 error = checked(rc, "list").error();
             break;
         }
-        if (rc.value() == 0) break;
+        // 0 is the end, or an entry with an empty name: only that one comes with attributes.
+        if (rc.value() == 0 && a.flags == 0 && longEntry[0] == '\0') break;
         const std::size_t length = std::size_t(rc.value());
         bytes += length + std::strlen(longEntry.c_str());
         if (bytes > limits.listingBytes) {

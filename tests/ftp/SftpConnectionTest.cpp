@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
+#include "SftpFaultServer.h"
 #include "SshdProcess.h"
 #include "ftp/AtomicUpload.h"
 #include "ftp/sftp/SshSession.h"
@@ -23,14 +24,28 @@ namespace {
 
 constexpr std::time_t kModified = 1673786096;  // 2023-01-15 12:34:56 UTC
 
-SshOptions trusting(const testsupport::SshdProcess& sshd) {
+SshOptions trusting(const std::string& fingerprint, const std::string& keyFolder = {}) {
     SshOptions o;
     o.protocol = Protocol::Sftp;
-    o.trustedFingerprint = sshd.hostKey().fingerprint;
-    o.keyFolder = sshd.keyFolder();
+    o.trustedFingerprint = fingerprint;
+    o.keyFolder = keyFolder;
     o.useAgent = false;
     return o;
 }
+
+Result<std::unique_ptr<Connection>> openSftpTo(Session& session, std::uint16_t port, const std::string& user,
+                                               const std::string& password, const SshOptions& options) {
+    Waiter waiter(session.waitHook());
+    auto at = resolve("127.0.0.1", port, waiter, session.timeouts().connect);
+    if (at.failed()) return at.error();
+    auto socket = Socket::connect(at.value(), waiter, session.timeouts().connect);
+    if (socket.failed()) return socket.error();
+    auto ssh = SshSession::start(session, std::move(socket).value(), "127.0.0.1", port, user, password, options);
+    if (ssh.failed()) return ssh.error();
+    return openSftp(std::move(ssh).value());
+}
+
+struct Sink : UploadSink {};
 
 void setTime(const std::string& path) {
     const timespec times[2] = {{kModified, 0}, {kModified, 0}};
@@ -39,20 +54,10 @@ void setTime(const std::string& path) {
 
 class Sshd : public ::testing::Test {
 protected:
-    Result<std::unique_ptr<Connection>> openSftpTo(std::uint16_t port) {
-        Waiter waiter(session_.waitHook());
-        auto at = resolve("127.0.0.1", port, waiter, session_.timeouts().connect);
-        if (at.failed()) return at.error();
-        auto socket = Socket::connect(at.value(), waiter, session_.timeouts().connect);
-        if (socket.failed()) return socket.error();
-        auto ssh = SshSession::start(session_, std::move(socket).value(), "127.0.0.1", port, sshd_.user(), "",
-                                     trusting(sshd_));
-        if (ssh.failed()) return ssh.error();
-        return openSftp(std::move(ssh).value());
-    }
     void SetUp() override {
         if (!sshd_.running()) GTEST_SKIP() << "sshd unavailable: " << sshd_.whyNot();
-        auto c = openSftpTo(sshd_.port());
+        auto c = openSftpTo(session_, sshd_.port(), sshd_.user(), "",
+                            trusting(sshd_.hostKey().fingerprint, sshd_.keyFolder()));
         ASSERT_TRUE(c) << c.error().message;
         c_ = std::move(c).value();
     }
@@ -173,8 +178,6 @@ struct UploadRow {
 
 class SshdUpload : public Sshd, public ::testing::WithParamInterface<UploadRow> {};
 
-struct Sink : UploadSink {};
-
 TEST_P(SshdUpload, ArrivesWholeWithItsTime) {
     const UploadRow& row = GetParam();
     testsupport::TempDir local;
@@ -214,5 +217,64 @@ INSTANTIATE_TEST_SUITE_P(Rows, SshdUpload,
                              std::replace(n.begin(), n.end(), '-', '_');
                              return n;
                          });
+
+// The fault server: what sshd will not do on demand.
+class SftpFaults : public ::testing::Test {
+protected:
+    std::unique_ptr<Connection> open(testsupport::SftpFaultServer& server, Session& session) {
+        if (!server.running()) return nullptr;
+        auto c = openSftpTo(session, server.port(), "demo", "demo", trusting(server.hostKey().fingerprint));
+        EXPECT_TRUE(c) << c.error().message;
+        return c ? std::move(c).value() : nullptr;
+    }
+};
+
+TEST_F(SftpFaults, DropMidFileFailsAndLeavesTheNameAlone) {
+    testsupport::SftpFaultServer server({.hostKey = {}, .dropAfter = 300000});
+    if (!server.running()) GTEST_SKIP() << server.whyNot();
+    writeFile(server.path("f"), "old");
+    Session session = enginetest::quickSession(3000);
+    auto c = open(server, session);
+    ASSERT_TRUE(c);
+    testsupport::TempDir local;
+    writeFile(local.file("f"), enginetest::pattern(2000000));
+    FileReader reader;
+    ASSERT_TRUE(reader.open(local.file("f")));
+    Sink sink;
+    const UploadOutcome o = AtomicUpload(*c, reader, "f", TransferType::Binary, uploadOptionsFor(*c)).run(sink, 100);
+    ASSERT_TRUE(o.status.failed());
+    EXPECT_TRUE(o.status.error().kind == ErrorKind::Closed || o.status.error().kind == ErrorKind::Timeout)
+        << o.status.error().message;
+    EXPECT_NE(o.step, UploadStep::Done);
+    EXPECT_EQ(readFile(server.path("f")), "old");
+    EXPECT_EQ(c->findFiles("*.*").error().kind, ErrorKind::Closed);  // said at once, not after a timeout
+}
+
+TEST_F(SftpFaults, HostileNamesNeverReachCallersAsPaths) {
+    testsupport::SftpFaultServer server({.hostKey = {}, .hostileNames = true});
+    if (!server.running()) GTEST_SKIP() << server.whyNot();
+    Session session = enginetest::quickSession(3000);
+    auto c = open(server, session);
+    ASSERT_TRUE(c);
+    auto find = c->findFiles("*.*");
+    ASSERT_TRUE(find) << find.error().message;
+    EXPECT_GT(find.value()->unreadableLines(), 0u);
+    EXPECT_FALSE(find.value()->entries().empty());
+    for (const Entry& e : find.value()->entries()) {
+        EXPECT_TRUE(!e.name.empty() && e.name != "." && e.name != "..") << e.name;
+        EXPECT_EQ(e.name.find_first_of(std::string("/\r\n\0", 4)), std::string::npos) << e.name;
+    }
+}
+
+TEST_F(SftpFaults, SlowRepliesTimeOut) {
+    testsupport::SftpFaultServer server({.hostKey = {}, .replyDelayMs = 3000});
+    if (!server.running()) GTEST_SKIP() << server.whyNot();
+    Session session = enginetest::quickSession(800);
+    const auto start = std::chrono::steady_clock::now();
+    auto c = openSftpTo(session, server.port(), "demo", "demo", trusting(server.hostKey().fingerprint));
+    ASSERT_TRUE(c.failed());
+    EXPECT_EQ(c.error().kind, ErrorKind::Timeout) << c.error().message;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2900));
+}
 
 }  // namespace
