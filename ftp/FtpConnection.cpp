@@ -452,16 +452,4 @@ Result<std::unique_ptr<RemoteReader>> FtpConnection::openFileForRead(const std::
     return std::unique_ptr<RemoteReader>(std::move(download));
 }
 
-Result<std::unique_ptr<Connection>> Connection::open(Session& session, const std::string& host, std::uint16_t port,
-                                                     const std::string& user, const std::string& password,
-                                                     const TlsOptions& tls, const SshOptions& ssh) {
-    if (ssh.protocol == Protocol::Sftp) return Error{ErrorKind::Refused, "SFTP is not built in yet", {}};
-    if (!isSafeArgument(user) || !isSafeArgument(password) || !isSafeArgument(host))
-        return invalid("user, password or host holds CR, LF or NUL");
-    if (port == 0) port = tls.mode == TlsMode::Implicit ? 990 : 21;
-    auto c = std::make_unique<FtpConnection>(session, Credentials{host, port, user, password}, tls);
-    if (Status s = c->login(); s.failed()) return s.error();
-    return std::unique_ptr<Connection>(std::move(c));
-}
-
 }  // namespace ftp
