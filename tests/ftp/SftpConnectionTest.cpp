@@ -14,7 +14,6 @@
 #include "SftpFaultServer.h"
 #include "SshdProcess.h"
 #include "ftp/AtomicUpload.h"
-#include "ftp/sftp/SshSession.h"
 
 using namespace ftp;
 using testsupport::readFile;
@@ -35,16 +34,8 @@ SshOptions trusting(const std::string& fingerprint, const std::string& keyFolder
 
 Result<std::unique_ptr<Connection>> openSftpTo(Session& session, std::uint16_t port, const std::string& user,
                                                const std::string& password, const SshOptions& options) {
-    Waiter waiter(session.waitHook());
-    auto at = resolve("127.0.0.1", port, waiter, session.timeouts().connect);
-    if (at.failed()) return at.error();
-    auto socket = Socket::connect(at.value(), waiter, session.timeouts().connect);
-    if (socket.failed()) return socket.error();
-    auto ssh = SshSession::start(session, std::move(socket).value(), "127.0.0.1", port, user, password, options);
-    if (ssh.failed()) return ssh.error();
-    return openSftp(std::move(ssh).value());
+    return Connection::open(session, "127.0.0.1", port, user, password, TlsOptions::off(), options);
 }
-
 struct Sink : UploadSink {};
 
 void setTime(const std::string& path) {
