@@ -33,8 +33,11 @@ SftpWriter::SftpWriter(SftpFileOwner& owner, LIBSSH2_SFTP_HANDLE* handle)
     room_ = kBufferSize;
 }
 
-// Abandoned: whatever was sent stays, the handle closes, and the connection goes on.
-SftpWriter::~SftpWriter() = default;
+// Abandoned: the requests already begun must go out whole before the handle's close may follow
+// them (a cut request would put the session out of step), so what was written is sent first.
+SftpWriter::~SftpWriter() {
+    if (!outcome_ && handle_.get()) (void)pump(0, SftpHandle::kAfterAbort);
+}
 
 void SftpWriter::detach() {
     handle_.detach();
