@@ -129,33 +129,26 @@ Status SftpConnection::changeDirectory(const std::string& to) {
     return Status::ok();
 }
 
-Status SftpConnection::createDirectory(const std::string& name) {
-    if (Status s = usable(name, "create folder"); s.failed()) return s;
+template <class Call>
+Status SftpConnection::simple(const std::string& name, const char* what, Call call) {
+    if (Status s = usable(name, what); s.failed()) return s;
     Busy busy(*this);
     const std::string p = path(name);
-    return checked(
-        ssh_->retry([&] { return libssh2_sftp_mkdir_ex(ssh_->sftp(), p.data(), unsigned(p.size()), kFolderMode); },
-                    ssh_->timeouts().reply, "create folder"),
-        "create folder");
+    const auto length = static_cast<unsigned>(p.size());
+    return checked(ssh_->retry([&] { return call(ssh_->sftp(), p.data(), length); }, ssh_->timeouts().reply, what),
+                   what);
+}
+
+Status SftpConnection::createDirectory(const std::string& name) {
+    return simple(name, "create folder",
+                  [](auto* sftp, const char* p, unsigned n) { return libssh2_sftp_mkdir_ex(sftp, p, n, kFolderMode); });
 }
 
 Status SftpConnection::removeDirectory(const std::string& name) {
-    if (Status s = usable(name, "remove folder"); s.failed()) return s;
-    Busy busy(*this);
-    const std::string p = path(name);
-    return checked(ssh_->retry([&] { return libssh2_sftp_rmdir_ex(ssh_->sftp(), p.data(), unsigned(p.size())); },
-                               ssh_->timeouts().reply, "remove folder"),
-                   "remove folder");
+    return simple(name, "remove folder", libssh2_sftp_rmdir_ex);
 }
 
-Status SftpConnection::deleteFile(const std::string& name) {
-    if (Status s = usable(name, "delete"); s.failed()) return s;
-    Busy busy(*this);
-    const std::string p = path(name);
-    return checked(ssh_->retry([&] { return libssh2_sftp_unlink_ex(ssh_->sftp(), p.data(), unsigned(p.size())); },
-                               ssh_->timeouts().reply, "delete"),
-                   "delete");
-}
+Status SftpConnection::deleteFile(const std::string& name) { return simple(name, "delete", libssh2_sftp_unlink_ex); }
 
 Status SftpConnection::rename(const std::string& from, const std::string& to) {
     if (Status s = usable(from, "rename"); s.failed()) return s;

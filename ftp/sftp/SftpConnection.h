@@ -71,6 +71,9 @@ private:
     Result<LIBSSH2_SFTP_ATTRIBUTES> stat(const std::string& path, const char* what);  // follows links
     Result<LIBSSH2_SFTP_HANDLE*> open(const std::string& path, unsigned long flags, long mode, int type,
                                       const char* what);
+    // One request about `name` that answers only a status (mkdir, rmdir, unlink).
+    template <class Call>
+    Status simple(const std::string& name, const char* what, Call call);
     Status renameOnto(const std::string& from, const std::string& to);
     // SftpListing.cpp
     // Names that could not be used ("a/b", NUL) are counted in `dropped`, not listed.
