@@ -17,13 +17,18 @@ Status ControlChannel::connect(const std::vector<SocketAddress>& addresses) {
     close();
     auto s = Socket::connect(addresses, waiter_, timeouts_.connect);
     if (s.failed()) return s.error();
-    socket_ = std::move(s).value();
+    adopt(std::move(s).value());
+    return Status::ok();
+}
+
+void ControlChannel::adopt(Socket connected) {
+    close();
+    socket_ = std::move(connected);
     socket_.setControlOptions();
     if (auto p = socket_.peer(); p) peer_ = p.value();
     assembler_ = ReplyAssembler();
     hungUp_ = false;
     verb_.clear();
-    return Status::ok();
 }
 
 void ControlChannel::close() {

@@ -19,6 +19,8 @@ public:
     ControlChannel(const Waiter& waiter, const Timeouts& timeouts) : waiter_(waiter), timeouts_(timeouts) {}
 
     Status connect(const std::vector<SocketAddress>& addresses);
+    // Takes a socket already connected to the server, its greeting still unread.
+    void adopt(Socket connected);
     bool isOpen() const { return socket_.isOpen(); }
     // True once the server closed the connection or announced it would (421).
     bool serverHungUp() const { return hungUp_; }

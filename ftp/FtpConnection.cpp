@@ -87,10 +87,14 @@ void FtpConnection::downloadFinished(Download* download) {
     if (download_ == download) download_ = nullptr;
 }
 
-Status FtpConnection::login() {
-    auto addresses = resolve(credentials_.host, credentials_.port, waiter_, timeouts_.connect);
-    if (addresses.failed()) return addresses.error();
-    if (Status s = control_.connect(addresses.value()); s.failed()) return s;
+Status FtpConnection::login(Socket connected) {
+    if (connected.isOpen()) {
+        control_.adopt(std::move(connected));
+    } else {
+        auto addresses = resolve(credentials_.host, credentials_.port, waiter_, timeouts_.connect);
+        if (addresses.failed()) return addresses.error();
+        if (Status s = control_.connect(addresses.value()); s.failed()) return s;
+    }
     type_ = 0;
     if (Status s = secureFromStart(); s.failed()) return s;
     if (Status s = readGreeting(); s.failed()) return s;
@@ -446,18 +450,6 @@ Result<std::unique_ptr<RemoteReader>> FtpConnection::openFileForRead(const std::
     auto download = std::make_unique<Download>(static_cast<DownloadOwner&>(*this), std::move(data).value(), ascii);
     download_ = download.get();
     return std::unique_ptr<RemoteReader>(std::move(download));
-}
-
-Result<std::unique_ptr<Connection>> Connection::open(Session& session, const std::string& host, std::uint16_t port,
-                                                     const std::string& user, const std::string& password,
-                                                     const TlsOptions& tls, const SshOptions& ssh) {
-    if (ssh.protocol == Protocol::Sftp) return Error{ErrorKind::Refused, "SFTP is not built in yet", {}};
-    if (!isSafeArgument(user) || !isSafeArgument(password) || !isSafeArgument(host))
-        return invalid("user, password or host holds CR, LF or NUL");
-    if (port == 0) port = tls.mode == TlsMode::Implicit ? 990 : 21;
-    auto c = std::make_unique<FtpConnection>(session, Credentials{host, port, user, password}, tls);
-    if (Status s = c->login(); s.failed()) return s.error();
-    return std::unique_ptr<Connection>(std::move(c));
 }
 
 }  // namespace ftp

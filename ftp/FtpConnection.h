@@ -28,7 +28,8 @@ public:
     FtpConnection(const Session& session, Credentials credentials, TlsOptions tls = TlsOptions::off());
     ~FtpConnection() override;
 
-    Status login();  // connect, greeting, USER/PASS, FEAT
+    // Connect (or take `connected`, its greeting unread), greeting, USER/PASS, FEAT.
+    Status login(Socket connected = {});
 
     Result<std::string> currentDirectory() override;
     Status changeDirectory(const std::string& path) override;

@@ -5,11 +5,11 @@ set -euo pipefail
 
 # Fonts: Comic Neue for the hand-writing face, and the free families that stand in for the
 # other faces the windows name (see core/Look.cpp).
-build_pkgs=(cmake g++ make pkg-config libssl-dev qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-comic-neue
+build_pkgs=(cmake g++ make pkg-config libssl-dev libssh2-1-dev qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-comic-neue
             fonts-liberation2 fonts-roboto-unhinted librsvg2-bin)
-test_pkgs=(python3 python3-pyftpdlib python3-openssl openssl desktop-file-utils xvfb xauth appstream man-db)
+test_pkgs=(python3 python3-pyftpdlib python3-openssl python3-paramiko openssh-client openssl desktop-file-utils xvfb xauth appstream man-db)
 run_pkgs=(python3 python3-pyftpdlib)
-bench_pkgs=(curl time lftp)  # vsftpd comes unpacked by scripts/ftp-servers.sh
+bench_pkgs=(curl time lftp openssh-client)  # vsftpd and sshd come unpacked by scripts/*-servers.sh
 fuzz_pkgs=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
 package_pkgs=(dpkg-dev file debootstrap)  # cpack -G DEB and the check of the .deb in a fresh root
 

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "SshdProcess.h"
 #include "TlsServers.h"
 #include "ToolRun.h"
 
@@ -22,13 +24,16 @@ void setTime(const std::string& path, std::time_t when) {
     ::utimensat(AT_FDCWD, path.c_str(), t, 0);
 }
 
-class EveryServer : public ::testing::TestWithParam<std::tuple<TlsServerKind, bool>> {};
+// Where the tool reaches a server and where that server keeps what it receives.
+struct Reach {
+    std::string args;  // everything before the command
+    std::string env;
+    std::function<std::string(const std::string&)> path;
+    std::string user;
+    std::function<std::string()> log;
+};
 
-TEST_P(EveryServer, SyncSendsOnlyWhatChangedAndPutReplacesWhole) {
-    const auto [kind, tls] = GetParam();
-    testsupport::TlsFtpServer server(kind, {}, !tls);
-    ASSERT_TRUE(server.running()) << server.whyNot();
-    testsupport::TempDir tmp;
+void syncThenPut(testsupport::TempDir& tmp, const Reach& server) {
     const std::string site = tmp.file("site");
     std::filesystem::create_directories(site + "/a/b");
     std::string big(200 * 1024, '\0');
@@ -40,10 +45,7 @@ TEST_P(EveryServer, SyncSendsOnlyWhatChangedAndPutReplacesWhole) {
         testsupport::writeFile(site + "/" + name, bytes);
         setTime(site + "/" + name, 1600000000);
     }
-    const std::string args = "-P " + std::to_string(server.port()) + " -u " + server.user() +
-                             (tls ? " --tls require --trust SHA256:" + server.sha256() : " --tls off") + " 127.0.0.1 ";
-    const std::string env = "XDG_CONFIG_HOME=" + tmp.path() + " PELICANO_PASSWORD=" + server.password();
-    auto run = [&](const std::string& command) { return runTool(tmp, args + command, env); };
+    auto run = [&](const std::string& command) { return runTool(tmp, server.args + command, server.env); };
     const std::string sync = "sync " + site;
 
     ToolRun r = run(sync);
@@ -70,9 +72,36 @@ TEST_P(EveryServer, SyncSendsOnlyWhatChangedAndPutReplacesWhole) {
     r = run("put " + site + "/index.html");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(testsupport::readFile(server.path("index.html")), "version 2");
-    EXPECT_EQ(testsupport::readFile(server.path("witness")), server.user() == "anonymous" ? "version 2" : "v1");
+    EXPECT_EQ(testsupport::readFile(server.path("witness")), server.user == "anonymous" ? "version 2" : "v1");
     for (const auto& e : std::filesystem::recursive_directory_iterator(server.path("")))
         EXPECT_FALSE(e.path().filename().string().ends_with(".part")) << e.path();
+}
+
+class EveryServer : public ::testing::TestWithParam<std::tuple<TlsServerKind, bool>> {};
+
+TEST_P(EveryServer, SyncSendsOnlyWhatChangedAndPutReplacesWhole) {
+    const auto [kind, tls] = GetParam();
+    testsupport::TlsFtpServer server(kind, {}, !tls);
+    ASSERT_TRUE(server.running()) << server.whyNot();
+    testsupport::TempDir tmp;
+    syncThenPut(
+        tmp, {"-P " + std::to_string(server.port()) + " -u " + server.user() +
+                  (tls ? " --tls require --trust SHA256:" + server.sha256() : " --tls off") + " 127.0.0.1 ",
+              "XDG_CONFIG_HOME=" + tmp.path() + " PELICANO_PASSWORD=" + server.password(),
+              [&](const std::string& name) { return server.path(name); }, server.user(), [&] { return server.log(); }});
+}
+
+// The same over SFTP: the login by the key in HOME's .ssh, the host key trusted for the run.
+TEST(Sshd, SyncSendsOnlyWhatChangedAndPutReplacesWhole) {
+    testsupport::SshdProcess sshd;
+    if (!sshd.running()) GTEST_SKIP() << "sshd unavailable: " << sshd.whyNot();
+    testsupport::TempDir tmp;
+    const std::string home = sshd.keyFolder().substr(0, sshd.keyFolder().rfind('/'));
+    syncThenPut(tmp,
+                {"-P " + std::to_string(sshd.port()) + " -u " + sshd.user() + " --trust " + sshd.hostKey().fingerprint +
+                     " sftp://127.0.0.1 ",
+                 "SSH_AUTH_SOCK= HOME=" + home + " XDG_CONFIG_HOME=" + tmp.path(),
+                 [&](const std::string& name) { return sshd.path(name); }, sshd.user(), [&] { return sshd.log(); }});
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, EveryServer,

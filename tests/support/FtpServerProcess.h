@@ -32,6 +32,17 @@ struct FtpServerOptions {
     int maxConnectionsPerIp = 0;      // beyond this many a login is greeted with 421; 0 = no limit
 };
 
+// A helper script started with a pipe on its standard input (the script exits when it closes),
+// and the first line the script prints, read with a deadline so that a broken interpreter fails
+// the test instead of hanging it.
+struct ScriptProcess {
+    pid_t pid = -1;
+    int stdinFd = -1;
+    std::string firstLine;
+};
+ScriptProcess startScript(std::vector<std::string> args);
+void stopScript(ScriptProcess& process);
+
 class FtpServerProcess {
 public:
     explicit FtpServerProcess(FtpServerOptions options = {});
@@ -48,8 +59,7 @@ public:
 private:
     FtpServerOptions options_;
     TempDir root_;
-    pid_t pid_ = -1;
-    int stdinFd_ = -1;
+    ScriptProcess process_;
     unsigned short port_ = 0;
 };
 

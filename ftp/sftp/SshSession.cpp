@@ -1,0 +1,170 @@
+#include "SshSession.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <malloc.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include "SshStarter.h"
+
+namespace ftp {
+
+namespace {
+
+constexpr std::chrono::milliseconds kGoodbyeWait{1000};
+constexpr std::size_t kBannerCap = 255;  // the longest identification line SSH allows
+
+// libssh2 keeps global state that must be set up once per process, before any session; the
+// static's initialisation is thread-safe, and sync opens connections from several threads.
+bool initialiseLibrary() {
+    static const int rc = libssh2_init(0);
+    return rc == 0;
+}
+
+void wipeBlock(void* ptr) {
+    if (!ptr) return;
+    volatile char* p = static_cast<char*>(ptr);
+    const std::size_t n = malloc_usable_size(ptr);
+    for (std::size_t i = 0; i < n; ++i) p[i] = 0;
+}
+
+const char* sftpStatusText(unsigned long status) {
+    static const char* const names[] = {"ok",
+                                        "end of file",
+                                        "no such file",
+                                        "permission denied",
+                                        "failure",
+                                        "bad message",
+                                        "no connection",
+                                        "connection lost",
+                                        "operation unsupported",
+                                        "invalid handle",
+                                        "no such path",
+                                        "file already exists",
+                                        "write protected",
+                                        "no media",
+                                        "no space left on the file system",
+                                        "quota exceeded",
+                                        "unknown principal",
+                                        "lock conflict",
+                                        "directory not empty",
+                                        "not a directory",
+                                        "invalid file name",
+                                        "link loop"};
+    return status < std::size(names) ? names[status] : "unknown status";
+}
+
+}  // namespace
+
+LIBSSH2_ALLOC_FUNC(SshSession::allocate) {
+    (void)abstract;
+    return std::malloc(count);
+}
+
+LIBSSH2_REALLOC_FUNC(SshSession::reallocate) {
+    auto* self = static_cast<SshSession*>(*abstract);
+    if (!self->wipeFrees_ || !ptr) return std::realloc(ptr, count);
+    // realloc would give the old block back unwiped: move by hand.
+    void* moved = std::malloc(count);
+    if (!moved) return nullptr;
+    std::memcpy(moved, ptr, std::min(count, malloc_usable_size(ptr)));
+    wipeBlock(ptr);
+    std::free(ptr);
+    return moved;
+}
+
+LIBSSH2_FREE_FUNC(SshSession::release) {
+    auto* self = static_cast<SshSession*>(*abstract);
+    if (self->wipeFrees_) wipeBlock(ptr);
+    std::free(ptr);
+}
+
+SshSession::SshSession(const Session& session, Socket socket)
+    : timeouts_(session.timeouts()),
+      limits_(session.limits()),
+      hook_(session.waitHook()),
+      waiter_(hook_),
+      socket_(std::move(socket)) {}
+
+Result<std::unique_ptr<SshSession>> SshSession::start(const Session& session, Socket connected, const std::string& host,
+                                                      std::uint16_t port, const std::string& user,
+                                                      const std::string& password, const SshOptions& options) {
+    if (!initialiseLibrary()) return Error{ErrorKind::Protocol, "the SSH library could not start", {}};
+    std::unique_ptr<SshSession> s(new SshSession(session, std::move(connected)));
+    s->ssh_ = libssh2_session_init_ex(allocate, release, reallocate, s.get());
+    if (!s->ssh_) return Error{ErrorKind::Protocol, "the SSH library could not start a session", {}};
+    libssh2_session_set_blocking(s->ssh_, 0);
+
+    Starter starter(*s, host, port, options);
+    if (Status st = starter.preferKnownKeyTypes(); st.failed()) return st.error();
+    const int fd = s->socket_.fd();
+    if (auto rc = s->call([&] { return libssh2_session_handshake(s->ssh_, fd); }, s->timeouts_.connect,
+                          "the SSH handshake");
+        rc.failed())
+        return rc.error();
+    if (Status st = starter.checkHostKey(); st.failed()) return st.error();
+    if (Status st = starter.logIn(user, password); st.failed()) return st.error();
+    auto sftp = s->callForPointer<LIBSSH2_SFTP>([&] { return libssh2_sftp_init(s->ssh_); }, s->timeouts_.reply,
+                                                "starting SFTP");
+    if (sftp.failed()) return sftp.error();
+    s->sftp_ = sftp.value();
+    s->describe();
+    return s;
+}
+
+void SshSession::describe() {
+    const char* banner = libssh2_session_banner_get(ssh_);
+    status_.protocol = banner ? std::string(banner).substr(0, kBannerCap) : "SSH-2.0";
+    const char* cs = libssh2_session_methods(ssh_, LIBSSH2_METHOD_CRYPT_CS);
+    const char* sc = libssh2_session_methods(ssh_, LIBSSH2_METHOD_CRYPT_SC);
+    const std::string toServer = cs ? cs : "", fromServer = sc ? sc : "";
+    status_.cipher = toServer == fromServer ? fromServer : fromServer + " / " + toServer;
+}
+
+SshSession::~SshSession() {
+    if (!ssh_) return;
+    // A goodbye that cannot go out soon is dropped: shutting the socket down makes every later
+    // libssh2 call fail at once instead of waiting.
+    const auto wait = std::min(kGoodbyeWait, timeouts_.reply);
+    auto bounded = [&](auto step) {
+        if (retry(step, wait, "closing the SSH session").failed()) ::shutdown(socket_.fd(), SHUT_RDWR);
+    };
+    if (sftp_) bounded([&] { return libssh2_sftp_shutdown(sftp_); });
+    bounded([&] { return libssh2_session_disconnect(ssh_, "bye"); });
+    bounded([&] { return libssh2_session_free(ssh_); });
+    socket_.close();
+}
+
+Status SshSession::waitSocket(std::chrono::milliseconds timeout, const char* what) const {
+    const int directions = libssh2_session_block_directions(ssh_);
+    short events = 0;
+    if (directions & LIBSSH2_SESSION_BLOCK_INBOUND) events |= POLLIN;
+    if (directions & LIBSSH2_SESSION_BLOCK_OUTBOUND) events |= POLLOUT;
+    return waiter_.wait(socket_.fd(), events ? events : POLLIN, timeout, what);
+}
+
+unsigned long SshSession::sftpStatus() const {
+    if (!sftp_ || libssh2_session_last_errno(ssh_) != LIBSSH2_ERROR_SFTP_PROTOCOL) return 0;
+    return libssh2_sftp_last_error(sftp_);
+}
+
+Error SshSession::error(const char* what) const {
+    char* text = nullptr;
+    const int rc = libssh2_session_last_error(ssh_, &text, nullptr, 0);
+    const std::string step(what);
+    switch (rc) {
+    case LIBSSH2_ERROR_SFTP_PROTOCOL: return Error{ErrorKind::Refused, step + ": " + sftpStatusText(sftpStatus()), {}};
+    case LIBSSH2_ERROR_SOCKET_DISCONNECT:
+    case LIBSSH2_ERROR_SOCKET_RECV:
+    case LIBSSH2_ERROR_SOCKET_SEND:
+        return Error{ErrorKind::Closed, "the server closed the connection during " + step, {}};
+    case LIBSSH2_ERROR_TIMEOUT:
+    case LIBSSH2_ERROR_SOCKET_TIMEOUT: return Error{ErrorKind::Timeout, step + " did not answer in time", {}};
+    default:
+        return Error{ErrorKind::Protocol, step + ": " + (text && *text ? text : "SSH error " + std::to_string(rc)), {}};
+    }
+}
+
+}  // namespace ftp

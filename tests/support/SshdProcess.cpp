@@ -1,0 +1,205 @@
+#include "SshdProcess.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "VsftpdProcess.h"
+
+extern char** environ;
+
+namespace testsupport {
+
+namespace {
+
+constexpr const char* kSshd = PELICANO_SSH_SERVERS "/usr/sbin/sshd";
+
+std::string fromBase64(const std::string& text) {
+    static const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    unsigned bits = 0;
+    int count = 0;
+    for (char c : text) {
+        const auto at = alphabet.find(c);
+        if (at == std::string::npos) break;  // "=" padding or the end
+        bits = (bits << 6) | static_cast<unsigned>(at);
+        if ((count += 6) >= 8) out += static_cast<char>((bits >> (count -= 8)) & 0xFF);
+    }
+    return out;
+}
+
+void chownTree(const std::string& path, uid_t uid, gid_t gid) {
+    std::error_code ec;
+    if (lchown(path.c_str(), uid, gid) != 0) return;
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, ec))) return;
+    for (auto it = std::filesystem::recursive_directory_iterator(path, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        (void)lchown(it->path().c_str(), uid, gid);
+}
+
+}  // namespace
+
+SshKeyPair makeSshKey(const std::string& privateKeyPath, const std::string& keyType) {
+    std::filesystem::remove(privateKeyPath);
+    std::filesystem::remove(privateKeyPath + ".pub");  // ssh-keygen would ask before replacing them
+    const std::string command = "ssh-keygen -q -N '' -C pelicano-test -t " + keyType + " -f '" + privateKeyPath +
+                                "' </dev/null >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0 ? readSshKey(privateKeyPath) : SshKeyPair{};
+}
+
+SshKeyPair readSshKey(const std::string& privateKeyPath) {
+    const std::string pub = privateKeyPath + ".pub", fp = privateKeyPath + ".fingerprint";
+    if (std::system(("ssh-keygen -lf '" + pub + "' > '" + fp + "' 2>/dev/null").c_str()) != 0) return {};
+    SshKeyPair key;
+    key.privateKey = privateKeyPath;
+    std::istringstream(readFile(pub)) >> key.type >> key.base64;
+    key.blob = fromBase64(key.base64);
+    std::string bits;
+    std::istringstream(readFile(fp)) >> bits >> key.fingerprint;  // "256 SHA256:... comment (ED25519)"
+    std::filesystem::remove(fp);
+    return key;
+}
+
+SshdProcess::SshdProcess() : root_(dir_.file("root")) {
+    if (access(kSshd, X_OK) != 0) {
+        whyNot_ = "sshd is not unpacked (scripts/ssh-servers.sh build/ssh-servers unpacks it)";
+        return;
+    }
+    const passwd* pw = getuid() == 0 ? getpwnam("nobody") : getpwuid(getuid());
+    if (!pw) {
+        whyNot_ = getuid() == 0 ? "no account nobody to run sshd as" : "the user running the tests has no account";
+        return;
+    }
+    user_ = pw->pw_name;
+    uid_ = pw->pw_uid;
+    gid_ = pw->pw_gid;
+    for (const char* sub : {"server", "root", "client/.ssh"}) std::filesystem::create_directories(dir_.file(sub));
+    // The server's user (nobody, when we are root) must reach its files through our folder.
+    std::filesystem::permissions(dir_.path(), std::filesystem::perms::owner_all | std::filesystem::perms::group_exec |
+                                                  std::filesystem::perms::others_exec);
+    std::filesystem::permissions(dir_.file("client"), std::filesystem::perms::owner_all);
+    clientKey_ = makeSshKey(dir_.file("client/.ssh/id_ed25519"));
+    if (clientKey_.type.empty() || !makeHostKey()) {
+        whyNot_ = "cannot make keys with ssh-keygen (openssh-client installed?)";
+        return;
+    }
+    writeFile(dir_.file("server/authorized_keys"), clientKey_.type + " " + clientKey_.base64 + "\n");
+    if (getuid() == 0) {
+        chownTree(dir_.file("server"), uid_, gid_);
+        chownTree(root_, uid_, gid_);
+    }
+    for (int attempt = 0; attempt < 5 && !running(); ++attempt) start(freeLoopbackPort());
+    if (!running() && whyNot_.empty()) whyNot_ = "sshd did not start";
+}
+
+SshdProcess::~SshdProcess() { stop(); }
+
+bool SshdProcess::makeHostKey() {
+    hostKey_ = makeSshKey(dir_.file("server/host_ed25519"));
+    if (hostKey_.type.empty()) return false;
+    if (getuid() == 0) chownTree(hostKey_.privateKey, uid_, gid_);
+    return true;
+}
+
+std::string SshdProcess::knownHostsLine() const {
+    return "[127.0.0.1]:" + std::to_string(port_) + " " + hostKey_.type + " " + hostKey_.base64;
+}
+
+void SshdProcess::giveToServer(const std::string& path) const {
+    if (getuid() == 0) chownTree(path, uid_, gid_);
+}
+
+std::string SshdProcess::log() const { return readFile(dir_.file("server/sshd.log")); }
+
+bool SshdProcess::restartWithNewHostKey() {
+    stop();
+    whyNot_.clear();
+    if (!makeHostKey()) {
+        whyNot_ = "cannot make a host key with ssh-keygen";
+        return false;
+    }
+    return start(port_);
+}
+
+bool SshdProcess::start(unsigned short port) {
+    const std::string server = dir_.file("server");
+    std::string config = server + "/sshd_config";
+    writeFile(config, "ListenAddress 127.0.0.1\nPort " + std::to_string(port) + "\nHostKey " + hostKey_.privateKey +
+                          "\nPidFile " + server + "/sshd.pid\nAuthorizedKeysFile " + server +
+                          "/authorized_keys\n"
+                          // Not root: no PAM, no password database, files owned by whoever runs it.
+                          "StrictModes no\nUsePAM no\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
+                          "PubkeyAuthentication yes\nAllowTcpForwarding no\nX11Forwarding no\nPermitTTY no\n"
+                          "MaxStartups 100\nMaxSessions 100\nLogLevel VERBOSE\n"
+                          // In-process, so a login whose shell is nologin still gets SFTP.
+                          "Subsystem sftp internal-sftp\nForceCommand internal-sftp -d " +
+                          root_ + "\n");
+    const std::string logPath = server + "/sshd.log";
+    const int logFd = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int nullFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    std::string sshd = kSshd, d = "-D", e = "-e", f = "-f";
+    char* argv[] = {sshd.data(), d.data(), e.data(), f.data(), config.data(), nullptr};
+    // Without it, systemd's name service says nobody's password is locked and sshd refuses it.
+    std::string bypass = "SYSTEMD_NSS_BYPASS_SYNTHETIC=1";
+    std::vector<char*> env;
+    for (char** v = environ; *v; ++v) env.push_back(*v);
+    env.push_back(bypass.data());
+    env.push_back(nullptr);
+
+    const bool drop = getuid() == 0;
+    const pid_t parent = getpid();
+    pid_ = fork();
+    if (pid_ == 0) {
+        // Only async-signal-safe calls until exec.
+        if (drop && (setgroups(0, nullptr) != 0 || setgid(gid_) != 0 || setuid(uid_) != 0)) _exit(126);
+        prctl(PR_SET_PDEATHSIG, SIGTERM);  // after setuid, which clears it; a crashed test leaves no sshd
+        if (getppid() != parent) _exit(0);
+        dup2(nullFd, 0);
+        dup2(logFd, 1);
+        dup2(logFd, 2);
+        execve(kSshd, argv, env.data());
+        _exit(127);
+    }
+    close(logFd);
+    close(nullFd);
+    if (pid_ < 0) {
+        whyNot_ = "cannot fork for sshd";
+        return false;
+    }
+    for (int i = 0; i < 200; ++i) {
+        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {  // exited: port taken or configuration refused
+            pid_ = -1;
+            whyNot_ = "sshd exited: " + log();
+            return false;
+        }
+        if (log().find("Server listening on") != std::string::npos) {
+            port_ = port;
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    stop();
+    whyNot_ = "sshd did not listen in time: " + log();
+    return false;
+}
+
+void SshdProcess::stop() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    pid_ = -1;
+}
+
+}  // namespace testsupport
