@@ -28,8 +28,8 @@ void wipe(std::string& s) {
     s.clear();
 }
 
-// Most failures are the login's; those of the encryption or of the trusted certificates file
-// say so, since checking the user and the password would not help.
+// Most failures are the login's; those of the encryption or of the files of trusted certificates
+// and host keys say so, since checking the user and the password would not help.
 QString failureText(ftp::ErrorKind kind, ftp::Protocol protocol) {
     switch (kind) {
     case ftp::ErrorKind::Downgrade:
@@ -44,11 +44,6 @@ QString failureText(ftp::ErrorKind kind, ftp::Protocol protocol) {
                    QFile::decodeName(ftp::hostKeyStorePath().c_str()) + QLatin1Char('\n') +
                    QFile::decodeName(ftp::defaultSshOptions().knownHostsPath.c_str()) +
                    QStringLiteral("\nDeben ser archivos comunes que solo usted pueda modificar.");
-        return QStringLiteral(
-                   "No se ha podido realizar la conexión: no se puede leer o guardar el archivo de "
-                   "claves de servidores conocidos\n") +
-               QFile::decodeName(ftp::hostKeyStorePath().c_str()) + QStringLiteral("\nni leer el de ssh\n") +
-               QFile::decodeName(ftp::defaultSshOptions().knownHostsPath.c_str());
         return QStringLiteral(
                    "No se ha podido realizar la conexión: no se puede leer o guardar el archivo de "
                    "certificados de confianza\n") +

@@ -12,6 +12,7 @@
 #include "FakeConnection.h"
 #include "app/SessionEndWatcher.h"
 #include "dialogs/CertificateWindow.h"
+#include "ftp/SshFiles.h"
 #include "ftp/TrustStore.h"
 #include "remote/RemoteView.h"
 #include <QListWidget>
@@ -167,19 +168,25 @@ TEST_F(ConnectTest, EncryptionAndTrustedCertificatesFailuresAreToldAsSuch) {
     loadWithServer();
     server.succeed = false;
     fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("secreto"));
-    const std::pair<ftp::ErrorKind, QString> rows[] = {
-        {ftp::ErrorKind::Downgrade, QStringLiteral("rechazó la conexión cifrada (TLS) que usó antes")},
-        {ftp::ErrorKind::TrustStore, QString::fromStdString(ftp::TrustStore::defaultPath())},
-        {ftp::ErrorKind::Tls, QStringLiteral("No se ha podido establecer una conexión cifrada (TLS)")},
+    const struct {
+        const char* host;
+        ftp::ErrorKind kind;
+        QString said;
+    } rows[] = {
+        {"h.test", ftp::ErrorKind::Downgrade, QStringLiteral("rechazó la conexión cifrada (TLS) que usó antes")},
+        {"h.test", ftp::ErrorKind::TrustStore, QString::fromStdString(ftp::TrustStore::defaultPath())},
+        {"h.test", ftp::ErrorKind::Tls, QStringLiteral("No se ha podido establecer una conexión cifrada (TLS)")},
+        {"sftp://h.test", ftp::ErrorKind::TrustStore, QString::fromStdString(ftp::hostKeyStorePath())},
     };
-    for (const auto& [kind, said] : rows) {
+    for (const auto& [host, kind, said] : rows) {
         server.failure = kind;
+        c().lsthost->setEditText(QString::fromUtf8(host));
         w->cmdconectar_Click();
         ASSERT_FALSE(dialogs.boxes().isEmpty());
         EXPECT_TRUE(dialogs.boxes().last().text.contains(said)) << dialogs.boxes().last().text.toStdString();
         EXPECT_EQ(dialogs.boxes().last().style, Dialogs::Critical);
     }
-    EXPECT_EQ(dialogs.boxes().size(), 3);
+    EXPECT_EQ(dialogs.boxes().size(), 4);
     expectDisconnectedLook();
 }
 

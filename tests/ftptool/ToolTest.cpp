@@ -24,6 +24,7 @@
 #include "tools/Target.h"
 #include "FaultFtpServer.h"
 #include "FtpServerProcess.h"
+#include "SshdProcess.h"
 #include "TlsServers.h"
 #include "ToolRun.h"
 
@@ -585,6 +586,49 @@ TEST_F(Tool, UntrustedCertificateExitsWith4AndFtpsUrlIsImplicitTls) {
     r = runTool(tmp_, "--trust " + implicit.sha256() + " " + url + "ls", env);
     EXPECT_EQ(r.status, 0) << r.err << implicit.log();
     EXPECT_EQ(r.out, "-\t1\tover-tls.txt\n");
+}
+
+// Over SFTP: the host key decides before any login (unknown or changed: status 4 and one line
+// that says what to pass), a key in HOME's .ssh logs in with no password, and none at all says
+// how to give one.
+TEST(ToolSftp, HostKeysDecideThenKeysLogIn) {
+    testsupport::SshdProcess sshd;
+    if (!sshd.running()) GTEST_SKIP() << "sshd unavailable: " << sshd.whyNot();
+    testsupport::TempDir tmp, empty;
+    const std::string bytes("a\r\nb\0c\n", 8);
+    testsupport::writeFile(sshd.path("f.bin"), bytes);
+    const std::string home = sshd.keyFolder().substr(0, sshd.keyFolder().rfind('/'));
+    const std::string url = "sftp://" + sshd.user() + "@127.0.0.1:" + std::to_string(sshd.port()) + " ";
+    const std::string trust = "--trust " + sshd.hostKey().fingerprint + " ";
+    const std::string env = "SSH_AUTH_SOCK= PELICANO_PASSWORD= XDG_CONFIG_HOME=" + tmp.path() + " HOME=";
+    const struct {
+        std::string args, home;
+        int status;
+        std::string said;  // in standard error (a one-line failure) or, on success, in standard output
+    } rows[] = {
+        {url + "ls", home, 4, "unknown host key " + sshd.hostKey().type + " " + sshd.hostKey().fingerprint},
+        {trust + url + "ls", home, 0, "-\t8\tf.bin\n"},
+        {trust + url + "get f.bin " + tmp.file("f.bin"), home, 0, ""},
+        {trust + url + "ls", empty.path(), 3, "no password was given"},
+    };
+    for (const auto& row : rows) {
+        ToolRun r = runTool(tmp, row.args, env + row.home);
+        EXPECT_EQ(r.status, row.status) << row.args << "\n" << r.err;
+        if (row.status != 0) {
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        }
+        EXPECT_NE((row.status ? r.err : r.out).find(row.said), std::string::npos) << row.args << "\n" << r.err;
+    }
+    EXPECT_EQ(testsupport::readFile(tmp.file("f.bin")), bytes);
+
+    // Known from the user's known_hosts, then the server's key changes.
+    testsupport::writeFile(sshd.keyFolder() + "/known_hosts", sshd.knownHostsLine() + "\n");
+    EXPECT_EQ(runTool(tmp, url + "ls", env + home).status, 0);
+    ASSERT_TRUE(sshd.restartWithNewHostKey());
+    ToolRun r = runTool(tmp, url + "ls", env + home);
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("host key CHANGED"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--trust " + sshd.hostKey().fingerprint), std::string::npos) << r.err;
 }
 
 }  // namespace
