@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -62,6 +63,8 @@ F1::F1(SettingsStore& store, SessionState& session, Dialogs& dialogs, QWidget* p
     connect(m_.configuracion, &QAction::triggered, this, &F1::configuracion_Click);
     connect(m_.acerca, &QAction::triggered, this, &F1::acerca_Click);
     connect(m_.seguridad, &QAction::triggered, this, &F1::seguridad_Click);
+    connect(m_.sincronizar, &QAction::triggered, this, &F1::sincronizar_Click);
+    connect(m_.menu1, &QMenu::aboutToShow, this, [this] { m_.sincronizar->setEnabled(canSync()); });
 
     session_.allowWhileWaiting(c_.cmddesconecto);
     pendingTimer_.setInterval(25);

@@ -47,6 +47,7 @@ public:
     void configuracion_Click();
     void acerca_Click();
     void seguridad_Click();
+    void sincronizar_Click();
     // Lists the server's current directory into the remote view.
     void EnumFiles();
 
@@ -81,6 +82,7 @@ private:
     void recordHost();
     ftp::TlsOptions tlsOptions() const;
     ftp::SshOptions sshOptions(ftp::Protocol protocol) const;
+    bool canSync() const;
 
     SettingsStore& store_;
     SessionState& session_;

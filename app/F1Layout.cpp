@@ -144,6 +144,9 @@ F1Menus buildF1Menus(QMenuBar* bar) {
     m.configuracion->setObjectName(QStringLiteral("configuracion"));
     m.seguridad = m.menu1->addAction(QStringLiteral("Seguridad..."));
     m.seguridad->setObjectName(QStringLiteral("seguridad"));
+    m.sincronizar = m.menu1->addAction(QStringLiteral("Sincronizar carpeta..."));
+    m.sincronizar->setObjectName(QStringLiteral("sincronizar"));
+    m.sincronizar->setEnabled(false);
     m.menu1->addSeparator();
     m.acerca = m.menu1->addAction(QStringLiteral("Acerca de Pelicano"));
     m.acerca->setObjectName(QStringLiteral("acerca"));

@@ -36,6 +36,7 @@ struct F1Menus {
     QMenu* menu1 = nullptr;
     QAction* configuracion = nullptr;
     QAction* seguridad = nullptr;
+    QAction* sincronizar = nullptr;  // enabled only while connected and idle
     QAction* acerca = nullptr;
 };
 

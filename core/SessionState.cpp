@@ -18,6 +18,14 @@ void SessionState::yield() {
         gate_.yield();
 }
 
+ftp::TransferType SessionState::transferType() const {
+    switch (TipoTransferencia) {
+    case 1: return ftp::TransferType::Ascii;
+    case 2: return ftp::TransferType::Binary;
+    default: return ftp::TransferType::Unknown;
+    }
+}
+
 void SessionState::closeConnection() { hConexion.reset(); }
 
 void SessionState::closeSession() {

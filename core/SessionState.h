@@ -18,6 +18,8 @@ public:
     std::uint16_t Puerto = 0;                     // 0 = the FTP default port
     std::int32_t TipoTransferencia = 0;           // 1 ASCII, 2 binary, other = let the engine decide
 
+    ftp::TransferType transferType() const;
+
     // Opens a new session whose waits let the windows repaint.
     void openSession();
     // Each closes only what is open and leaves the handle empty.

@@ -12,10 +12,7 @@
 #include "Report.h"
 #include "Signals.h"
 #include "SyncProgress.h"
-#include "sync/Apply.h"
-#include "sync/LocalWalk.h"
-#include "sync/Names.h"
-#include "sync/RemoteWalk.h"
+#include "sync/TreeSync.h"
 
 namespace {
 
@@ -78,46 +75,17 @@ ftp::Result<std::string> remoteTop(ftp::Connection& c, const std::string& given)
     return treesync::joinPath(here.value(), given);
 }
 
-// The connection a run handed back, or a new one when the run lost them all.
-ftp::Status reconnect(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& open) {
-    if (c) return ftp::Status::ok();
-    auto again = open();
-    if (again.failed()) return again.error();
-    c = std::move(again).value();
-    return ftp::Status::ok();
-}
-
 // Creates folders, sends files, deletes when asked: one tree, after its plan was shown.
 Tally carryOut(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& open, const CommandLine& cl,
                const std::string& localTop, const std::string& top, bool topExists, const Plan& plan,
                SyncProgress& progress) {
-    Tally t;
+    treesync::CarryOptions options;
+    options.type = cl.type;
+    options.connections = cl.parallel;
+    options.deleteExtra = cl.deleteExtra;
     auto failed = [&](const std::string& path, const ftp::Error& e) { progress.failed(path, e); };
-    t.failed += treesync::createFolders(*c, top, topExists, plan, failed);
-    treesync::AtomicFileStep step(cl.type);
-    treesync::RunSettings settings;
-    settings.connections = cl.parallel;
-    const auto run = treesync::runJobs(c, open, treesync::jobsFor(plan, localTop, top), step, progress, settings);
-    t.sent = run.sent;
-    t.failed += run.failed;
-    t.bytes = progress.bytesSent();
-    if (cl.deleteExtra && !interruption() && !(plan.onlyOnServer.empty() && plan.foldersOnlyOnServer.empty())) {
-        if (ftp::Status s = reconnect(c, open); s.failed()) {
-            progress.failed(".", s.error());
-            t.failed += plan.onlyOnServer.size() + plan.foldersOnlyOnServer.size();
-            return t;
-        }
-        t.deleted = treesync::deleteOnServer(*c, top, plan, failed);
-        t.failed += plan.onlyOnServer.size() + plan.foldersOnlyOnServer.size() - t.deleted;
-    }
-    return t;
-}
-
-std::uint64_t bytesOf(const Plan& plan) {
-    std::uint64_t n = 0;
-    for (const auto* list : {&plan.newFiles, &plan.changedFiles})
-        for (const auto& f : *list) n += f.size;
-    return n;
+    const treesync::Tally done = treesync::carryOut(c, open, localTop, top, topExists, plan, options, progress, failed);
+    return {done.sent, done.deleted, done.failed, progress.bytesSent()};
 }
 
 // The summary is the last line, whatever happened.
@@ -141,16 +109,13 @@ int syncCommand(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& ope
     if (!excludes) return failLocal("sync", "--exclude", error);
     auto top = remoteTop(*c, cl.args.size() > 1 ? cl.args[1] : std::string());
     if (top.failed()) return fail("sync", ".", top.error());
-    const treesync::LocalTree local = treesync::walkLocal(localTop, *excludes);
-    auto remote = treesync::walkRemote(*c, top.value(), *excludes, std::time(nullptr));
-    ftp::Status times = remote.failed() || cl.sizeOnly ? remote.status()
-                                                       : treesync::timesByMdtm(*c, top.value(), local, remote.value());
-    if (times.failed())
-        return interruption() ? interruptedStatus(interruption()) : fail("sync", top.value(), times.error());
     treesync::PlanOptions options;
     options.sizeOnly = cl.sizeOnly;
-    const Plan plan = treesync::makePlan(local, remote.value(), options);
-    const std::size_t problems = reportFindings("sync", local, remote.value(), plan);
+    auto scan = treesync::scanTrees(*c, localTop, top.value(), *excludes, options, std::time(nullptr));
+    if (scan.failed())
+        return interruption() ? interruptedStatus(interruption()) : fail("sync", top.value(), scan.error());
+    const auto& [local, remote, plan] = scan.value();
+    const std::size_t problems = reportFindings("sync", local, remote, plan);
     if (cl.dryRun) {
         printPlan(plan);
         std::cout << countsLine(plan) << std::endl;
@@ -159,8 +124,8 @@ int syncCommand(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& ope
     // What --delete removes is shown before anything is done.
     if (cl.deleteExtra) printDeletions(plan);
     const auto start = std::chrono::steady_clock::now();
-    SyncProgress progress("sync", plan.toSend(), bytesOf(plan));
-    Tally t = carryOut(c, open, cl, localTop, top.value(), remote.value().exists, plan, progress);
+    SyncProgress progress("sync", plan.toSend(), treesync::bytesToSend(plan));
+    Tally t = carryOut(c, open, cl, localTop, top.value(), remote.exists, plan, progress);
     progress.done();
     t.failed += problems;
     return finish("sync", t, plan.same.size(), start);
@@ -175,7 +140,7 @@ int putTrees(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& open, 
     Tally all;
     const auto start = std::chrono::steady_clock::now();
     for (std::string dir : cl.args) {
-        if (ftp::Status s = reconnect(c, open); s.failed()) {  // the last tree lost every connection
+        if (ftp::Status s = treesync::reconnect(c, open); s.failed()) {  // the last tree lost every connection
             ++all.failed;
             fail("put", dir, s.error());
             break;
@@ -195,19 +160,18 @@ int putTrees(std::unique_ptr<ftp::Connection>& c, const treesync::Opener& open, 
             continue;
         }
         const std::string top = treesync::joinPath(here.value(), name);
-        const treesync::LocalTree local = treesync::walkLocal(dir, *excludes);
-        auto remote = treesync::walkRemote(*c, top, *excludes, std::time(nullptr));
-        if (remote.failed()) {
-            if (!interruption()) fail("put", top, remote.error());
+        treesync::PlanOptions options;
+        options.sendAll = true;
+        auto scan = treesync::scanTrees(*c, dir, top, *excludes, options, std::time(nullptr));
+        if (scan.failed()) {
+            if (!interruption()) fail("put", top, scan.error());
             ++all.failed;
             break;
         }
-        treesync::PlanOptions options;
-        options.sendAll = true;
-        const Plan plan = treesync::makePlan(local, remote.value(), options);
-        all.failed += reportFindings("put", local, remote.value(), plan);
-        SyncProgress progress("put", plan.toSend(), bytesOf(plan));
-        const Tally t = carryOut(c, open, cl, dir, top, remote.value().exists, plan, progress);
+        const auto& [local, remote, plan] = scan.value();
+        all.failed += reportFindings("put", local, remote, plan);
+        SyncProgress progress("put", plan.toSend(), treesync::bytesToSend(plan));
+        const Tally t = carryOut(c, open, cl, dir, top, remote.exists, plan, progress);
         progress.done();
         all.sent += t.sent;
         all.bytes += t.bytes;

@@ -7,6 +7,7 @@
 
 #include "Report.h"
 #include "Signals.h"
+#include "sync/RunMeter.h"
 
 namespace {
 
@@ -87,12 +88,11 @@ void SyncProgress::draw() {
     last_ = now;
     const std::uint64_t sent = std::accumulate(inFlight_.begin(), inFlight_.end(), bytesDone_);
     const double elapsed = std::chrono::duration<double>(now - start_).count();
-    const double rate = elapsed > 0.5 ? static_cast<double>(sent) / elapsed : 0;
-    std::string left = "--:--";
-    if (rate > 0 && bytes_ >= sent) left = clock(static_cast<double>(bytes_ - sent) / rate);
+    const treesync::Estimate e = treesync::estimate(sent, bytes_, elapsed);
+    const std::string left = e.secondsLeft ? clock(static_cast<double>(*e.secondsLeft)) : "--:--";
     std::fprintf(stderr, "\r\033[K%zu/%zu files  %s of %s  %s/s  %s left", filesDone_, files_,
                  amount(static_cast<double>(sent)).c_str(), amount(static_cast<double>(bytes_)).c_str(),
-                 amount(rate).c_str(), left.c_str());
+                 amount(e.rate).c_str(), left.c_str());
     std::fflush(stderr);
     drawn_ = true;
 }

@@ -9,21 +9,11 @@
 #include "core/Dialogs.h"
 #include "core/EventYield.h"
 #include "core/SessionState.h"
+#include "core/SleepInhibitor.h"
 #include "ftp/AtomicUpload.h"
 #include "local/LocalBrowser.h"
 #include "local/LocalNames.h"
 #include "local/LocalPaths.h"
-
-namespace {
-ftp::TransferType transferType(std::int32_t tipo) {
-    switch (tipo) {
-    case 1: return ftp::TransferType::Ascii;
-    case 2: return ftp::TransferType::Binary;
-    default: return ftp::TransferType::Unknown;
-    }
-}
-
-}  // namespace
 
 // What the engine's upload loop does between blocks in the window: the event loop runs (so
 // "Cancelar" is seen), closing F2 cancels, the bar moves.
@@ -79,6 +69,7 @@ void UploadController::CmdSubir_Click() {
     {
         SessionState::Operation operation(session_);
         SessionState::AllowInputWhileWaiting allowCancel(session_);
+        const SleepInhibitor awake(QStringLiteral("Subiendo archivos al servidor"));
         UploadInputGuard guard(F1_, &window(), [this] {
             closeMainWindowAfter_ = true;
             requestCancel();
@@ -127,7 +118,7 @@ bool UploadController::sendItem(int index) {
     // The remote name is the local name's own bytes. The bytes go to a temporary name that is
     // renamed once whole, so a cancel or a failure leaves an existing remote file as it was.
     const std::string remoteName = localname::toBytes(fileName).toStdString();
-    ftp::AtomicUpload upload(*session_.hConexion, local, remoteName, transferType(session_.TipoTransferencia),
+    ftp::AtomicUpload upload(*session_.hConexion, local, remoteName, session_.transferType(),
                              ftp::uploadOptionsFor(*session_.hConexion));
     WindowSink sink(*this, w, index);
     const ftp::UploadOutcome sent = upload.run(sink);

@@ -197,18 +197,20 @@ TEST_F(StartupTest, DisconnectedLookAndDesignProperties) {
     EXPECT_DOUBLE_EQ(c().cmddesconecto->font().pointSizeF(), 9.75);
 }
 
-TEST_F(StartupTest, MenuBarStartsWithMenuAndItsThreeItems) {
+TEST_F(StartupTest, MenuBarStartsWithMenuAndItsFourItems) {
     load();
     const QList<QAction*> top = w->menuBar()->actions();
     ASSERT_FALSE(top.isEmpty());
     EXPECT_EQ(top.first()->text(), QStringLiteral("Menú"));
     const QList<QAction*> items = w->menus().menu1->actions();
-    ASSERT_EQ(items.size(), 4);
+    ASSERT_EQ(items.size(), 5);
     EXPECT_EQ(items[0]->text(), QStringLiteral("Configuración"));
     EXPECT_EQ(items[1]->text(), QStringLiteral("Seguridad..."));
-    EXPECT_TRUE(items[2]->isSeparator());
-    EXPECT_EQ(items[3]->text(), QStringLiteral("Acerca de Pelicano"));
-    EXPECT_TRUE(items[0]->isEnabled() && items[1]->isEnabled() && items[3]->isEnabled());
+    EXPECT_EQ(items[2]->text(), QStringLiteral("Sincronizar carpeta..."));
+    EXPECT_TRUE(items[3]->isSeparator());
+    EXPECT_EQ(items[4]->text(), QStringLiteral("Acerca de Pelicano"));
+    EXPECT_TRUE(items[0]->isEnabled() && items[1]->isEnabled() && items[4]->isEnabled());
+    EXPECT_FALSE(items[2]->isEnabled());  // not connected
 }
 
 TEST_F(StartupTest, TabRunsHostUserPasswordConnect) {
