@@ -88,7 +88,7 @@ void F1::cmdconectar_Click() {
     if (!checkFields()) return;
 
     QString problem;
-    const auto target = hosttext::choose(c_.lsthost->currentText(), session_.Puerto, problem);
+    const auto target = reach(problem);
     if (!target) {
         dialogs_.showError(problem, QStringLiteral("Error"));
         c_.lsthost->setFocus();
@@ -102,10 +102,8 @@ void F1::cmdconectar_Click() {
         BusyCursor busy;
         SessionState::Operation op(session_);
         std::string password = c_.Txtlogin->text().toStdString();
-        ftp::TlsOptions tls = tlsOptions();
-        if (target->implicitTls) tls.mode = ftp::TlsMode::Implicit;
-        auto result = connector_(*session_.hSesion, target->host, target->port, c_.Txtusuario->text().toStdString(),
-                                 password, tls, sshOptions(target->protocol));
+        auto result = connector_(*session_.hSesion, target->target.host, target->target.port,
+                                 c_.Txtusuario->text().toStdString(), password, target->tls, target->ssh);
         wipe(password);
         if (result) {
             session_.hConexion = std::move(result).value();
@@ -119,7 +117,7 @@ void F1::cmdconectar_Click() {
         return;
     }
     if (!session_.hConexion) {
-        dialogs_.showError(failureText(failure, target->protocol), QStringLiteral("Error"));
+        dialogs_.showError(failureText(failure, target->target.protocol), QStringLiteral("Error"));
         c_.Txtlogin->setFocus();
         session_.closeSession();
         return;
@@ -140,21 +138,18 @@ void F1::cmdconectar_Click() {
     recordHost();
 }
 
-ftp::TlsOptions F1::tlsOptions() const {
-    ftp::TlsOptions tls;
-    tls.mode = tlssetting::load(store_);
-    tls.trustStorePath = ftp::TrustStore::defaultPath();
+std::optional<F1::Reach> F1::reach(QString& problem) const {
+    auto target = hosttext::choose(c_.lsthost->currentText(), session_.Puerto, problem);
+    if (!target) return std::nullopt;
+    Reach r{*target, {}, ftp::defaultSshOptions()};
+    r.tls.mode = target->implicitTls ? ftp::TlsMode::Implicit : tlssetting::load(store_);
+    r.tls.trustStorePath = ftp::TrustStore::defaultPath();
     // Asked by the engine before it sends the user name, while this connect waits.
-    tls.prompt = [this](const ftp::TrustQuestion& q) { return dialogs_.AskTrust(q); };
-    return tls;
-}
-
-ftp::SshOptions F1::sshOptions(ftp::Protocol protocol) const {
-    ftp::SshOptions ssh = ftp::defaultSshOptions();
-    ssh.protocol = protocol;
-    // "Clave del servidor", asked before any password or key is sent, as for certificates.
-    ssh.prompt = [this](const ftp::HostKeyQuestion& q) { return dialogs_.AskHostKey(q); };
-    return ssh;
+    r.tls.prompt = [this](const ftp::TrustQuestion& q) { return dialogs_.AskTrust(q); };
+    r.ssh.protocol = target->protocol;
+    // "Clave del servidor", likewise before any password or key is sent.
+    r.ssh.prompt = [this](const ftp::HostKeyQuestion& q) { return dialogs_.AskHostKey(q); };
+    return r;
 }
 
 void F1::recordHost() { hostslots::record(store_, c_.lsthost->currentText(), c_.Txtusuario->text()); }

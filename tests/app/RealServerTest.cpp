@@ -14,6 +14,7 @@
 #include "ftp/TrustStore.h"
 #include "FtpServerProcess.h"
 #include "SshdProcess.h"
+#include "dialogs/SyncWindow.h"
 #include "ftp/SshFiles.h"
 #include "local/LocalBrowser.h"
 #include "remote/RemoteView.h"
@@ -208,7 +209,7 @@ TEST_F(RealServerTest, SftpAsksAboutTheHostKeyListsAndUploads) {
     c().Txtusuario->setText(QString::fromStdString(sshd.user()));
 
     dialogs.answerHostKeys({ftp::TrustAnswer::ThisTime, ftp::TrustAnswer::Always});
-    for (const QString& host : {QStringLiteral("sftp://127.0.0.1"), QStringLiteral("127.0.0.1")}) {
+    for (const QString& host : {QStringLiteral("127.0.0.1"), QStringLiteral("sftp://127.0.0.1")}) {
         if (w->connected()) w->cmddesconecto_Click();
         c().lsthost->setEditText(host);
         c().Txtlogin->setText(QStringLiteral("not needed"));
@@ -222,6 +223,16 @@ TEST_F(RealServerTest, SftpAsksAboutTheHostKeyListsAndUploads) {
     EXPECT_NE(testsupport::readFile(ftp::hostKeyStorePath()).find(sshd.hostKey().base64), std::string::npos);
     ASSERT_EQ(w->remote()->List1()->count(), 1);
     EXPECT_EQ(w->remote()->List1()->item(0)->text(), QStringLiteral("hola.txt"));
+
+    // The sync window's own connections reach the server as the main one did.
+    bool compared = false;
+    QTimer::singleShot(0, [&] {
+        auto* sync = qobject_cast<SyncWindow*>(QApplication::activeModalWidget());
+        compared = sync && QTest::qWaitFor([&] { return sync->syncButton()->isEnabled(); }, 20000);
+        if (sync) sync->reject();
+    });
+    w->sincronizar_Click();
+    EXPECT_TRUE(compared) << sshd.log();
 
     w->local()->File1()->item(0)->setSelected(true);
     c().CmdSubir->click();
