@@ -57,10 +57,15 @@ int connectFailure(const Target& target, const ftp::Error& e) {
                       << " only if its administrator confirms the new key\n";
         return kExitCertificate;
     }
-    // Keys and the agent are tried without asking; a password is only read when asked for.
-    const bool noPassword = e.kind == ftp::ErrorKind::Refused && target.password.empty();
-    fail("connect", target.host, e,
-         noPassword ? "no password was given (--password-stdin, PELICANO_PASSWORD, ~/.netrc)" : "");
+    // Keys and the agent are tried without asking; a password is only read when asked for, and
+    // a bare host that turns out to speak SSH still logs in as anonymous unless told otherwise.
+    std::string note;
+    if (e.kind == ftp::ErrorKind::Refused && !target.userGiven)
+        note = "tried the user " + printableName(target.user) + " (-u USER gives another)";
+    if (e.kind == ftp::ErrorKind::Refused && target.password.empty())
+        note += (note.empty() ? "" : "; ") +
+                std::string("no password was given (--password-stdin, PELICANO_PASSWORD, ~/.netrc)");
+    fail("connect", target.host, e, note);
     return e.kind == ftp::ErrorKind::Certificate ? kExitCertificate : kExitConnect;
 }
 

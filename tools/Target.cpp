@@ -109,6 +109,7 @@ std::optional<Target> resolveTarget(const CommandLine& cl, const PasswordSources
             }
         }
     }
+    t.userGiven = !t.user.empty();
     if (t.user.empty() && t.protocol == ftp::Protocol::Sftp) t.user = localUser;
     if (t.user.empty()) t.user = "anonymous";
     return t;

@@ -25,6 +25,7 @@ struct Target {
     std::string user;
     std::string password;
     std::string directory;  // changed into before the command; empty: stay
+    bool userGiven = true;  // false: anonymous (or the local user) for want of one
 };
 
 // Where the password comes from when neither --password-stdin nor PELICANO_PASSWORD gave one.

@@ -589,8 +589,8 @@ TEST_F(Tool, UntrustedCertificateExitsWith4AndFtpsUrlIsImplicitTls) {
 }
 
 // Over SFTP: the host key decides before any login (unknown or changed: status 4 and one line
-// that says what to pass), a key in HOME's .ssh logs in with no password, and none at all says
-// how to give one.
+// that says what to pass), a key in HOME's .ssh logs in with no password, and a refused login
+// says how to give a password or, for a bare host, the user.
 TEST(ToolSftp, HostKeysDecideThenKeysLogIn) {
     testsupport::SshdProcess sshd;
     if (!sshd.running()) GTEST_SKIP() << "sshd unavailable: " << sshd.whyNot();
@@ -610,6 +610,7 @@ TEST(ToolSftp, HostKeysDecideThenKeysLogIn) {
         {trust + url + "ls", home, 0, "-\t8\tf.bin\n"},
         {trust + url + "get f.bin " + tmp.file("f.bin"), home, 0, ""},
         {trust + url + "ls", empty.path(), 3, "no password was given"},
+        {trust + "-P " + std::to_string(sshd.port()) + " 127.0.0.1 ls", home, 3, "tried the user anonymous"},
     };
     for (const auto& row : rows) {
         ToolRun r = runTool(tmp, row.args, env + row.home);
