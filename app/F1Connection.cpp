@@ -17,16 +17,10 @@
 #include "core/TlsSetting.h"
 #include "ftp/SshFiles.h"
 #include "ftp/TrustStore.h"
+#include "ftp/Wipe.h"
 #include "remote/RemoteView.h"
 
 namespace {
-
-// Overwrites a copy of the password before its memory is given back.
-void wipe(std::string& s) {
-    volatile char* p = s.data();
-    for (std::size_t i = 0; i < s.size(); ++i) p[i] = 0;
-    s.clear();
-}
 
 // Most failures are the login's; those of the encryption or of the files of trusted certificates
 // and host keys say so, since checking the user and the password would not help.
@@ -104,7 +98,7 @@ void F1::cmdconectar_Click() {
         std::string password = c_.Txtlogin->text().toStdString();
         auto result = connector_(*session_.hSesion, target->target.host, target->target.port,
                                  c_.Txtusuario->text().toStdString(), password, target->tls, target->ssh);
-        wipe(password);
+        ftp::wipe(password);
         if (result) {
             session_.hConexion = std::move(result).value();
         } else {
