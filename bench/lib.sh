@@ -37,5 +37,56 @@ stop_vsftpd() {
   if [ -n "${vsftpd_pid-}" ]; then kill "$vsftpd_pid" 2>/dev/null || true; wait "$vsftpd_pid" 2>/dev/null || true; fi
 }
 
+# Starts OpenSSH's sshd (unpacked into the build by scripts/ssh-servers.sh, never installed) on a
+# free loopback port, SFTP only, logins starting in ROOT, with its files in WORK/sshd. It runs
+# unprivileged: as the invoking user, as nobody under root (which would need an "sshd" account).
+# The client's key is WORK/home/.ssh/id_ed25519 and WORK/home/.ssh/known_hosts knows the host.
+# Sets $ssh_port, $ssh_user, $ssh_fingerprint ("SHA256:..." as ssh-keygen prints it), $sshd_pid.
+start_sshd() {
+  local root=$1 work=$2 sshd run=()
+  scripts/ssh-servers.sh build/ssh-servers
+  sshd=$PWD/build/ssh-servers/root/usr/sbin/sshd  # sshd re-executes itself: an absolute path
+  mkdir -p "$root" "$work/sshd" "$work/home/.ssh"
+  chmod 700 "$work/home"
+  ssh-keygen -q -N '' -t ed25519 -f "$work/sshd/host_ed25519" </dev/null
+  ssh-keygen -q -N '' -t ed25519 -f "$work/home/.ssh/id_ed25519" </dev/null
+  cp "$work/home/.ssh/id_ed25519.pub" "$work/sshd/authorized_keys"
+  ssh_port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+  ssh_fingerprint=$(ssh-keygen -lf "$work/sshd/host_ed25519.pub" | awk '{print $2}')
+  echo "[127.0.0.1]:$ssh_port $(cut -d' ' -f1,2 "$work/sshd/host_ed25519.pub")" > "$work/home/.ssh/known_hosts"
+  cat > "$work/sshd/sshd_config" <<CONF
+ListenAddress 127.0.0.1
+Port $ssh_port
+HostKey $work/sshd/host_ed25519
+PidFile $work/sshd/sshd.pid
+AuthorizedKeysFile $work/sshd/authorized_keys
+StrictModes no
+UsePAM no
+PasswordAuthentication no
+KbdInteractiveAuthentication no
+Subsystem sftp internal-sftp
+ForceCommand internal-sftp -d $root
+CONF
+  ssh_user=$(id -un)
+  if [ "$(id -u)" -eq 0 ]; then
+    ssh_user=nobody
+    run=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+    chown -R nobody: "$work/sshd" "$root"
+    chmod 711 "$work"
+  fi
+  # Without it, systemd's name service says nobody's password is locked and sshd refuses it.
+  SYSTEMD_NSS_BYPASS_SYNTHETIC=1 "${run[@]}" "$sshd" -D -e -f "$work/sshd/sshd_config" 2>"$work/sshd/log" &
+  sshd_pid=$!
+  for _ in $(seq 100); do
+    if grep -qs "Server listening" "$work/sshd/log"; then return 0; fi
+    sleep 0.05
+  done
+  echo "sshd did not start:" >&2; cat "$work/sshd/log" >&2; return 1
+}
+
+stop_sshd() {
+  if [ -n "${sshd_pid-}" ]; then kill "$sshd_pid" 2>/dev/null || true; wait "$sshd_pid" 2>/dev/null || true; fi
+}
+
 # Median of the numbers on standard input, one per line.
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

@@ -7,7 +7,7 @@
 
 #include "FtpConnection.h"
 #include "RateGuard.h"
-#include "sftp/SshSession.h"
+#include "sftp/SftpConnection.h"
 
 namespace ftp {
 
@@ -59,7 +59,8 @@ Result<std::unique_ptr<Connection>> startSftp(Session& session, Socket connected
                                               const SshOptions& ssh) {
     auto started = SshSession::start(session, std::move(connected), host, port, user, password, ssh);
     if (started.failed()) return started.error();
-    return openSftp(std::move(started).value());
+    SshReopen again = sshReopener(session, host, port, user, password, ssh, started.value()->status());
+    return openSftp(std::move(started).value(), std::move(again));
 }
 
 }  // namespace

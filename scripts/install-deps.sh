@@ -5,7 +5,7 @@ set -euo pipefail
 
 # Fonts: Comic Neue for the hand-writing face, and the free families that stand in for the
 # other faces the windows name (see core/Look.cpp).
-build_pkgs=(cmake g++ make pkg-config libssl-dev libssh2-1-dev qt6-base-dev libgl-dev libgtest-dev libgmock-dev fonts-comic-neue
+build_pkgs=(cmake g++ make pkg-config libssl-dev qt6-base-dev libgl-dev libgtest-dev libgmock-dev libssh2-1-dev fonts-comic-neue
             fonts-liberation2 fonts-roboto-unhinted librsvg2-bin)
 test_pkgs=(python3 python3-pyftpdlib python3-openssl python3-paramiko openssh-client openssl desktop-file-utils xvfb xauth appstream man-db)
 run_pkgs=(python3 python3-pyftpdlib)

@@ -5,6 +5,9 @@ Logs one user in by password or keyboard-interactive and serves a folder as "/".
 "PORT <n> <SHA256 fingerprint of its host key>" once it listens, then serves until it is killed
 or, with --watch-stdin, its standard input closes.
 
+With --events FILE it writes there one line per login attempt ("auth METHOD USER ok|refused",
+publickey attempts naming the key type) and per drop ("drop PATH BYTES").
+
 Faults, in any mix: --drop-after N ends the connection when a write would take a file past N
 bytes (the first N are written); --hostile-names adds to every listing names no real folder
 holds; --reply-delay MS waits before each SFTP reply; --host-key FILE presents that key.
@@ -28,6 +31,19 @@ HOSTILE_NAMES = [
     "..", ".", "", "a/b", "/etc/passwd", "../../escape", "ctl\x01\x07\x1b[31mred", "cr\rlf\nname",
     "tab\tname", "del\x7f", "c1-\u009b", "rtl-\u202eexe.txt", "x" * 1000, b"latin1-\xe9\xff",
 ]
+
+
+class Events:
+    def __init__(self, path):
+        self.path, self.lock = path, threading.Lock()
+
+    def __call__(self, *words):
+        if self.path:
+            with self.lock, open(self.path, "a") as f:
+                f.write(" ".join(str(w) for w in words) + "\n")
+
+
+events = Events(None)
 
 
 def load_host_key(path):
@@ -70,21 +86,29 @@ class Login(paramiko.ServerInterface):
     def _methods(self):
         return self.args.auth.split(",")
 
+    def _result(self, method, username, ok):
+        events("auth", method, username, "ok" if ok else "refused")
+        return paramiko.AUTH_SUCCESSFUL if ok else paramiko.AUTH_FAILED
+
+    def check_auth_publickey(self, username, key):
+        events("auth publickey", username, key.get_name(), "refused")
+        return paramiko.AUTH_FAILED
+
     def check_auth_password(self, username, password):
         ok = ("password" in self._methods() and username == self.args.user
               and password == self.args.password)
-        return paramiko.AUTH_SUCCESSFUL if ok else paramiko.AUTH_FAILED
+        return self._result("password", username, ok)
 
     def check_auth_interactive(self, username, submethods):
         if "keyboard-interactive" not in self._methods():
-            return paramiko.AUTH_FAILED
+            return self._result("keyboard-interactive", username, False)
         self.kbd_user = username
         return paramiko.server.InteractiveQuery("", "", ("Password: ", False))
 
     def check_auth_interactive_response(self, responses):
         ok = (self.kbd_user == self.args.user and len(responses) == 1
               and responses[0] == self.args.password)
-        return paramiko.AUTH_SUCCESSFUL if ok else paramiko.AUTH_FAILED
+        return self._result("keyboard-interactive", self.kbd_user, ok)
 
     def check_channel_request(self, kind, chanid):
         if kind == "session":
@@ -115,6 +139,7 @@ class FileHandle(SFTPHandle):
             return super().write(offset, data)
         super().write(offset, data[:max(0, self.drop.after - offset)])
         self.writefile.flush()
+        events("drop", self.name, os.fstat(self.writefile.fileno()).st_size)
         try:
             self.conn.shutdown(socket.SHUT_RDWR)  # as when the network goes away
         except OSError:
@@ -192,7 +217,9 @@ class Folder(SFTPServerInterface):
             mode = "a+b" if flags & os.O_APPEND else "r+b"
         else:
             mode = "rb"
-        return FileHandle(local, flags, os.fdopen(fd, mode), self.drop, self.conn)
+        handle = FileHandle(local, flags, os.fdopen(fd, mode), self.drop, self.conn)
+        handle.name = posixpath.normpath("/" + path)
+        return handle
 
     def _call(self, what, *paths):
         try:
@@ -250,11 +277,13 @@ def main():
     ap.add_argument("--drop-times", type=int, default=-1, help="how many drops at most; -1: always")
     ap.add_argument("--hostile-names", action="store_true")
     ap.add_argument("--reply-delay", type=int, default=0, help="milliseconds before each SFTP reply")
+    ap.add_argument("--events", help="file to append login attempts and drops to")
     ap.add_argument("--watch-stdin", action="store_true",
                     help="exit when standard input reaches end of file")
     args = ap.parse_args()
     args.root = os.path.abspath(args.root)
     os.makedirs(args.root, exist_ok=True)
+    events.path = args.events
     SlowSFTPServer.delay = args.reply_delay / 1000.0
     host_key = load_host_key(args.host_key)
     drop = Drops(args.drop_after, args.drop_times)

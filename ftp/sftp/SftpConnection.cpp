@@ -18,14 +18,16 @@ bool isFolder(const LIBSSH2_SFTP_ATTRIBUTES& a) {
 
 }  // namespace
 
-Result<std::unique_ptr<Connection>> openSftp(std::unique_ptr<SshSession> ssh) {
-    auto c = SftpConnection::start(std::move(ssh));
+Result<std::unique_ptr<Connection>> openSftp(std::unique_ptr<SshSession> ssh) { return openSftp(std::move(ssh), {}); }
+
+Result<std::unique_ptr<Connection>> openSftp(std::unique_ptr<SshSession> ssh, SshReopen reopen) {
+    auto c = SftpConnection::start(std::move(ssh), std::move(reopen));
     if (c.failed()) return c.error();
     return std::unique_ptr<Connection>(std::move(c).value());
 }
 
-Result<std::unique_ptr<SftpConnection>> SftpConnection::start(std::unique_ptr<SshSession> ssh) {
-    std::unique_ptr<SftpConnection> c(new SftpConnection(std::move(ssh)));
+Result<std::unique_ptr<SftpConnection>> SftpConnection::start(std::unique_ptr<SshSession> ssh, SshReopen reopen) {
+    std::unique_ptr<SftpConnection> c(new SftpConnection(std::move(ssh), std::move(reopen)));
     auto home = c->resolve(".", "current folder");
     if (home.failed()) return home.error();
     c->directory_ = std::move(home).value();
@@ -49,7 +51,15 @@ void SftpConnection::markBroken(const Error& why) {
 Status SftpConnection::usable() const {
     if (busy_) return invalid("another operation is in progress on this connection");
     if (writer_ || reader_) return invalid("a file is open on this connection");
-    if (broken_) return Error{ErrorKind::Closed, "the SFTP session was lost: " + broken_->message, {}};
+    return Status::ok();
+}
+
+Status SftpConnection::reopen() {
+    if (!reopen_) return Error{ErrorKind::Closed, "the SFTP session was lost: " + broken_->message, {}};
+    auto fresh = reopen_();
+    if (fresh.failed()) return fresh.error();
+    ssh_ = std::move(fresh).value();
+    broken_.reset();
     return Status::ok();
 }
 
@@ -113,30 +123,32 @@ Result<LIBSSH2_SFTP_HANDLE*> SftpConnection::open(const std::string& p, unsigned
 
 Result<std::string> SftpConnection::currentDirectory() {
     if (Status s = usable(); s.failed()) return s.error();
-    return directory_;
+    return directory_;  // kept here, asked of no one
 }
 
 Status SftpConnection::changeDirectory(const std::string& to) {
     if (Status s = usable(to, "change folder"); s.failed()) return s;
-    Busy busy(*this);
-    auto target = resolve(path(to), "change folder");
-    if (target.failed()) return target.error();
-    auto a = stat(target.value(), "change folder");
-    if (a.failed()) return a.error();
-    if (!isFolder(a.value()))
-        return failure(Error{ErrorKind::Refused, "change folder: not a folder: " + to, Reply{550, "not a folder"}});
-    directory_ = std::move(target).value();
-    return Status::ok();
+    return run([&]() -> Status {
+        auto target = resolve(path(to), "change folder");
+        if (target.failed()) return target.error();
+        auto a = stat(target.value(), "change folder");
+        if (a.failed()) return a.error();
+        if (!isFolder(a.value()))
+            return failure(Error{ErrorKind::Refused, "change folder: not a folder: " + to, Reply{550, "not a folder"}});
+        directory_ = std::move(target).value();
+        return Status::ok();
+    });
 }
 
 template <class Call>
 Status SftpConnection::simple(const std::string& name, const char* what, Call call) {
     if (Status s = usable(name, what); s.failed()) return s;
-    Busy busy(*this);
     const std::string p = path(name);
     const auto length = static_cast<unsigned>(p.size());
-    return checked(ssh_->retry([&] { return call(ssh_->sftp(), p.data(), length); }, ssh_->timeouts().reply, what),
-                   what);
+    return run([&] {
+        return checked(ssh_->retry([&] { return call(ssh_->sftp(), p.data(), length); }, ssh_->timeouts().reply, what),
+                       what);
+    });
 }
 
 Status SftpConnection::createDirectory(const std::string& name) {
@@ -153,8 +165,7 @@ Status SftpConnection::deleteFile(const std::string& name) { return simple(name,
 Status SftpConnection::rename(const std::string& from, const std::string& to) {
     if (Status s = usable(from, "rename"); s.failed()) return s;
     if (Status s = usable(to, "rename"); s.failed()) return s;
-    Busy busy(*this);
-    return renameOnto(path(from), path(to));
+    return run([&] { return renameOnto(path(from), path(to)); });
 }
 
 // SFTP version 3 (OpenSSH's) has no flags: renaming onto an existing name fails there, and the
@@ -177,9 +188,10 @@ Status SftpConnection::renameOnto(const std::string& from, const std::string& to
 Result<std::unique_ptr<RemoteFile>> SftpConnection::openFileForWrite(const std::string& name, TransferType) {
     // No text mode in SFTP version 3, and both ends are Unix: an ASCII file goes byte for byte.
     if (Status s = usable(name, "upload"); s.failed()) return s.error();
-    Busy busy(*this);
-    auto h = open(path(name), LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_TRUNC, kFileMode,
-                  LIBSSH2_SFTP_OPENFILE, "upload");
+    auto h = run([&] {
+        return open(path(name), LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_TRUNC, kFileMode,
+                    LIBSSH2_SFTP_OPENFILE, "upload");
+    });
     if (h.failed()) return h.error();
     auto file = std::make_unique<SftpWriter>(owner(), h.value());
     writer_ = file.get();
@@ -188,8 +200,9 @@ Result<std::unique_ptr<RemoteFile>> SftpConnection::openFileForWrite(const std::
 
 Result<std::unique_ptr<RemoteFile>> SftpConnection::openFileForWriteAt(const std::string& name, std::uint64_t offset) {
     if (Status s = usable(name, "resume"); s.failed()) return s.error();
-    Busy busy(*this);
-    auto h = open(path(name), LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT, kFileMode, LIBSSH2_SFTP_OPENFILE, "resume");
+    auto h = run([&] {
+        return open(path(name), LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT, kFileMode, LIBSSH2_SFTP_OPENFILE, "resume");
+    });
     if (h.failed()) return h.error();
     libssh2_sftp_seek64(h.value(), offset);
     auto file = std::make_unique<SftpWriter>(owner(), h.value());
@@ -198,9 +211,9 @@ Result<std::unique_ptr<RemoteFile>> SftpConnection::openFileForWriteAt(const std
 }
 
 Result<std::unique_ptr<RemoteReader>> SftpConnection::openFileForRead(const std::string& name, TransferType) {
+    // ASCII comes byte for byte too, as it was written.
     if (Status s = usable(name, "download"); s.failed()) return s.error();
-    Busy busy(*this);
-    auto h = open(path(name), LIBSSH2_FXF_READ, 0, LIBSSH2_SFTP_OPENFILE, "download");
+    auto h = run([&] { return open(path(name), LIBSSH2_FXF_READ, 0, LIBSSH2_SFTP_OPENFILE, "download"); });
     if (h.failed()) return h.error();
     auto file = std::make_unique<SftpReader>(owner(), h.value());
     reader_ = file.get();
@@ -209,8 +222,7 @@ Result<std::unique_ptr<RemoteReader>> SftpConnection::openFileForRead(const std:
 
 Result<std::uint64_t> SftpConnection::size(const std::string& name) {
     if (Status s = usable(name, "size"); s.failed()) return s.error();
-    Busy busy(*this);
-    auto a = stat(path(name), "size");
+    auto a = run([&] { return stat(path(name), "size"); });
     if (a.failed()) return a.error();
     if (!(a.value().flags & LIBSSH2_SFTP_ATTR_SIZE))
         return Error{ErrorKind::Protocol, "size: the server did not tell the size of " + name, {}};
@@ -219,8 +231,7 @@ Result<std::uint64_t> SftpConnection::size(const std::string& name) {
 
 Result<std::chrono::sys_seconds> SftpConnection::modificationTime(const std::string& name) {
     if (Status s = usable(name, "time"); s.failed()) return s.error();
-    Busy busy(*this);
-    auto a = stat(path(name), "time");
+    auto a = run([&] { return stat(path(name), "time"); });
     if (a.failed()) return a.error();
     if (!(a.value().flags & LIBSSH2_SFTP_ATTR_ACMODTIME))
         return Error{ErrorKind::Protocol, "time: the server did not tell the time of " + name, {}};
@@ -231,20 +242,20 @@ Status SftpConnection::setModificationTime(const std::string& name, std::chrono:
     if (Status s = usable(name, "set time"); s.failed()) return s;
     const auto seconds = utc.time_since_epoch().count();
     if (seconds < 0 || seconds > 0xffffffffLL) return invalid("set time: SFTP cannot carry this time");
-    Busy busy(*this);
     const std::string p = path(name);
-    auto old = stat(p, "set time");  // the access time is set too, and must stay as it was
-    if (old.failed()) return old.status();
-    LIBSSH2_SFTP_ATTRIBUTES a{};
-    a.flags = LIBSSH2_SFTP_ATTR_ACMODTIME;
-    a.atime = (old.value().flags & LIBSSH2_SFTP_ATTR_ACMODTIME) ? old.value().atime
-                                                                : static_cast<unsigned long>(seconds);
-    a.mtime = static_cast<unsigned long>(seconds);
-    return checked(
-        ssh_->retry(
+    return run([&]() -> Status {
+        auto old = stat(p, "set time");  // the access time is set too, and must stay as it was
+        if (old.failed()) return old.status();
+        LIBSSH2_SFTP_ATTRIBUTES a{};
+        a.flags = LIBSSH2_SFTP_ATTR_ACMODTIME;
+        a.atime = (old.value().flags & LIBSSH2_SFTP_ATTR_ACMODTIME) ? old.value().atime
+                                                                    : static_cast<unsigned long>(seconds);
+        a.mtime = static_cast<unsigned long>(seconds);
+        auto rc = ssh_->retry(
             [&] { return libssh2_sftp_stat_ex(ssh_->sftp(), p.data(), unsigned(p.size()), LIBSSH2_SFTP_SETSTAT, &a); },
-            ssh_->timeouts().reply, "set time"),
-        "set time");
+            ssh_->timeouts().reply, "set time");
+        return checked(rc, "set time");
+    });
 }
 
 }  // namespace ftp

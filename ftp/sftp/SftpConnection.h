@@ -3,9 +3,12 @@
 // (absolute, as the server resolved it) and joins every name it is given to it. Names are raw
 // bytes, refused with CR, LF or NUL as over FTP, so both protocols take the same names.
 //
-// A request that was cut off (timeout, cancel, lost connection) leaves libssh2 holding its half:
-// from then on every operation fails as Closed, and the caller opens a new connection.
+// A request that was cut off (timeout, cancel, lost connection) leaves libssh2 holding its half,
+// so that session is not used again: the next operation starts a fresh one (when the connection
+// was given the means) and returns to the folder it was in. As over FTP, a request the server
+// hung up on is repeated once on the fresh session.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,10 +19,21 @@
 
 namespace ftp {
 
+// Starts another SSH session to the server of the first, for when that one is lost.
+using SshReopen = std::function<Result<std::unique_ptr<SshSession>>()>;
+
+// The host key must be the one `accepted` names: nobody is asked again in the middle of work.
+// The password is kept (as for an FTP login after an idle close) and wiped with the function.
+SshReopen sshReopener(const Session& session, const std::string& host, std::uint16_t port, const std::string& user,
+                      const std::string& password, SshOptions options, const SshStatus& accepted);
+
+// As openSftp(ssh), with the means to start again when the session is lost.
+Result<std::unique_ptr<Connection>> openSftp(std::unique_ptr<SshSession> ssh, SshReopen reopen);
+
 class SftpConnection final : public Connection, private SftpFileOwner {
 public:
     // Takes the server's idea of "." as the first current folder.
-    static Result<std::unique_ptr<SftpConnection>> start(std::unique_ptr<SshSession> ssh);
+    static Result<std::unique_ptr<SftpConnection>> start(std::unique_ptr<SshSession> ssh, SshReopen reopen = {});
     ~SftpConnection() override;
 
     Result<std::string> currentDirectory() override;
@@ -42,7 +56,8 @@ public:
     std::optional<SshStatus> sshStatus() const override { return ssh_->status(); }
 
 private:
-    explicit SftpConnection(std::unique_ptr<SshSession> ssh) : ssh_(std::move(ssh)) {}
+    SftpConnection(std::unique_ptr<SshSession> ssh, SshReopen reopen)
+        : ssh_(std::move(ssh)), reopen_(std::move(reopen)) {}
     class Busy {
     public:
         explicit Busy(SftpConnection& c) : c_(c) { c_.busy_ = true; }
@@ -60,6 +75,18 @@ private:
     void markBroken(const Error& why) override;
     SftpFileOwner& owner() { return *this; }
 
+    // Runs one operation: on a fresh session if the last one was lost, and once more on a fresh
+    // one if the server hung up during it.
+    template <class F>
+    auto run(F&& fn) -> decltype(fn()) {
+        Busy busy(*this);
+        if (broken_)
+            if (Status s = reopen(); s.failed()) return s.error();
+        auto r = fn();
+        if (r.failed() && r.error().kind == ErrorKind::Closed && reopen_ && !reopen().failed()) r = fn();
+        return r;
+    }
+    Status reopen();
     // Ready for a request about `name` (checked for CR, LF, NUL and emptiness)?
     Status usable(const std::string& name, const char* what) const;
     Status usable() const;
@@ -81,6 +108,7 @@ private:
     void resolveLink(Entry& e);
 
     std::unique_ptr<SshSession> ssh_;
+    SshReopen reopen_;
     std::string directory_;
     Reply lastReply_;
     std::optional<Error> broken_;  // why the session cannot be used any more

@@ -128,14 +128,34 @@ void SftpReader::detach() {
 void SftpReader::finish(Status outcome) { outcome_ = std::move(outcome); }
 
 Result<std::size_t> SftpReader::read(void* data, std::size_t size) {
+    char* out = static_cast<char*>(data);
+    if (begin_ == end_ && size >= kBufferSize) {
+        auto n = fetch(out, size);
+        if (n && n.value()) read_ += n.value();
+        return n;
+    }
+    if (begin_ == end_) {
+        if (!buffer_) buffer_.reset(new char[kBufferSize]);
+        auto n = fetch(buffer_.get(), kBufferSize);
+        if (n.failed() || n.value() == 0) return n;
+        begin_ = 0;
+        end_ = n.value();
+    }
+    const std::size_t n = std::min(size, end_ - begin_);
+    std::memcpy(out, buffer_.get() + begin_, n);
+    begin_ += n;
+    read_ += n;
+    return n;
+}
+
+Result<std::size_t> SftpReader::fetch(char* data, std::size_t size) {
     if (outcome_) {
         if (outcome_->failed()) return outcome_->error();
         return std::size_t(0);
     }
     if (size == 0) return std::size_t(0);
     SshSession& ssh = handle_.owner()->ssh();
-    auto rc = ssh.retry([&] { return libssh2_sftp_read(handle_.get(), static_cast<char*>(data), size); },
-                        ssh.timeouts().data, "download");
+    auto rc = ssh.retry([&] { return libssh2_sftp_read(handle_.get(), data, size); }, ssh.timeouts().data, "download");
     Status failure = rc.failed()      ? Status(rc.error())
                      : rc.value() < 0 ? Status(sftpFailure(ssh, "download"))
                                       : Status();
@@ -152,7 +172,6 @@ Result<std::size_t> SftpReader::read(void* data, std::size_t size) {
         if (outcome_->failed()) return outcome_->error();
         return std::size_t(0);
     }
-    read_ += std::size_t(rc.value());
     return std::size_t(rc.value());
 }
 

@@ -91,6 +91,10 @@ private:
 
 class SftpReader final : public RemoteReader {
 public:
+    // libssh2 asks ahead for a few times what one read asks for: small reads would leave the
+    // link idle between round trips, so reads go through a buffer this large.
+    static constexpr std::size_t kBufferSize = 1024 * 1024;
+
     SftpReader(SftpFileOwner& owner, LIBSSH2_SFTP_HANDLE* handle) : handle_(owner, handle) {}
     ~SftpReader() override;
     Result<std::size_t> read(void* data, std::size_t size) override;
@@ -99,8 +103,12 @@ public:
 
 private:
     void finish(Status outcome);
+    // Up to `size` bytes from the server into `data`; 0 at the end of the file.
+    Result<std::size_t> fetch(char* data, std::size_t size);
 
     SftpHandle handle_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t begin_ = 0, end_ = 0;  // what the buffer holds that the caller has not taken
     std::uint64_t read_ = 0;
     std::optional<Status> outcome_;
 };

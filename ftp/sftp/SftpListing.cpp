@@ -46,14 +46,15 @@ Entry entryOf(std::string name, const LIBSSH2_SFTP_ATTRIBUTES& a) {
 Result<std::unique_ptr<Find>> SftpConnection::findFiles(const std::string& pattern) {
     if (!isSafeArgument(pattern)) return Error{ErrorKind::InvalidArgument, "list: pattern holds CR, LF or NUL", {}};
     if (Status s = usable(); s.failed()) return s.error();
-    Busy busy(*this);
-    std::size_t dropped = 0;
-    auto entries = readFolder(pattern, dropped);
-    if (entries.failed()) return entries.error();
-    for (Entry& e : entries.value())
-        if (e.link) resolveLink(e);
-    if (broken_) return Error{ErrorKind::Closed, "the SFTP session was lost: " + broken_->message, {}};
-    return std::make_unique<Find>(std::move(entries).value(), dropped);
+    return run([&]() -> Result<std::unique_ptr<Find>> {
+        std::size_t dropped = 0;
+        auto entries = readFolder(pattern, dropped);
+        if (entries.failed()) return entries.error();
+        for (Entry& e : entries.value())
+            if (e.link) resolveLink(e);
+        if (broken_) return *broken_;
+        return std::make_unique<Find>(std::move(entries).value(), dropped);
+    });
 }
 
 Result<std::vector<Entry>> SftpConnection::readFolder(const std::string& pattern, std::size_t& dropped) {

@@ -14,6 +14,7 @@ namespace ftp {
 namespace {
 
 constexpr std::chrono::milliseconds kGoodbyeWait{1000};
+constexpr int kGoodbyeTries = 100;       // once the socket is shut down nothing can block, but bound it anyway
 constexpr std::size_t kBannerCap = 255;  // the longest identification line SSH allows
 
 // libssh2 keeps global state that must be set up once per process, before any session; the
@@ -129,7 +130,10 @@ SshSession::~SshSession() {
     // libssh2 call fail at once instead of waiting.
     const auto wait = std::min(kGoodbyeWait, timeouts_.reply);
     auto bounded = [&](auto step) {
-        if (retry(step, wait, "closing the SSH session").failed()) ::shutdown(socket_.fd(), SHUT_RDWR);
+        if (retry(step, wait, "closing the SSH session")) return;
+        ::shutdown(socket_.fd(), SHUT_RDWR);
+        for (int i = 0; i < kGoodbyeTries && step() == LIBSSH2_ERROR_EAGAIN; ++i) {
+        }
     };
     if (sftp_) bounded([&] { return libssh2_sftp_shutdown(sftp_); });
     bounded([&] { return libssh2_session_disconnect(ssh_, "bye"); });

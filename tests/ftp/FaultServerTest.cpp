@@ -76,6 +76,7 @@ struct GreetingCase {
     std::string greeting;
     bool dribble;
     bool opens;
+    Protocol protocol = Protocol::Auto;
 };
 
 class Greeting : public FaultServer, public ::testing::WithParamInterface<GreetingCase> {};
@@ -83,7 +84,9 @@ class Greeting : public FaultServer, public ::testing::WithParamInterface<Greeti
 TEST_P(Greeting, IsReadBeforeAnythingIsSent) {
     server_.script().greeting = GetParam().greeting;
     server_.script().dribble = GetParam().dribble;
-    auto c = open();
+    SshOptions ssh;
+    ssh.protocol = GetParam().protocol;
+    auto c = Connection::open(session_, server_.host(), server_.port(), "demo", "demo", TlsOptions::off(), ssh);
     EXPECT_EQ(bool(c), GetParam().opens);
     if (GetParam().opens) {
         EXPECT_EQ(server_.joined(), kLogin);
@@ -99,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                       GreetingCase{"waitThenReady", "120 Ready in 1 minute\r\n220 ready", false, true},
                       GreetingCase{"byteByByte", "220-Welcome\r\n220 ready", true, true},
                       GreetingCase{"busy", "421 Too many users", false, false},
-                      GreetingCase{"notFtp", "HTTP/1.1 400 Bad Request", false, false}),
+                      GreetingCase{"notFtp", "HTTP/1.1 400 Bad Request", false, false},
+                      GreetingCase{"notSsh", "220 ready", false, false, Protocol::Sftp}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FaultServer, SilentGreetingTimesOut) {

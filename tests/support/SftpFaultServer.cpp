@@ -5,7 +5,7 @@
 namespace testsupport {
 
 SftpFaultServer::SftpFaultServer(SftpFaultOptions options) : options_(std::move(options)) {
-    hostKey_ = options_.hostKey.empty() ? makeSshKey(keys_.file("host_ed25519")) : readSshKey(options_.hostKey);
+    hostKey_ = options_.hostKey.empty() ? makeSshKey(work_.file("host_ed25519")) : readSshKey(options_.hostKey);
     if (hostKey_.type.empty()) {
         whyNot_ = "cannot make or read the host key with ssh-keygen (openssh-client installed?)";
         return;
@@ -20,6 +20,7 @@ SftpFaultServer::SftpFaultServer(SftpFaultOptions options) : options_(std::move(
                                      "--drop-after",     std::to_string(options_.dropAfter),
                                      "--drop-times",     std::to_string(options_.dropTimes),
                                      "--reply-delay",    std::to_string(options_.replyDelayMs),
+                                     "--events",         work_.file("events"),
                                      "--watch-stdin"};
     if (options_.hostileNames) args.push_back("--hostile-names");
     process_ = startScript(std::move(args));
@@ -37,5 +38,12 @@ SftpFaultServer::SftpFaultServer(SftpFaultOptions options) : options_(std::move(
 }
 
 SftpFaultServer::~SftpFaultServer() { stopScript(process_); }
+
+std::vector<std::string> SftpFaultServer::events() const {
+    std::vector<std::string> lines;
+    std::istringstream text(readFile(work_.file("events")));
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    return lines;
+}
 
 }  // namespace testsupport

@@ -5,6 +5,7 @@
 // It serves a temporary folder as "/" and stops with the object (or with the test process).
 
 #include <string>
+#include <vector>
 
 #include "FtpServerProcess.h"
 #include "SshdProcess.h"
@@ -39,10 +40,13 @@ public:
     const SshKeyPair& hostKey() const { return hostKey_; }   // the key it presents
     const std::string& root() const { return dir_.path(); }  // what the client sees as "/"
     std::string path(const std::string& relative) const { return dir_.file(relative); }
+    // What happened so far, a line each: "auth METHOD USER ok|refused" for every login attempt
+    // (publickey ones name the key type), "drop /PATH BYTES" for every connection dropped mid-file.
+    std::vector<std::string> events() const;
 
 private:
     SftpFaultOptions options_;
-    TempDir dir_, keys_;
+    TempDir dir_, work_;  // served, and the server's own files
     SshKeyPair hostKey_;
     ScriptProcess process_;
     unsigned short port_ = 0;
