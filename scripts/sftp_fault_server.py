@@ -26,7 +26,8 @@ import paramiko
 from paramiko import SFTPAttributes, SFTPHandle, SFTPServer, SFTPServerInterface
 from paramiko.sftp import SFTP_FAILURE, SFTP_OK
 
-# Names a hostile server may list: none of them is a single harmless path segment.
+# Names a hostile server may list: separators and dot names, control and bidi characters, C1 in
+# UTF-8, an overlong name, bytes that are not UTF-8.
 HOSTILE_NAMES = [
     "..", ".", "", "a/b", "/etc/passwd", "../../escape", "ctl\x01\x07\x1b[31mred", "cr\rlf\nname",
     "tab\tname", "del\x7f", "c1-\u009b", "rtl-\u202eexe.txt", "x" * 1000, b"latin1-\xe9\xff",

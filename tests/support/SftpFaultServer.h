@@ -16,7 +16,7 @@ struct SftpFaultOptions {
     std::string user = "demo";
     std::string password = "demo";
     std::string auth = "password,keyboard-interactive";  // the login methods offered, in order
-    std::string hostKey;        // private key file to present (see makeSshKey); empty: a new ed25519 key
+    std::string hostKey = {};   // private key file to present (see makeSshKey); empty: a new ed25519 key
     long dropAfter = -1;        // end the connection when a write would take a file past this many
                                 // bytes, once those bytes are on disk
     int dropTimes = -1;         // in this many uploads at most (-1: every one)

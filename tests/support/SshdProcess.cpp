@@ -11,7 +11,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
-#include <sys/prctl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -147,7 +147,6 @@ bool SshdProcess::start(unsigned short port) {
                           root_ + "\n");
     const std::string logPath = server + "/sshd.log";
     const int logFd = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const int nullFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
     std::string sshd = kSshd, d = "-D", e = "-e", f = "-f";
     char* argv[] = {sshd.data(), d.data(), e.data(), f.data(), config.data(), nullptr};
     // Without it, systemd's name service says nobody's password is locked and sshd refuses it.
@@ -156,30 +155,26 @@ bool SshdProcess::start(unsigned short port) {
     for (char** v = environ; *v; ++v) env.push_back(*v);
     env.push_back(bypass.data());
     env.push_back(nullptr);
-
-    const bool drop = getuid() == 0;
-    const pid_t parent = getpid();
-    pid_ = fork();
-    if (pid_ == 0) {
-        // Only async-signal-safe calls until exec.
-        if (drop && (setgroups(0, nullptr) != 0 || setgid(gid_) != 0 || setuid(uid_) != 0)) _exit(126);
-        prctl(PR_SET_PDEATHSIG, SIGTERM);  // after setuid, which clears it; a crashed test leaves no sshd
-        if (getppid() != parent) _exit(0);
-        dup2(nullFd, 0);
-        dup2(logFd, 1);
-        dup2(logFd, 2);
-        execve(kSshd, argv, env.data());
-        _exit(127);
+    int ends[2];
+    if (logFd < 0 || pipe2(ends, O_CLOEXEC) != 0) {
+        if (logFd >= 0) close(logFd);
+        whyNot_ = "cannot open sshd's log or make a pipe";
+        return false;
     }
+    pid_ = fork();
+    if (pid_ == 0) supervise(argv, env.data(), logFd, ends);
     close(logFd);
-    close(nullFd);
+    close(ends[0]);
+    stopFd_ = ends[1];
     if (pid_ < 0) {
+        stop();
         whyNot_ = "cannot fork for sshd";
         return false;
     }
     for (int i = 0; i < 200; ++i) {
         if (waitpid(pid_, nullptr, WNOHANG) == pid_) {  // exited: port taken or configuration refused
             pid_ = -1;
+            stop();
             whyNot_ = "sshd exited: " + log();
             return false;
         }
@@ -194,11 +189,40 @@ bool SshdProcess::start(unsigned short port) {
     return false;
 }
 
-void SshdProcess::stop() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
+// The forked child: from here only async-signal-safe calls, as the test process may have threads.
+// It stays beside sshd, ends it when the pipe's other end closes (stop(), or the test process
+// dying, whichever thread started it), and ends with it.
+void SshdProcess::supervise(char** argv, char** env, int logFd, const int ends[2]) const {
+    if (getuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(gid_) != 0 || setuid(uid_) != 0)) _exit(126);
+    dup2(ends[0], 0);
+    dup2(logFd, 1);
+    dup2(logFd, 2);
+    // Without an exec nothing closes by itself: other fixtures' pipe ends would keep ours open.
+    if (close_range(3, ~0U, 0) != 0)
+        for (int fd = 3; fd < 1024; ++fd) close(fd);
+    const pid_t sshd = fork();
+    if (sshd == 0) {
+        const int null = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        dup2(null, 0);
+        execve(argv[0], argv, env);
+        _exit(127);
     }
+    pollfd p{0, POLLIN, 0};
+    for (;;) {
+        int status = 0;
+        if (sshd < 0 || waitpid(sshd, &status, WNOHANG) == sshd) _exit(1);
+        if (poll(&p, 1, 100) != 0) {  // the end of the pipe
+            kill(sshd, SIGTERM);
+            waitpid(sshd, &status, 0);
+            _exit(0);
+        }
+    }
+}
+
+void SshdProcess::stop() {
+    if (stopFd_ >= 0) close(stopFd_);
+    stopFd_ = -1;
+    if (pid_ > 0) waitpid(pid_, nullptr, 0);
     pid_ = -1;
 }
 

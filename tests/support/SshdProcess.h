@@ -3,7 +3,8 @@
 // with a fresh host key, a client key pair it accepts, and an SFTP-only login that starts in a
 // temporary folder. It runs unprivileged, because as root it would need the privilege-separation
 // account "sshd" that a fresh machine lacks: as the invoking user, or as nobody when the tests run
-// as root. Only the user it runs as can log in, by public key only.
+// as root. Only the user it runs as can log in, by public key only. It stops with the object, or
+// when the test process ends however it ends.
 
 #include <string>
 #include <sys/types.h>
@@ -54,6 +55,7 @@ public:
 private:
     bool makeHostKey();
     bool start(unsigned short port);
+    [[noreturn]] void supervise(char** argv, char** env, int logFd, const int ends[2]) const;
     void stop();
 
     TempDir dir_;
@@ -62,7 +64,8 @@ private:
     uid_t uid_ = 0;
     gid_t gid_ = 0;
     SshKeyPair hostKey_, clientKey_;
-    pid_t pid_ = -1;
+    pid_t pid_ = -1;   // the process that watches over sshd
+    int stopFd_ = -1;  // closing it stops sshd
     unsigned short port_ = 0;
     std::string whyNot_;
 };
