@@ -195,7 +195,8 @@ void F1::acerca_Click() {
 void F1::seguridad_Click() {
     if (!security_) security_ = new SecurityWindow(store_, dialogs_, ftp::TrustStore::defaultPath(), this);
     const ftp::Connection* current = connected_ ? session_.hConexion.get() : nullptr;
-    security_->open(current != nullptr, current ? current->tlsStatus() : std::nullopt);
+    security_->open(current != nullptr, current ? current->tlsStatus() : std::nullopt,
+                    current ? current->sshStatus() : std::nullopt);
 }
 
 void F1::EnumFiles() { remote_->EnumFiles(); }

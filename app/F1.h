@@ -6,9 +6,11 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "F1Layout.h"
+#include "core/HostText.h"
 #include "ftp/Connection.h"
 
 class Dialogs;
@@ -80,7 +82,14 @@ private:
     void pressDefaultButton();
     bool checkFields();
     void recordHost();
-    ftp::TlsOptions tlsOptions() const;
+    // What the host box names and how to reach it; nullopt with `problem` set (for a box) when
+    // the text cannot be read.
+    struct Reach {
+        hosttext::Choice target;
+        ftp::TlsOptions tls;
+        ftp::SshOptions ssh;
+    };
+    std::optional<Reach> reach(QString& problem) const;
     bool canSync() const;
 
     SettingsStore& store_;

@@ -1,4 +1,5 @@
-// The connection fields of the main window: connect, disconnect, and choosing a stored host.
+// The connection fields of the main window: connect (FTP or SFTP), disconnect, and choosing a
+// stored host.
 
 #include <QComboBox>
 #include <QFile>
@@ -10,30 +11,33 @@
 #include "core/BusyCursor.h"
 #include "core/Dialogs.h"
 #include "core/HostSlots.h"
+#include "core/HostText.h"
 #include "core/SessionState.h"
 #include "core/SettingsStore.h"
 #include "core/TlsSetting.h"
+#include "ftp/SshFiles.h"
 #include "ftp/TrustStore.h"
+#include "ftp/Wipe.h"
 #include "remote/RemoteView.h"
 
 namespace {
 
-// Overwrites a copy of the password before its memory is given back.
-void wipe(std::string& s) {
-    volatile char* p = s.data();
-    for (std::size_t i = 0; i < s.size(); ++i) p[i] = 0;
-    s.clear();
-}
-
-// Most failures are the login's; those of the encryption or of the trusted certificates file
-// say so, since checking the user and the password would not help.
-QString failureText(ftp::ErrorKind kind) {
+// Most failures are the login's; those of the encryption or of the files of trusted certificates
+// and host keys say so, since checking the user and the password would not help.
+QString failureText(ftp::ErrorKind kind, ftp::Protocol protocol) {
     switch (kind) {
     case ftp::ErrorKind::Downgrade:
         return QStringLiteral(
             "No se ha podido realizar la conexión: el servidor rechazó la conexión cifrada (TLS) "
             "que usó antes, lo que puede ser un ataque. No se enviaron el usuario ni el login.");
     case ftp::ErrorKind::TrustStore:
+        if (protocol == ftp::Protocol::Sftp)
+            return QStringLiteral(
+                       "No se ha podido realizar la conexión: no se pueden leer o guardar las claves de "
+                       "servidores conocidos\n") +
+                   QFile::decodeName(ftp::hostKeyStorePath().c_str()) + QLatin1Char('\n') +
+                   QFile::decodeName(ftp::defaultSshOptions().knownHostsPath.c_str()) +
+                   QStringLiteral("\nDeben ser archivos comunes que solo usted pueda modificar.");
         return QStringLiteral(
                    "No se ha podido realizar la conexión: no se puede leer o guardar el archivo de "
                    "certificados de confianza\n") +
@@ -77,6 +81,14 @@ void F1::cmdconectar_Click() {
     if (connected_ || session_.busy()) return;
     if (!checkFields()) return;
 
+    QString problem;
+    const auto target = reach(problem);
+    if (!target) {
+        dialogs_.showError(problem, QStringLiteral("Error"));
+        c_.lsthost->setFocus();
+        return;
+    }
+
     session_.closeConnection();  // never replace the session under a connection made from it
     session_.openSession();
     ftp::ErrorKind failure = ftp::ErrorKind::Refused;
@@ -84,9 +96,9 @@ void F1::cmdconectar_Click() {
         BusyCursor busy;
         SessionState::Operation op(session_);
         std::string password = c_.Txtlogin->text().toStdString();
-        auto result = connector_(*session_.hSesion, c_.lsthost->currentText().toStdString(), session_.Puerto,
-                                 c_.Txtusuario->text().toStdString(), password, tlsOptions(), ftp::SshOptions{});
-        wipe(password);
+        auto result = connector_(*session_.hSesion, target->target.host, target->target.port,
+                                 c_.Txtusuario->text().toStdString(), password, target->tls, target->ssh);
+        ftp::wipe(password);
         if (result) {
             session_.hConexion = std::move(result).value();
         } else {
@@ -99,7 +111,7 @@ void F1::cmdconectar_Click() {
         return;
     }
     if (!session_.hConexion) {
-        dialogs_.showError(failureText(failure), QStringLiteral("Error"));
+        dialogs_.showError(failureText(failure, target->target.protocol), QStringLiteral("Error"));
         c_.Txtlogin->setFocus();
         session_.closeSession();
         return;
@@ -120,13 +132,18 @@ void F1::cmdconectar_Click() {
     recordHost();
 }
 
-ftp::TlsOptions F1::tlsOptions() const {
-    ftp::TlsOptions tls;
-    tls.mode = tlssetting::load(store_);
-    tls.trustStorePath = ftp::TrustStore::defaultPath();
+std::optional<F1::Reach> F1::reach(QString& problem) const {
+    auto target = hosttext::choose(c_.lsthost->currentText(), session_.Puerto, problem);
+    if (!target) return std::nullopt;
+    Reach r{*target, {}, ftp::defaultSshOptions()};
+    r.tls.mode = target->implicitTls ? ftp::TlsMode::Implicit : tlssetting::load(store_);
+    r.tls.trustStorePath = ftp::TrustStore::defaultPath();
     // Asked by the engine before it sends the user name, while this connect waits.
-    tls.prompt = [this](const ftp::TrustQuestion& q) { return dialogs_.AskTrust(q); };
-    return tls;
+    r.tls.prompt = [this](const ftp::TrustQuestion& q) { return dialogs_.AskTrust(q); };
+    r.ssh.protocol = target->protocol;
+    // "Clave del servidor", likewise before any password or key is sent.
+    r.ssh.prompt = [this](const ftp::HostKeyQuestion& q) { return dialogs_.AskHostKey(q); };
+    return r;
 }
 
 void F1::recordHost() { hostslots::record(store_, c_.lsthost->currentText(), c_.Txtusuario->text()); }

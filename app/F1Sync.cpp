@@ -27,18 +27,21 @@ bool F1::canSync() const { return connected_ && session_.hConexion && !operation
 
 void F1::sincronizar_Click() {
     if (!canSync()) return;
+    QString problem;
+    auto reached = reach(problem);  // the main connection came through it, so it reads
+    if (!reached) return;
     // The run's connections answer no question from their threads: they accept exactly the
     // certificate or host key the user already accepted for the main connection.
-    ftp::TlsOptions tls = tlsOptions();
+    ftp::TlsOptions tls = reached->tls;
     tls.prompt = {};
     if (const auto status = session_.hConexion->tlsStatus()) tls.trustedSha256 = status->certificate.sha256;
-    ftp::SshOptions ssh;
+    ftp::SshOptions ssh = reached->ssh;
+    ssh.prompt = {};
     if (const auto status = session_.hConexion->sshStatus()) ssh.trustedFingerprint = status->key.fingerprint;
     auto password = std::make_shared<Secret>();
     password->text = c_.Txtlogin->text().toStdString();
-    SyncJob::Connect connect = [connector = connector_, host = c_.lsthost->currentText().toStdString(),
-                                port = session_.Puerto, user = c_.Txtusuario->text().toStdString(), password, tls,
-                                ssh](ftp::Session& s) {
+    SyncJob::Connect connect = [connector = connector_, host = reached->target.host, port = reached->target.port,
+                                user = c_.Txtusuario->text().toStdString(), password, tls, ssh](ftp::Session& s) {
         return connector(s, host, port, user, password->text, tls, ssh);
     };
 

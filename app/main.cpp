@@ -10,6 +10,7 @@
 #include "core/SessionState.h"
 #include "core/SettingsStore.h"
 #include "dialogs/CertificateWindow.h"
+#include "dialogs/HostKeyWindow.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
 
     SettingsStore store;
     SessionState session;
-    QtDialogs dialogs(&CertificateWindow::askFor);
+    QtDialogs dialogs(&CertificateWindow::askFor, &askAboutHostKey);
     F1 window(store, session, dialogs);
     // Before anything is shown, so an ending signal is never the default one that kills.
     SessionEndWatcher sessionEnd(window, [&window] { window.saveState(); });

@@ -52,11 +52,16 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title, const Q
 
 void QtDialogs::openUrl(QWidget*, const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
 
-ftp::TrustAnswer QtDialogs::AskTrust(const ftp::TrustQuestion& question) {
-    if (!trustWindow_) return ftp::TrustAnswer::Cancel;
+template <class AskWindow, class Asked>
+ftp::TrustAnswer QtDialogs::ask(const AskWindow& window, const Asked& question) {
+    if (!window) return ftp::TrustAnswer::Cancel;
     // The question comes in the middle of a connect, under the wait pointer.
     QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const ftp::TrustAnswer answer = trustWindow_(activeParent(), question);
+    const ftp::TrustAnswer answer = window(activeParent(), question);
     QApplication::restoreOverrideCursor();
     return answer;
 }
+
+ftp::TrustAnswer QtDialogs::AskTrust(const ftp::TrustQuestion& question) { return ask(trustWindow_, question); }
+
+ftp::TrustAnswer QtDialogs::AskHostKey(const ftp::HostKeyQuestion& question) { return ask(hostKeyWindow_, question); }

@@ -6,7 +6,7 @@
 #include <QString>
 #include <functional>
 
-#include "ftp/Tls.h"
+#include "ftp/Ssh.h"
 
 class QWidget;
 
@@ -27,6 +27,9 @@ public:
     virtual void openUrl(QWidget* owner, const QString& url) = 0;
     // A server's certificate did not verify: asked before anything else is sent to it.
     virtual ftp::TrustAnswer AskTrust(const ftp::TrustQuestion& question) = 0;
+    // An SSH server's host key is unknown or changed: asked before any password or key is sent.
+    // Without a window to ask in, Cancel.
+    virtual ftp::TrustAnswer AskHostKey(const ftp::HostKeyQuestion&) { return ftp::TrustAnswer::Cancel; }
 
     // How the windows tell of a failure: a stop box with OK. An empty title shows the application
     // title.
@@ -38,16 +41,24 @@ public:
 // The real service: QMessageBox / QInputDialog with Spanish buttons, QDesktopServices.
 class QtDialogs : public Dialogs {
 public:
-    // The certificate window lives in a library above this one; main() hands it in. Without one
-    // every question is answered Cancel.
+    // The certificate and host key windows live in a library above this one; main() hands them
+    // in. Without one every question is answered Cancel.
     using TrustWindow = std::function<ftp::TrustAnswer(QWidget* parent, const ftp::TrustQuestion&)>;
-    explicit QtDialogs(TrustWindow trustWindow = {}) : trustWindow_(std::move(trustWindow)) {}
+    using HostKeyWindow = std::function<ftp::TrustAnswer(QWidget* parent, const ftp::HostKeyQuestion&)>;
+    explicit QtDialogs(TrustWindow trustWindow = {}, HostKeyWindow hostKeyWindow = {})
+        : trustWindow_(std::move(trustWindow)), hostKeyWindow_(std::move(hostKeyWindow)) {}
 
     int MsgBox(const QString& text, int style, const QString& title = QString()) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultText = QString()) override;
     void openUrl(QWidget* owner, const QString& url) override;
     ftp::TrustAnswer AskTrust(const ftp::TrustQuestion& question) override;
+    ftp::TrustAnswer AskHostKey(const ftp::HostKeyQuestion& question) override;
 
 private:
+    // Shows a security question over the window that is active, with the arrow pointer.
+    template <class AskWindow, class Asked>
+    ftp::TrustAnswer ask(const AskWindow& window, const Asked& question);
+
     TrustWindow trustWindow_;
+    HostKeyWindow hostKeyWindow_;
 };

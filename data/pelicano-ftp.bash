@@ -2,7 +2,7 @@
 
 _pelicano_ftp() {
     local cur prev words cword
-    _init_completion || return
+    _init_completion -n : || return  # a URL's colons stay in the word
 
     case $prev in
         -P | -u | --cd | --trust) return ;;
@@ -28,8 +28,16 @@ _pelicano_ftp() {
             COMPREPLY=($(compgen -W '-P -u --password-stdin --cd -t -f --tls --trust --help --version' -- "$cur"))
         elif ((positional == 1)); then
             COMPREPLY=($(compgen -W 'pwd ls mkdir rmdir rm mv put get sync' -- "$cur"))
+        elif [[ $cur == *://* ]]; then
+            _known_hosts_real -p "${cur%%://*}://" -- "${cur#*://}"
+            __ltrim_colon_completions "$cur"
         else
+            # A bare host lets the server choose; a scheme forces FTP, FTP over TLS or SFTP.
             _known_hosts_real -- "$cur"
+            local schemes=($(compgen -W 'ftp:// ftps:// sftp://' -- "$cur"))
+            ((${#schemes[@]})) && compopt -o nospace
+            COMPREPLY+=("${schemes[@]}")
+            __ltrim_colon_completions "$cur"
         fi
         return
     fi

@@ -70,7 +70,8 @@ void SecurityWindow::build() {
         modes_->addButton(option, int(c.mode));
         modeColumn->addWidget(option);
     }
-    auto* note = new QLabel(QStringLiteral("Se aplica a partir de la próxima conexión."), modeBox);
+    auto* note = new QLabel(
+        QStringLiteral("Se aplica a partir de la próxima conexión por FTP. SFTP siempre va cifrado."), modeBox);
     note->setFont(look::programFont(8.25));
     modeColumn->addWidget(note);
     connect(modes_, &QButtonGroup::idClicked, this, [this](int id) {
@@ -108,8 +109,9 @@ void SecurityWindow::build() {
     column->addWidget(close_, 0, Qt::AlignRight);
 }
 
-void SecurityWindow::open(bool connected, const std::optional<ftp::TlsStatus>& status) {
-    load(connected, status);
+void SecurityWindow::open(bool connected, const std::optional<ftp::TlsStatus>& status,
+                          const std::optional<ftp::SshStatus>& ssh) {
+    load(connected, status, ssh);
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -117,21 +119,35 @@ void SecurityWindow::open(bool connected, const std::optional<ftp::TlsStatus>& s
     exec();
 }
 
-void SecurityWindow::load(bool connected, const std::optional<ftp::TlsStatus>& status) {
+void SecurityWindow::load(bool connected, const std::optional<ftp::TlsStatus>& status,
+                          const std::optional<ftp::SshStatus>& ssh) {
     // A mode the window does not offer (implicit, set by hand) leaves every option clear.
     modes_->setExclusive(false);
     for (QAbstractButton* b : modes_->buttons()) b->setChecked(false);
     modes_->setExclusive(true);
     if (QAbstractButton* chosen = modes_->button(int(tlssetting::load(store_)))) chosen->setChecked(true);
-    showConnection(connected, status);
+    showConnection(connected, status, ssh);
     listRemembered();
 }
 
-void SecurityWindow::showConnection(bool connected, const std::optional<ftp::TlsStatus>& status) {
+void SecurityWindow::showConnection(bool connected, const std::optional<ftp::TlsStatus>& status,
+                                    const std::optional<ftp::SshStatus>& ssh) {
     auto* grid = static_cast<QGridLayout*>(connection_->layout());
     while (QLayoutItem* item = grid->takeAt(0)) {
         delete item->widget();
         delete item;
+    }
+    if (connected && ssh) {
+        // The server announces itself as "SSH-2.0-software comments": the protocol, then the rest.
+        const std::string& greeting = ssh->protocol;
+        const std::size_t dash = greeting.rfind("SSH-", 0) == 0 ? greeting.find('-', 4) : std::string::npos;
+        certview::addRow(grid, QStringLiteral("Protocolo:"), visibletext::decode(greeting.substr(0, dash)));
+        if (dash != std::string::npos)
+            certview::addRow(grid, QStringLiteral("Servidor:"), visibletext::decode(greeting.substr(dash + 1)));
+        certview::addRow(grid, QStringLiteral("Cifrado:"), visibletext::decode(ssh->cipher));
+        certview::addRow(grid, QStringLiteral("Tipo de clave:"), visibletext::decode(ssh->key.type));
+        certview::addDigestRow(grid, QStringLiteral("Huella SHA-256:"), visibletext::decode(ssh->key.fingerprint));
+        return;
     }
     if (!connected || !status) {
         auto* text = new QLabel(connected ? QStringLiteral("La conexión actual no está cifrada: el usuario, la "

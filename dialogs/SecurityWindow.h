@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "ftp/Tls.h"
+#include "ftp/Ssh.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -21,14 +21,17 @@ public:
     SecurityWindow(SettingsStore& store, Dialogs& dialogs, std::string trustStorePath, QWidget* parent = nullptr);
 
     // Fills the window afresh and shows it modally. status: the current connection's TLS state
-    // (nullopt in clear); connected: whether there is a connection at all.
-    void open(bool connected, const std::optional<ftp::TlsStatus>& status);
+    // (nullopt in clear); ssh: its SSH state over SFTP; connected: whether there is a connection.
+    void open(bool connected, const std::optional<ftp::TlsStatus>& status,
+              const std::optional<ftp::SshStatus>& ssh = std::nullopt);
     // The same without showing it (tests look at it as it would open).
-    void load(bool connected, const std::optional<ftp::TlsStatus>& status);
+    void load(bool connected, const std::optional<ftp::TlsStatus>& status,
+              const std::optional<ftp::SshStatus>& ssh = std::nullopt);
 
 private:
     void build();
-    void showConnection(bool connected, const std::optional<ftp::TlsStatus>& status);
+    void showConnection(bool connected, const std::optional<ftp::TlsStatus>& status,
+                        const std::optional<ftp::SshStatus>& ssh);
     void listRemembered();
     void forgetSelected();
 

@@ -1,12 +1,13 @@
 #include "CommandLine.h"
 
+#include <cctype>
 #include <charconv>
 #include <map>
 
 const char* const kUsage =
     "usage: pelicano-ftp [-P PORT] [-u USER] [--password-stdin] [--cd DIR] [-t ascii|binary] [-f]\n"
-    "                    [--tls auto|require|off|implicit] [--trust SHA256:HEX]\n"
-    "                    HOST|ftp://USER@HOST:PORT/PATH|ftps://... COMMAND [ARG...]\n"
+    "                    [--tls auto|require|off|implicit] [--trust SHA256:HEX|SHA256:BASE64]\n"
+    "                    HOST[:PORT]|ftp://USER@HOST:PORT/PATH|ftps://...|sftp://... COMMAND [ARG...]\n"
     "       pelicano-ftp --help | --version\n"
     "  commands: pwd | ls [-l] | mkdir DIR | rmdir DIR | rm NAME... | mv OLD NEW\n"
     "            put [-c] [--in-place] FILE... (-c resumes a broken upload; --in-place writes\n"
@@ -16,11 +17,14 @@ const char* const kUsage =
     "                 LOCALDIR [REMOTEDIR]\n"
     "  --tls: auto (default) encrypts when the server offers it, require refuses to go on in clear,\n"
     "         off never encrypts, implicit speaks TLS from the first byte (port 990)\n"
-    "  --trust: accept this one server certificate (its SHA-256 fingerprint) for this run\n"
+    "  --trust: accept this one server certificate (SHA256: and hex) or SSH host key (SHA256: and\n"
+    "           base64, as ssh-keygen -l prints it) for this run\n"
+    "  a bare HOST speaks SFTP when the server greets in SSH, else FTP; sftp:// always SFTP (port 22),\n"
+    "  ftps:// implicit TLS; over SFTP the agent and the keys in ~/.ssh are tried before a password\n"
     "  the password comes from --password-stdin (the first line of input), PELICANO_PASSWORD\n"
     "  or ~/.netrc; exit status 0 success, 1 server or transfer failure, 2 wrong usage,\n"
-    "  3 connection or login failure, 4 certificate not trusted, 130/143 ended by SIGINT/SIGTERM;\n"
-    "  an ftps:// URL means implicit TLS\n";
+    "  3 connection or login failure, 4 certificate or host key not trusted,\n"
+    "  130/143 ended by SIGINT/SIGTERM\n";
 
 namespace {
 
@@ -35,6 +39,18 @@ std::optional<std::uint16_t> parsePort(const std::string& text) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > 65535) return std::nullopt;
     return static_cast<std::uint16_t>(value);
+}
+
+// A host key's fingerprint as OpenSSH prints it: "SHA256:" and the 43 base64 characters of 32
+// bytes. Padding copied along with it is dropped, so it compares with what the engine computes.
+std::optional<std::string> hostKeyFingerprint(const std::string& text) {
+    if (text.rfind("SHA256:", 0) != 0) return std::nullopt;
+    std::string digits = text.substr(7);
+    if (!digits.empty() && digits.back() == '=') digits.pop_back();
+    if (digits.size() != 43) return std::nullopt;
+    for (unsigned char c : digits)
+        if (!std::isalnum(c) && c != '+' && c != '/') return std::nullopt;
+    return "SHA256:" + digits;
 }
 
 // The switches of sync and put -r, wherever they stand among the arguments ("--" ends them).
@@ -140,12 +156,17 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argv
         } else if (a == "--trust") {
             auto v = value("--trust");
             if (!v) return std::nullopt;
-            auto fingerprint = ftp::parseFingerprint(*v);
-            if (!fingerprint) {
-                error = "bad fingerprint (SHA256: and 64 hex digits expected): " + *v;
+            if (auto key = hostKeyFingerprint(*v)) {
+                cl.trustedHostKey = *key;
+            } else if (auto fingerprint = ftp::parseFingerprint(*v)) {
+                cl.trustedSha256 = *fingerprint;
+            } else {
+                error =
+                    "bad fingerprint (a certificate's SHA256: and 64 hex digits, or a host key's SHA256: and "
+                    "43 base64 characters as ssh-keygen -l prints it): " +
+                    *v;
                 return std::nullopt;
             }
-            cl.trustedSha256 = *fingerprint;
         } else if (a.size() > 1 && a[0] == '-' && positional.size() < 2) {
             error = "unknown option: " + a;
             return std::nullopt;

@@ -29,7 +29,8 @@ struct CommandLine {
     std::vector<std::string> excludes;
     int parallel = 2;
     ftp::TlsMode tls = ftp::TlsMode::Auto;
-    std::string trustedSha256;  // --trust, normalised to 64 lowercase hex digits
+    std::string trustedSha256;   // --trust with a certificate's hex: 64 lowercase hex digits
+    std::string trustedHostKey;  // --trust with a host key's "SHA256:" + base64, unpadded
     bool help = false;
     bool version = false;
 };

@@ -8,7 +8,7 @@
 // Exit statuses besides 0 (success) and 1 (a server or transfer failure).
 constexpr int kExitUsage = 2;
 constexpr int kExitConnect = 3;      // connection or login failure
-constexpr int kExitCertificate = 4;  // the server's certificate is not trusted
+constexpr int kExitCertificate = 4;  // the server's certificate or host key is not trusted
 
 // Prints the failure (and `note`, when given, after it) and returns the exit status it stands for.
 int fail(const std::string& command, const std::string& name, const ftp::Error& e, const std::string& note = {});

@@ -8,33 +8,13 @@
 
 #include <sys/stat.h>
 
+#include "ftp/HostAddress.h"
+
 namespace {
 
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
-
-std::optional<std::string> percentDecode(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '%') {
-            out += s[i];
-            continue;
-        }
-        if (i + 2 >= s.size()) return std::nullopt;
-        const int hi = hexValue(s[i + 1]), lo = hexValue(s[i + 2]);
-        if (hi < 0 || lo < 0) return std::nullopt;
-        out += static_cast<char>(hi * 16 + lo);
-        i += 2;
-    }
-    return out;
 }
 
 // netrc tokens: blank-separated words, or "double quoted" with backslash escapes.
@@ -68,62 +48,6 @@ std::vector<std::string> netrcTokens(const std::string& text) {
 
 }  // namespace
 
-bool looksLikeUrl(const std::string& text) {
-    const std::string l = lower(text.substr(0, 7));
-    return l.rfind("ftp://", 0) == 0 || l.rfind("ftps://", 0) == 0;
-}
-
-std::optional<Url> parseUrl(const std::string& text, std::string& error) {
-    Url url;
-    const std::size_t scheme = text.find("://");
-    url.secure = lower(text.substr(0, scheme)) == "ftps";
-    std::string rest = text.substr(scheme + 3);
-    const std::size_t slash = rest.find('/');
-    std::string authority = rest.substr(0, slash);
-    if (slash != std::string::npos) {
-        auto path = percentDecode(rest.substr(slash + 1));
-        if (!path) return error = "bad %-escape in the URL's path", std::nullopt;
-        url.path = *path;
-    }
-    if (const std::size_t at = authority.rfind('@'); at != std::string::npos) {
-        std::string userinfo = authority.substr(0, at);
-        authority.erase(0, at + 1);
-        if (const std::size_t colon = userinfo.find(':'); colon != std::string::npos) {
-            url.hasPassword = true;
-            userinfo.erase(colon);
-        }
-        auto user = percentDecode(userinfo);
-        if (!user) return error = "bad %-escape in the URL's user", std::nullopt;
-        url.user = *user;
-    }
-    // [v6 address]:port or name:port
-    std::string portText;
-    if (!authority.empty() && authority.front() == '[') {
-        const std::size_t close = authority.find(']');
-        if (close == std::string::npos) return error = "unclosed [ in the URL's host", std::nullopt;
-        url.host = authority.substr(1, close - 1);
-        if (close + 1 < authority.size()) {
-            if (authority[close + 1] != ':') return error = "bad host in the URL", std::nullopt;
-            portText = authority.substr(close + 2);
-        }
-    } else if (const std::size_t colon = authority.find(':'); colon != std::string::npos) {
-        url.host = authority.substr(0, colon);
-        portText = authority.substr(colon + 1);
-    } else {
-        url.host = authority;
-    }
-    if (auto host = percentDecode(url.host)) url.host = *host;
-    if (url.host.empty()) return error = "no host in the URL", std::nullopt;
-    if (!portText.empty()) {
-        unsigned port = 0;
-        auto [end, ec] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
-        if (ec != std::errc() || end != portText.data() + portText.size() || port < 1 || port > 65535)
-            return error = "bad port in the URL: " + portText, std::nullopt;
-        url.port = static_cast<std::uint16_t>(port);
-    }
-    return url;
-}
-
 std::optional<NetrcEntry> findNetrcEntry(const std::string& text, const std::string& host, const std::string& user) {
     const std::vector<std::string> t = netrcTokens(text);
     NetrcEntry entry;
@@ -147,24 +71,26 @@ std::optional<NetrcEntry> findNetrcEntry(const std::string& text, const std::str
     return std::nullopt;
 }
 
-std::optional<Target> resolveTarget(const CommandLine& cl, const PasswordSources& passwords, std::string& error) {
-    Target t{false, cl.host, cl.port, cl.user, {}, cl.directory};
-    if (looksLikeUrl(cl.host)) {
-        auto url = parseUrl(cl.host, error);
-        if (!url) return std::nullopt;
-        if (url->hasPassword)
-            return error = "no password in the URL, where others can read it: use --password-stdin, "
-                           "PELICANO_PASSWORD or ~/.netrc",
-                   std::nullopt;
-        if ((url->port && cl.port && url->port != cl.port) || (!url->user.empty() && !cl.user.empty() && url->user != cl.user) ||
-            (!url->path.empty() && !cl.directory.empty()))
-            return error = "the options contradict the URL", std::nullopt;
-        t.secure = url->secure;
-        t.host = url->host;
-        if (url->port) t.port = url->port;
-        if (!url->user.empty()) t.user = url->user;
-        if (!url->path.empty()) t.directory = url->path;
-    }
+std::optional<Target> resolveTarget(const CommandLine& cl, const PasswordSources& passwords,
+                                    const std::string& localUser, std::string& error) {
+    auto address = ftp::parseHostAddress(cl.host);
+    if (address.failed()) return error = address.error().message, std::nullopt;
+    const ftp::HostAddress& url = address.value();
+    if (url.hasPassword)
+        return error =
+                   "no password in the URL, where others can read it: use --password-stdin, "
+                   "PELICANO_PASSWORD or ~/.netrc",
+               std::nullopt;
+    if ((url.port && cl.port && url.port != cl.port) ||
+        (!url.user.empty() && !cl.user.empty() && url.user != cl.user) || (!url.path.empty() && !cl.directory.empty()))
+        return error = "the options contradict the URL", std::nullopt;
+    Target t{url.protocol,
+             url.implicitTls,
+             url.host,
+             url.port ? url.port : cl.port,
+             url.user.empty() ? cl.user : url.user,
+             {},
+             url.path.empty() ? cl.directory : url.path};
     if (passwords.given) {
         t.password = *passwords.given;
     } else if (!passwords.netrcPath.empty()) {
@@ -183,6 +109,8 @@ std::optional<Target> resolveTarget(const CommandLine& cl, const PasswordSources
             }
         }
     }
+    t.userGiven = !t.user.empty();
+    if (t.user.empty() && t.protocol == ftp::Protocol::Sftp) t.user = localUser;
     if (t.user.empty()) t.user = "anonymous";
     return t;
 }

@@ -1,25 +1,13 @@
 #pragma once
-// Where pelicano-ftp connects and as whom: a host or an ftp:// URL, the options, the password's
-// sources and ~/.netrc, resolved without touching the network.
+// Where pelicano-ftp connects and as whom: a host or an ftp://, ftps:// or sftp:// URL, the
+// options, the password's sources and ~/.netrc, resolved without touching the network.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "CommandLine.h"
-
-struct Url {
-    bool secure = false;  // ftps://
-    std::string user;     // empty: not given
-    bool hasPassword = false;
-    std::string host;
-    std::uint16_t port = 0;  // 0: not given
-    std::string path;        // decoded, without the "/" after the host
-};
-
-bool looksLikeUrl(const std::string& text);
-// nullopt with `error` set when the URL cannot be read (bad %XX, bad port, no host).
-std::optional<Url> parseUrl(const std::string& text, std::string& error);
+#include "ftp/Ssh.h"
 
 struct NetrcEntry {
     std::string login;     // empty when the entry names none
@@ -30,12 +18,14 @@ struct NetrcEntry {
 std::optional<NetrcEntry> findNetrcEntry(const std::string& text, const std::string& host, const std::string& user);
 
 struct Target {
-    bool secure = false;
+    ftp::Protocol protocol = ftp::Protocol::Auto;
+    bool secure = false;  // ftps://: implicit TLS
     std::string host;
     std::uint16_t port = 0;
     std::string user;
     std::string password;
     std::string directory;  // changed into before the command; empty: stay
+    bool userGiven = true;  // false: anonymous (or the local user) for want of one
 };
 
 // Where the password comes from when neither --password-stdin nor PELICANO_PASSWORD gave one.
@@ -45,5 +35,8 @@ struct PasswordSources {
 };
 
 // nullopt with `error` set on wrong usage: options that contradict the URL, a password in the
-// URL, a ~/.netrc others can read.
-std::optional<Target> resolveTarget(const CommandLine& cl, const PasswordSources& passwords, std::string& error);
+// URL, a ~/.netrc others can read. Without a user: sftp:// logs in as `localUser` (as ssh does),
+// anything else as anonymous.
+
+std::optional<Target> resolveTarget(const CommandLine& cl, const PasswordSources& passwords,
+                                    const std::string& localUser, std::string& error);

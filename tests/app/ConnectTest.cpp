@@ -12,6 +12,7 @@
 #include "FakeConnection.h"
 #include "app/SessionEndWatcher.h"
 #include "dialogs/CertificateWindow.h"
+#include "ftp/SshFiles.h"
 #include "ftp/TrustStore.h"
 #include "remote/RemoteView.h"
 #include <QListWidget>
@@ -31,15 +32,22 @@ struct ScriptedConnector {
     bool* destroyed = nullptr;
     std::function<void()> during;  // runs while "connecting", as a nested event would
     ftp::TlsOptions tls;
+    ftp::SshOptions ssh;
     bool untrustedCertificate = false;  // asks tls.prompt, as the engine does, before logging in
+    bool unknownHostKey = false;        // asks ssh.prompt, likewise
     ftp::ErrorKind failure = ftp::ErrorKind::Refused;  // what a failing connect reports
 
     F1::Connector fn() {
-        return [this](ftp::Session&, const std::string& h, std::uint16_t p, const std::string& u,
-                      const std::string& pw,
-                      const ftp::TlsOptions& t, const ftp::SshOptions&) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
+        return [this](ftp::Session&, const std::string& h, std::uint16_t p, const std::string& u, const std::string& pw,
+                      const ftp::TlsOptions& t,
+                      const ftp::SshOptions& k) -> ftp::Result<std::unique_ptr<ftp::Connection>> {
             ++calls;
-            host = h, port = p, user = u, password = pw, tls = t;
+            host = h, port = p, user = u, password = pw, tls = t, ssh = k;
+            if (unknownHostKey) {
+                const ftp::HostKeyQuestion q{h, p, {"ssh-ed25519", "SHA256:x"}, {}};
+                if (!k.prompt || k.prompt(q) == ftp::TrustAnswer::Cancel)
+                    return ftp::Error{ftp::ErrorKind::HostKey, "host key not trusted", {}, {}, q};
+            }
             if (untrustedCertificate) {
                 ftp::TrustQuestion q{h, p, {}, {}};
                 q.certificate.verifyError = 18;
@@ -160,19 +168,25 @@ TEST_F(ConnectTest, EncryptionAndTrustedCertificatesFailuresAreToldAsSuch) {
     loadWithServer();
     server.succeed = false;
     fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("secreto"));
-    const std::pair<ftp::ErrorKind, QString> rows[] = {
-        {ftp::ErrorKind::Downgrade, QStringLiteral("rechazó la conexión cifrada (TLS) que usó antes")},
-        {ftp::ErrorKind::TrustStore, QString::fromStdString(ftp::TrustStore::defaultPath())},
-        {ftp::ErrorKind::Tls, QStringLiteral("No se ha podido establecer una conexión cifrada (TLS)")},
+    const struct {
+        const char* host;
+        ftp::ErrorKind kind;
+        QString said;
+    } rows[] = {
+        {"h.test", ftp::ErrorKind::Downgrade, QStringLiteral("rechazó la conexión cifrada (TLS) que usó antes")},
+        {"h.test", ftp::ErrorKind::TrustStore, QString::fromStdString(ftp::TrustStore::defaultPath())},
+        {"h.test", ftp::ErrorKind::Tls, QStringLiteral("No se ha podido establecer una conexión cifrada (TLS)")},
+        {"sftp://h.test", ftp::ErrorKind::TrustStore, QString::fromStdString(ftp::hostKeyStorePath())},
     };
-    for (const auto& [kind, said] : rows) {
+    for (const auto& [host, kind, said] : rows) {
         server.failure = kind;
+        c().lsthost->setEditText(QString::fromUtf8(host));
         w->cmdconectar_Click();
         ASSERT_FALSE(dialogs.boxes().isEmpty());
         EXPECT_TRUE(dialogs.boxes().last().text.contains(said)) << dialogs.boxes().last().text.toStdString();
         EXPECT_EQ(dialogs.boxes().last().style, Dialogs::Critical);
     }
-    EXPECT_EQ(dialogs.boxes().size(), 3);
+    EXPECT_EQ(dialogs.boxes().size(), 4);
     expectDisconnectedLook();
 }
 
@@ -236,6 +250,75 @@ INSTANTIATE_TEST_SUITE_P(
                       TrustRow{"require", ftp::TlsMode::Require, ftp::TrustAnswer::ThisTime, true},
                       TrustRow{"implicit", ftp::TlsMode::Implicit, ftp::TrustAnswer::Always, true},
                       TrustRow{"nonsense", ftp::TlsMode::Auto, ftp::TrustAnswer::ThisTime, true}));
+
+struct HostRow {
+    const char* typed;
+    const char* configuredPort;  // "": never configured
+    const char* host;            // nullptr: refused with a box, nothing sent
+    std::uint16_t port;
+    ftp::Protocol protocol;
+    ftp::TlsMode mode;
+};
+class HostTextTest : public ConnectTest, public ::testing::WithParamInterface<HostRow> {};
+
+// The scheme picks the protocol, a port in the text wins, and the default port follows the scheme.
+TEST_P(HostTextTest, TheHostBoxPicksProtocolAndPort) {
+    const HostRow& row = GetParam();
+    if (*row.configuredPort) put("Pelicano", "Configuracion", "puerto", QString::fromUtf8(row.configuredPort));
+    loadWithServer();
+    fill(QString::fromUtf8(row.typed), QStringLiteral("ana"), QStringLiteral("pw"));
+    w->cmdconectar_Click();
+    if (!row.host) {
+        EXPECT_EQ(server.calls, 0);
+        ASSERT_EQ(dialogs.boxes().size(), 1);
+        EXPECT_TRUE(focused() == c().lsthost || c().lsthost->isAncestorOf(focused()));
+        EXPECT_FALSE(session.hSesion);
+        return;
+    }
+    ASSERT_TRUE(w->connected());
+    EXPECT_EQ(server.host, row.host);
+    EXPECT_EQ(server.port, row.port);
+    EXPECT_EQ(server.ssh.protocol, row.protocol);
+    EXPECT_EQ(server.tls.mode, row.mode);
+    EXPECT_EQ(get("PELICANO", "lista", "1"), QString::fromUtf8(row.typed)) << "remembered as typed";
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, HostTextTest,
+    ::testing::Values(HostRow{"h.test", "", "h.test", 21, ftp::Protocol::Auto, ftp::TlsMode::Auto},
+                      HostRow{"h.test:2200", "21", "h.test", 2200, ftp::Protocol::Auto, ftp::TlsMode::Auto},
+                      HostRow{"sftp://h.test", "", "h.test", 22, ftp::Protocol::Sftp, ftp::TlsMode::Auto},
+                      HostRow{"SFTP://h.test", "21", "h.test", 22, ftp::Protocol::Sftp, ftp::TlsMode::Auto},
+                      HostRow{"sftp://h.test", "2222", "h.test", 2222, ftp::Protocol::Sftp, ftp::TlsMode::Auto},
+                      HostRow{"sftp://[::1]:2200/", "2222", "::1", 2200, ftp::Protocol::Sftp, ftp::TlsMode::Auto},
+                      HostRow{"ftp://h.test", "2121", "h.test", 2121, ftp::Protocol::Ftp, ftp::TlsMode::Auto},
+                      HostRow{"ftps://h.test", "", "h.test", 990, ftp::Protocol::Ftp, ftp::TlsMode::Implicit},
+                      HostRow{"h.test:x", "", nullptr, 0, {}, {}}, HostRow{"sftp://ana@h.test", "", nullptr, 0, {}, {}},
+                      HostRow{"sftp://h.test/www", "", nullptr, 0, {}, {}}));
+
+// Host keys are looked up where ssh keeps them and beside the trusted certificates, and an unknown
+// one is asked through Dialogs; "Cancelar" fails as a refused certificate does.
+TEST_F(ConnectTest, AnUnknownHostKeyIsAskedThroughDialogs) {
+    loadWithServer();
+    server.unknownHostKey = true;
+    dialogs.answerHostKeys({ftp::TrustAnswer::Cancel, ftp::TrustAnswer::ThisTime});
+    fill(QStringLiteral("sftp://h.test"), QStringLiteral("ana"), QStringLiteral("pw"));
+    w->cmdconectar_Click();
+    ASSERT_EQ(dialogs.boxes().size(), 1);
+    EXPECT_EQ(dialogs.boxes()[0].text, kFailure);
+    expectDisconnectedLook();
+
+    w->cmdconectar_Click();
+    EXPECT_TRUE(w->connected());
+    ASSERT_EQ(dialogs.hostKeyQuestions().size(), 2);
+    EXPECT_EQ(dialogs.hostKeyQuestions()[1].host, "h.test");
+    const std::string home = QDir::homePath().toStdString();
+    const std::string certificates = ftp::TrustStore::defaultPath();
+    EXPECT_EQ(server.ssh.knownHostsPath, home + "/.ssh/known_hosts");
+    EXPECT_EQ(server.ssh.keyFolder, home + "/.ssh");
+    EXPECT_EQ(server.ssh.keyStorePath, certificates.substr(0, certificates.rfind('/')) + "/known_hosts");
+    EXPECT_TRUE(server.ssh.useAgent);
+    EXPECT_TRUE(server.ssh.trustedFingerprint.empty());
+}
 
 // A logout (SIGTERM) while "Certificado del servidor" is open answers it "Cancelar" and closes
 // the window; a late "Conectar esta vez" finds nothing left to answer.

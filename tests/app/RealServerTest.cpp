@@ -6,12 +6,22 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "F1Fixture.h"
 #include "TlsServers.h"
 #include "ftp/TrustStore.h"
 #include "FtpServerProcess.h"
+#include "SshdProcess.h"
+#include "dialogs/SyncWindow.h"
+#include "ftp/SshFiles.h"
+#include "local/LocalBrowser.h"
+#include "remote/RemoteView.h"
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -174,6 +184,62 @@ TEST_F(RealServerTest, AnUnknownCertificateIsAskedUntilTrustedAlways) {
     ftp::TrustStore trust(ftp::TrustStore::defaultPath());
     ASSERT_TRUE(trust.load());
     EXPECT_EQ(trust.lookup("127.0.0.1", srv.port()), cert.sha256);
+}
+
+// Over SFTP: sftp:// in the host box, or only the port with a bare host; the host key asked
+// about, the key in HOME's .ssh logging in, the listing shown and an upload arriving whole.
+TEST_F(RealServerTest, SftpAsksAboutTheHostKeyListsAndUploads) {
+    // Under root sshd runs as nobody, who must pass through the tests' private scratch folder.
+    ::chmod(qgetenv("TMPDIR").constData(), 0711);
+    testsupport::SshdProcess sshd;
+    if (!sshd.running()) GTEST_SKIP() << "sshd unavailable: " << sshd.whyNot();
+    const QString key = QDir::homePath() + QStringLiteral("/.ssh/id_ed25519");
+    QDir().mkpath(QDir::homePath() + QStringLiteral("/.ssh"));
+    QFile::remove(key);
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(sshd.clientKey()), key));
+    QFile::setPermissions(key, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    qunsetenv("SSH_AUTH_SOCK");
+    testsupport::writeFile(sshd.path("hola.txt"), "x");
+    QTemporaryDir localDir;
+    const std::string bytes("\r\n\0\xff", 4);
+    testsupport::writeFile(localDir.filePath(QStringLiteral("nota.bin")).toStdString(), bytes);
+    put("Pelicano", "Configuracion", "puerto", QString::number(sshd.port()));
+    load();
+    ASSERT_TRUE(w->local()->setFolder(localDir.path()));
+    c().Txtusuario->setText(QString::fromStdString(sshd.user()));
+
+    dialogs.answerHostKeys({ftp::TrustAnswer::ThisTime, ftp::TrustAnswer::Always});
+    for (const QString& host : {QStringLiteral("127.0.0.1"), QStringLiteral("sftp://127.0.0.1")}) {
+        if (w->connected()) w->cmddesconecto_Click();
+        c().lsthost->setEditText(host);
+        c().Txtlogin->setText(QStringLiteral("not needed"));
+        c().cmdconectar->click();
+        ASSERT_TRUE(w->connected()) << host.toStdString() << " " << sshd.log();
+        ASSERT_TRUE(session.hConexion->sshStatus());
+        EXPECT_EQ(session.hConexion->sshStatus()->key.fingerprint, sshd.hostKey().fingerprint);
+    }
+    ASSERT_EQ(dialogs.hostKeyQuestions().size(), 2);
+    EXPECT_EQ(dialogs.hostKeyQuestions()[0].key.fingerprint, sshd.hostKey().fingerprint);
+    EXPECT_NE(testsupport::readFile(ftp::hostKeyStorePath()).find(sshd.hostKey().base64), std::string::npos);
+    ASSERT_EQ(w->remote()->List1()->count(), 1);
+    EXPECT_EQ(w->remote()->List1()->item(0)->text(), QStringLiteral("hola.txt"));
+
+    // The sync window's own connections reach the server as the main one did.
+    bool compared = false;
+    QTimer::singleShot(0, [&] {
+        auto* sync = qobject_cast<SyncWindow*>(QApplication::activeModalWidget());
+        compared = sync && QTest::qWaitFor([&] { return sync->syncButton()->isEnabled(); }, 20000);
+        if (sync) sync->reject();
+    });
+    w->sincronizar_Click();
+    EXPECT_TRUE(compared) << sshd.log();
+
+    w->local()->File1()->item(0)->setSelected(true);
+    c().CmdSubir->click();
+    EXPECT_TRUE(dialogs.boxes().isEmpty());
+    EXPECT_EQ(testsupport::readFile(sshd.path("nota.bin")), bytes);
+    EXPECT_EQ(w->remote()->List1()->count(), 2);
+    QFile::remove(key);
 }
 
 }  // namespace

@@ -213,6 +213,16 @@ TEST_F(SecurityWindowTest, ShowsTheConnectionsProtection) {
     EXPECT_EQ(rows.value(QStringLiteral("Titular:")), QStringLiteral("CN=ftp.example.test"));
     EXPECT_EQ(rows.value(QStringLiteral("Huella SHA-256:")), certtext::fingerprint(kSha));
     EXPECT_TRUE(labels().filter(QStringLiteral("ninguna conexión")).isEmpty());
+    // Over SFTP: the server's greeting split into protocol and software, shown safely.
+    window.load(true, std::nullopt,
+                ftp::SshStatus{"SSH-2.0-OpenSSH_9.2p1 Debian\x1b[2J", "aes128-ctr", {"ssh-ed25519", "SHA256:abc+/"}});
+    const QMap<QString, QString> ssh = spokenRows(window);
+    EXPECT_EQ(ssh.value(QStringLiteral("Protocolo:")), QStringLiteral("SSH-2.0"));
+    EXPECT_FALSE(ssh.value(QStringLiteral("Servidor:")).contains(QChar(0x1b)));
+    EXPECT_TRUE(ssh.value(QStringLiteral("Servidor:")).startsWith(QStringLiteral("OpenSSH_9.2p1 Debian")));
+    EXPECT_EQ(ssh.value(QStringLiteral("Cifrado:")), QStringLiteral("aes128-ctr"));
+    EXPECT_EQ(ssh.value(QStringLiteral("Tipo de clave:")), QStringLiteral("ssh-ed25519"));
+    EXPECT_EQ(ssh.value(QStringLiteral("Huella SHA-256:")), QStringLiteral("SHA256:abc+/"));
 }
 
 // A hostile server's names: huge, and with a right-to-left override and a line separator that

@@ -24,6 +24,7 @@
 #include "tools/Target.h"
 #include "FaultFtpServer.h"
 #include "FtpServerProcess.h"
+#include "SshdProcess.h"
 #include "TlsServers.h"
 #include "ToolRun.h"
 
@@ -50,18 +51,42 @@ TEST(ToolArguments, OptionsCommandsAndArity) {
     ASSERT_TRUE(cl);
     EXPECT_EQ(cl->tls, ftp::TlsMode::Implicit);
     EXPECT_EQ(cl->trustedSha256, std::string(64, 'f'));
+    // A host key's fingerprint is told from a certificate's by its form; copied padding is dropped.
+    const std::string key = "SHA256:" + std::string(42, 'A') + "E";
+    for (const std::string& given : {key, key + "="}) {
+        cl = parse({"--trust", given, "h", "pwd"});
+        ASSERT_TRUE(cl) << given;
+        EXPECT_EQ(cl->trustedHostKey, key);
+        EXPECT_TRUE(cl->trustedSha256.empty());
+    }
     cl = parse({"h", "put", "-c", "--in-place", "a", "-c"});
     ASSERT_TRUE(cl);
     EXPECT_TRUE(cl->resume && cl->inPlace);
     EXPECT_EQ(cl->args, (std::vector<std::string>{"a", "-c"})) << "after the first file a dash is a name";
 
-    for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-             {"host"}, {"host", "get"}, {"host", "get", "a", "b", "c"}, {"host", "mkdir"}, {"host", "mv", "a"}, {"host", "pwd", "x"},
-             {"-P", "0", "h", "pwd"}, {"-P", "65536", "h", "pwd"}, {"-P", "21x", "h", "pwd"},
-             {"-t", "ebcdic", "h", "pwd"}, {"--password", "x", "h", "pwd"}, {"-u"}, {"--tls", "yes", "h", "pwd"},
-             {"--trust", "SHA256:abc", "h", "pwd"},
-             {"-t", "ascii", "h", "put", "-c", "a"}, {"h", "sync"}, {"h", "sync", "a", "b", "c"},
-             {"h", "sync", "--parallel", "9", "d"}, {"h", "sync", "--exclude", "", "d"}, {"h", "sync", "--bogus", "d"}}) {
+    for (std::vector<std::string> bad :
+         std::vector<std::vector<std::string>>{{"host"},
+                                               {"host", "get"},
+                                               {"host", "get", "a", "b", "c"},
+                                               {"host", "mkdir"},
+                                               {"host", "mv", "a"},
+                                               {"host", "pwd", "x"},
+                                               {"-P", "0", "h", "pwd"},
+                                               {"-P", "65536", "h", "pwd"},
+                                               {"-P", "21x", "h", "pwd"},
+                                               {"-t", "ebcdic", "h", "pwd"},
+                                               {"--password", "x", "h", "pwd"},
+                                               {"-u"},
+                                               {"--tls", "yes", "h", "pwd"},
+                                               {"--trust", "SHA256:abc", "h", "pwd"},
+                                               {"--trust", "SHA256:" + std::string(42, 'A') + "!", "h", "pwd"},
+                                               {"--trust", std::string(43, 'A'), "h", "pwd"},
+                                               {"-t", "ascii", "h", "put", "-c", "a"},
+                                               {"h", "sync"},
+                                               {"h", "sync", "a", "b", "c"},
+                                               {"h", "sync", "--parallel", "9", "d"},
+                                               {"h", "sync", "--exclude", "", "d"},
+                                               {"h", "sync", "--bogus", "d"}}) {
         EXPECT_FALSE(parse(bad)) << ::testing::PrintToString(bad);
     }
 }
@@ -99,14 +124,24 @@ TEST(ToolArguments, NamesArePrintedWithInvalidBytesEscaped) {
 TEST(ToolTargets, UrlsOptionsAndNetrc) {
     struct Case {
         std::vector<std::string> args;
-        std::string expect;  // host port user dir, or "error"
+        std::string expect;  // [protocol] host port user dir, or "error"
     };
     const PasswordSources none{std::string("pw"), {}};
     for (const Case& c : std::vector<Case>{
-             {{"ftp://h/pub/a%20b", "ls"}, "h 0 anonymous pub/a b"},
-             {{"FTP://bob%40x@h:2121/%2Fabs", "ls"}, "h 2121 bob@x /abs"},
-             {{"ftp://[::1]:21", "ls"}, "::1 21 anonymous "},
-             {{"-u", "ann", "-P", "21", "ftp://ann@h:21/", "ls"}, "h 21 ann "},
+             {{"ftp://h/pub/a%20b", "ls"}, "ftp h 0 anonymous pub/a b"},
+             {{"FTP://bob%40x@h:2121/%2Fabs", "ls"}, "ftp h 2121 bob@x /abs"},
+             {{"ftp://[::1]:21", "ls"}, "ftp ::1 21 anonymous "},
+             {{"-u", "ann", "-P", "21", "ftp://ann@h:21/", "ls"}, "ftp h 21 ann "},
+             {{"ftps://h", "ls"}, "ftps h 0 anonymous "},
+             {{"sftp://h", "ls"}, "sftp h 0 me "},
+             {{"SFTP://bob@[fe80::1]:2222/srv/www", "ls"}, "sftp fe80::1 2222 bob srv/www"},
+             {{"-P", "2222", "h", "ls"}, "h 2222 anonymous "},
+             {{"h:2222", "ls"}, "h 2222 anonymous "},
+             {{"[::1]:2222", "ls"}, "::1 2222 anonymous "},
+             {{"fe80::1", "ls"}, "fe80::1 0 anonymous "},
+             {{"h:x", "ls"}, "error"},
+             {{"-P", "21", "h:22", "ls"}, "error"},
+             {{"sftp://bob:secret@h", "ls"}, "error"},
              {{"ftp://bob:secret@h", "ls"}, "error"},
              {{"ftp://h:99999", "ls"}, "error"},
              {{"ftp://h/%zz", "ls"}, "error"},
@@ -117,9 +152,15 @@ TEST(ToolTargets, UrlsOptionsAndNetrc) {
         std::string error;
         auto cl = parseCommandLine(c.args, error);
         ASSERT_TRUE(cl) << error;
-        auto t = resolveTarget(*cl, none, error);
-        const std::string got =
-            t ? t->host + " " + std::to_string(t->port) + " " + t->user + " " + t->directory : "error";
+        auto t = resolveTarget(*cl, none, "me", error);
+        const std::string scheme = !t                                   ? ""
+                                   : t->protocol == ftp::Protocol::Sftp ? "sftp "
+                                   : t->secure                          ? "ftps "
+                                   : t->protocol == ftp::Protocol::Ftp  ? "ftp "
+                                                                        : "";
+        const std::string got = t ? scheme + t->host + " " + std::to_string(t->port) + " " + t->user + " " +
+                                        t->directory
+                                  : "error";
         EXPECT_EQ(got, c.expect) << ::testing::PrintToString(c.args) << " " << error;
     }
 
@@ -545,6 +586,50 @@ TEST_F(Tool, UntrustedCertificateExitsWith4AndFtpsUrlIsImplicitTls) {
     r = runTool(tmp_, "--trust " + implicit.sha256() + " " + url + "ls", env);
     EXPECT_EQ(r.status, 0) << r.err << implicit.log();
     EXPECT_EQ(r.out, "-\t1\tover-tls.txt\n");
+}
+
+// Over SFTP: the host key decides before any login (unknown or changed: status 4 and one line
+// that says what to pass), a key in HOME's .ssh logs in with no password, and a refused login
+// says how to give a password or, for a bare host, the user.
+TEST(ToolSftp, HostKeysDecideThenKeysLogIn) {
+    testsupport::SshdProcess sshd;
+    if (!sshd.running()) GTEST_SKIP() << "sshd unavailable: " << sshd.whyNot();
+    testsupport::TempDir tmp, empty;
+    const std::string bytes("a\r\nb\0c\n", 8);
+    testsupport::writeFile(sshd.path("f.bin"), bytes);
+    const std::string home = sshd.keyFolder().substr(0, sshd.keyFolder().rfind('/'));
+    const std::string url = "sftp://" + sshd.user() + "@127.0.0.1:" + std::to_string(sshd.port()) + " ";
+    const std::string trust = "--trust " + sshd.hostKey().fingerprint + " ";
+    const std::string env = "SSH_AUTH_SOCK= PELICANO_PASSWORD= XDG_CONFIG_HOME=" + tmp.path() + " HOME=";
+    const struct {
+        std::string args, home;
+        int status;
+        std::string said;  // in standard error (a one-line failure) or, on success, in standard output
+    } rows[] = {
+        {url + "ls", home, 4, "unknown host key " + sshd.hostKey().type + " " + sshd.hostKey().fingerprint},
+        {trust + url + "ls", home, 0, "-\t8\tf.bin\n"},
+        {trust + url + "get f.bin " + tmp.file("f.bin"), home, 0, ""},
+        {trust + url + "ls", empty.path(), 3, "no password was given"},
+        {trust + "-P " + std::to_string(sshd.port()) + " 127.0.0.1 ls", home, 3, "tried the user anonymous"},
+    };
+    for (const auto& row : rows) {
+        ToolRun r = runTool(tmp, row.args, env + row.home);
+        EXPECT_EQ(r.status, row.status) << row.args << "\n" << r.err;
+        if (row.status != 0) {
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        }
+        EXPECT_NE((row.status ? r.err : r.out).find(row.said), std::string::npos) << row.args << "\n" << r.err;
+    }
+    EXPECT_EQ(testsupport::readFile(tmp.file("f.bin")), bytes);
+
+    // Known from the user's known_hosts, then the server's key changes.
+    testsupport::writeFile(sshd.keyFolder() + "/known_hosts", sshd.knownHostsLine() + "\n");
+    EXPECT_EQ(runTool(tmp, url + "ls", env + home).status, 0);
+    ASSERT_TRUE(sshd.restartWithNewHostKey());
+    ToolRun r = runTool(tmp, url + "ls", env + home);
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("host key CHANGED"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--trust " + sshd.hostKey().fingerprint), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -19,6 +19,11 @@ ftp::TrustAnswer DialogsRecorder::AskTrust(const ftp::TrustQuestion& question) {
     return trustAnswers_.isEmpty() ? ftp::TrustAnswer::Cancel : trustAnswers_.takeFirst();
 }
 
+ftp::TrustAnswer DialogsRecorder::AskHostKey(const ftp::HostKeyQuestion& question) {
+    hostKeyQuestions_.append(question);
+    return hostKeyAnswers_.isEmpty() ? ftp::TrustAnswer::Cancel : hostKeyAnswers_.takeFirst();
+}
+
 QList<DialogsRecorder::Shown> DialogsRecorder::boxes() const {
     QList<Shown> out;
     for (const auto& s : shown_)

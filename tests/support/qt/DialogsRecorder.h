@@ -23,16 +23,20 @@ public:
     void answerInputs(QStringList texts) { inputAnswers_ += texts; }
     // Answers for the next certificate questions; unscripted ones answer Cancel.
     void answerTrust(QList<ftp::TrustAnswer> answers) { trustAnswers_ += answers; }
+    // The same for host key questions.
+    void answerHostKeys(QList<ftp::TrustAnswer> answers) { hostKeyAnswers_ += answers; }
 
     int MsgBox(const QString& text, int style, const QString& title = QString()) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultText = QString()) override;
     void openUrl(QWidget* owner, const QString& url) override;
     ftp::TrustAnswer AskTrust(const ftp::TrustQuestion& question) override;
+    ftp::TrustAnswer AskHostKey(const ftp::HostKeyQuestion& question) override;
 
     const QList<Shown>& shown() const { return shown_; }
     QList<Shown> boxes() const;           // message boxes only
     const QStringList& openedUrls() const { return urls_; }
     const QList<ftp::TrustQuestion>& trustQuestions() const { return trustQuestions_; }
+    const QList<ftp::HostKeyQuestion>& hostKeyQuestions() const { return hostKeyQuestions_; }
     void clear() { shown_.clear(); urls_.clear(); }
 
 private:
@@ -42,4 +46,6 @@ private:
     QStringList urls_;
     QList<ftp::TrustAnswer> trustAnswers_;
     QList<ftp::TrustQuestion> trustQuestions_;
+    QList<ftp::TrustAnswer> hostKeyAnswers_;
+    QList<ftp::HostKeyQuestion> hostKeyQuestions_;
 };
