@@ -46,7 +46,7 @@ void setTime(const std::string& path) {
 class Sshd : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!sshd_.running()) GTEST_SKIP() << "sshd unavailable: " << sshd_.whyNot();
+        if (!sshd_.running()) FAIL() << "sshd unavailable: " << sshd_.whyNot();
         auto c = openSftpTo(session_, sshd_.port(), sshd_.user(), "",
                             trusting(sshd_.hostKey().fingerprint, sshd_.keyFolder()));
         ASSERT_TRUE(c) << c.error().message;
@@ -222,7 +222,7 @@ protected:
 
 TEST_F(SftpFaults, DropMidFileFailsLeavesTheNameAloneAndTheNextStartsAfresh) {
     testsupport::SftpFaultServer server({.hostKey = {}, .dropAfter = 300000, .dropTimes = 1});
-    if (!server.running()) GTEST_SKIP() << server.whyNot();
+    if (!server.running()) FAIL() << server.whyNot();
     writeFile(server.path("f"), "old");
     Session session = enginetest::quickSession(3000);
     auto c = open(server, session);
@@ -251,7 +251,7 @@ TEST_F(SftpFaults, DropMidFileFailsLeavesTheNameAloneAndTheNextStartsAfresh) {
 
 TEST_F(SftpFaults, HostileNamesNeverReachCallersAsPaths) {
     testsupport::SftpFaultServer server({.hostKey = {}, .hostileNames = true});
-    if (!server.running()) GTEST_SKIP() << server.whyNot();
+    if (!server.running()) FAIL() << server.whyNot();
     Session session = enginetest::quickSession(3000);
     auto c = open(server, session);
     ASSERT_TRUE(c);
@@ -267,7 +267,7 @@ TEST_F(SftpFaults, HostileNamesNeverReachCallersAsPaths) {
 
 TEST_F(SftpFaults, SlowRepliesTimeOut) {
     testsupport::SftpFaultServer server({.hostKey = {}, .replyDelayMs = 3000});
-    if (!server.running()) GTEST_SKIP() << server.whyNot();
+    if (!server.running()) FAIL() << server.whyNot();
     Session session = enginetest::quickSession(800);
     const auto start = std::chrono::steady_clock::now();
     auto c = openSftpTo(session, server.port(), "demo", "demo", trusting(server.hostKey().fingerprint));

@@ -64,7 +64,7 @@ class SshdKeys : public NoUserKeys {
 protected:
     void SetUp() override {
         NoUserKeys::SetUp();
-        if (!sshd_.running()) GTEST_SKIP() << "sshd unavailable: " << sshd_.whyNot();
+        if (!sshd_.running()) FAIL() << "sshd unavailable: " << sshd_.whyNot();
     }
     Result<std::unique_ptr<Connection>> open(const SshOptions& ssh) {
         return NoUserKeys::open(sshd_.port(), sshd_.user(), "", ssh);
@@ -197,7 +197,7 @@ TEST_P(FaultLogin, PasswordWaysAndRefusal) {
     testsupport::SftpFaultOptions options;
     options.auth = GetParam().offered;
     testsupport::SftpFaultServer server(options);
-    if (!server.running()) GTEST_SKIP() << "fault server unavailable: " << server.whyNot();
+    if (!server.running()) FAIL() << "fault server unavailable: " << server.whyNot();
     std::vector<HostKeyQuestion> asked;
     SshOptions ssh = asking(asked, TrustAnswer::Cancel);
     ssh.protocol = Protocol::Sftp;

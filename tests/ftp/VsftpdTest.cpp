@@ -17,7 +17,7 @@ namespace {
 class Vsftpd : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server_.running()) GTEST_SKIP() << "vsftpd unavailable: " << server_.whyNot();
+        if (!server_.running()) FAIL() << "vsftpd unavailable: " << server_.whyNot();
         auto c = Connection::open(session_, "127.0.0.1", server_.port(), "anonymous", "");
         ASSERT_TRUE(c) << c.error().message;
         c_ = std::move(c).value();

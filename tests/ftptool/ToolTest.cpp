@@ -593,7 +593,7 @@ TEST_F(Tool, UntrustedCertificateExitsWith4AndFtpsUrlIsImplicitTls) {
 // says how to give a password or, for a bare host, the user.
 TEST(ToolSftp, HostKeysDecideThenKeysLogIn) {
     testsupport::SshdProcess sshd;
-    if (!sshd.running()) GTEST_SKIP() << "sshd unavailable: " << sshd.whyNot();
+    if (!sshd.running()) FAIL() << "sshd unavailable: " << sshd.whyNot();
     testsupport::TempDir tmp, empty;
     const std::string bytes("a\r\nb\0c\n", 8);
     testsupport::writeFile(sshd.path("f.bin"), bytes);
