@@ -4,6 +4,7 @@
 #include <cctype>
 #include <optional>
 #include <string_view>
+#include <tuple>
 
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
@@ -174,22 +175,28 @@ std::string nameFor(const std::string& host, std::uint16_t port) {
     return port == 0 || port == 22 ? h : "[" + h + "]:" + std::to_string(port);
 }
 
+template <class Visit>
+void forEachLine(std::string_view text, Visit visit) {
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        visit(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+}
+
 // Each line of each file that speaks of name, in order; certificate authorities left out.
 Result<std::vector<Entry>> entriesFor(const std::vector<std::string>& files, const std::string& name) {
     std::vector<Entry> out;
     for (const std::string& file : files) {
         auto text = storefile::read(file, kUntrusted);
         if (text.failed()) return text.error();
-        std::string_view rest = text.value();
-        while (!rest.empty()) {
-            const std::size_t end = std::min(rest.find('\n'), rest.size());
-            std::optional<Entry> e = parseLine(rest.substr(0, end));
-            rest.remove_prefix(std::min(end + 1, rest.size()));
-            if (!e || e->marker == Marker::CertAuthority || e->marker == Marker::Other) continue;
-            if (!patternsMatch(e->patterns, name)) continue;
+        forEachLine(text.value(), [&](std::string_view line) {
+            std::optional<Entry> e = parseLine(line);
+            if (!e || e->marker == Marker::CertAuthority || e->marker == Marker::Other) return;
+            if (!patternsMatch(e->patterns, name)) return;
             e->file = file;
             out.push_back(std::move(*e));
-        }
+        });
     }
     return out;
 }
@@ -200,6 +207,42 @@ bool plainName(const std::string& name) {
     return std::none_of(name.begin(), name.end(), [](unsigned char c) {
         return c <= ' ' || c == 0x7F || std::string_view(",*?!|#@").find(char(c)) != std::string_view::npos;
     });
+}
+
+// A host the store may hold a line of its own for (no pattern, no second line).
+bool storableHost(const std::string& host) { return plainName(nameFor(host, 22)); }
+
+// host and port back from a name as nameFor writes it; nothing for any other pattern.
+std::optional<std::pair<std::string, std::uint16_t>> hostAndPort(const std::string& patterns) {
+    const std::string name = lower(patterns);
+    std::string host = name;
+    unsigned long port = 22;
+    if (name.starts_with('[')) {
+        const std::size_t close = name.find("]:");
+        const std::string digits = close == std::string::npos ? "" : name.substr(close + 2);
+        if (digits.empty() || digits.size() > 5 || !std::all_of(digits.begin(), digits.end(), ::isdigit))
+            return std::nullopt;
+        host = name.substr(1, close - 1);
+        port = std::stoul(digits);
+    }
+    if (port == 0 || port > 65535 || !storableHost(host) || nameFor(host, std::uint16_t(port)) != name)
+        return std::nullopt;
+    return std::pair{host, std::uint16_t(port)};
+}
+
+// The store's text without name's plain entries of that type; every other line stays as it was,
+// comments included.
+std::string withoutEntries(std::string_view store, const std::string& name, const std::string& type, bool& removed) {
+    std::string text;
+    forEachLine(store, [&](std::string_view line) {
+        const std::optional<Entry> e = parseLine(line);
+        if (e && e->marker == Marker::None && lower(e->patterns) == name && e->type == type) {
+            removed = true;
+            return;
+        }
+        text.append(line).push_back('\n');
+    });
+    return text;
 }
 
 }  // namespace
@@ -251,23 +294,41 @@ Result<std::vector<std::string>> knownHostKeyTypes(const std::vector<std::string
 Status rememberHostKey(const std::string& storePath, const std::string& host, std::uint16_t port, const HostKey& key) {
     const std::string name = nameFor(host, port);
     const std::string type = blobType(key.blob);
-    if (!plainName(nameFor(host, 22)) || type.empty())
+    if (!storableHost(host) || type.empty())
         return Error{ErrorKind::InvalidArgument, "cannot remember a host key for " + host, {}};
     auto old = storefile::read(storePath, kUntrusted);
     if (old.failed()) return old.error();
-    std::string text;
-    std::string_view rest = old.value();
-    while (!rest.empty()) {  // every other line stays as it was, comments included
-        const std::size_t end = std::min(rest.find('\n'), rest.size());
-        const std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-        const std::optional<Entry> e = parseLine(line);
-        if (e && e->marker == Marker::None && lower(e->patterns) == name && e->type == type) continue;
-        text.append(line).push_back('\n');
-    }
+    bool replaced = false;
+    std::string text = withoutEntries(old.value(), name, type, replaced);
     if (text.empty()) text = "# Pelicano: SSH host keys trusted with \"Confiar siempre\" (known_hosts syntax)\n";
     text += name + " " + type + " " + encode64(key.blob) + "\n";
     return storefile::write(storePath, text);
+}
+
+Result<std::vector<RememberedHostKey>> rememberedHostKeys(const std::string& storePath) {
+    auto text = storefile::read(storePath, kUntrusted);
+    if (text.failed()) return text.error();
+    std::vector<RememberedHostKey> keys;
+    forEachLine(text.value(), [&](std::string_view line) {
+        const std::optional<Entry> e = parseLine(line);
+        if (!e || e->marker != Marker::None) return;
+        if (auto where = hostAndPort(e->patterns))
+            keys.push_back({std::move(where->first), where->second, e->type, hostKeyFingerprint(e->blob)});
+    });
+    std::sort(keys.begin(), keys.end(), [](const RememberedHostKey& a, const RememberedHostKey& b) {
+        return std::tie(a.host, a.port, a.type) < std::tie(b.host, b.port, b.type);
+    });
+    return keys;
+}
+
+Status forgetHostKey(const std::string& storePath, const std::string& host, std::uint16_t port,
+                     const std::string& type) {
+    if (!storableHost(host)) return Error{ErrorKind::InvalidArgument, "cannot forget a host key for " + host, {}};
+    auto old = storefile::read(storePath, kUntrusted);
+    if (old.failed()) return old.error();
+    bool removed = false;
+    const std::string text = withoutEntries(old.value(), nameFor(host, port), type, removed);
+    return removed ? storefile::write(storePath, text) : Status::ok();
 }
 
 }  // namespace ftp

@@ -49,4 +49,21 @@ Result<std::vector<std::string>> knownHostKeyTypes(const std::vector<std::string
 // store, replacing that host's entries of the same type. Never called with the user's known_hosts.
 Status rememberHostKey(const std::string& storePath, const std::string& host, std::uint16_t port, const HostKey& key);
 
+struct RememberedHostKey {
+    std::string host;  // as the store writes it: lower case, an IPv6 address without brackets
+    std::uint16_t port = 22;
+    std::string type;
+    std::string fingerprint;
+};
+
+// The program's own store as the window shows it, sorted by host, port and type: the lines that
+// name one host as rememberHostKey writes it. Lines the user added in other forms (hashed names,
+// lists, wildcards, markers) are not listed, and forgetHostKey leaves them alone.
+Result<std::vector<RememberedHostKey>> rememberedHostKeys(const std::string& storePath);
+
+// Removes host:port's entries of that type from the program's own store (written atomically as
+// rememberHostKey writes it; untouched when there is none). Never called with the user's known_hosts.
+Status forgetHostKey(const std::string& storePath, const std::string& host, std::uint16_t port,
+                     const std::string& type);
+
 }  // namespace ftp

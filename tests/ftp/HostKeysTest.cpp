@@ -138,6 +138,8 @@ TEST(HostKeysTest, FilesThatCannotBeTrustedAreErrors) {
         if (!row.readable) {
             EXPECT_EQ(found.error().kind, ErrorKind::TrustStore);
         }
+        EXPECT_EQ(bool(rememberedHostKeys(dir.file("known_hosts"))), row.readable);
+        EXPECT_EQ(bool(forgetHostKey(dir.file("known_hosts"), "pelicano.test", 22, kEd)), row.readable);
         EXPECT_EQ(bool(rememberHostKey(dir.file("known_hosts"), "x.test", 22, key(KEY_A))), row.readable);
     }
 }
@@ -166,5 +168,60 @@ TEST(HostKeysTest, RememberWritesAPlainPrivateStoreAndReplacesTheSameType) {
         EXPECT_EQ(rememberHostKey(store, hostile, 22, key(KEY_A)).error().kind, ErrorKind::InvalidArgument) << hostile;
     EXPECT_EQ(summary(lookUpHostKey(files, "evil.test", 22, key(KEY_A))), kUnknown);
 }
+
+struct StoreRow {
+    const char* what;
+    std::string store;  // empty: no file
+    std::string listed;
+    const char* host;  // then forgotten
+    std::uint16_t port;
+    const char* type;
+    std::string after;  // empty: still no file
+    bool refused = false;
+};
+void PrintTo(const StoreRow& row, std::ostream* os) { *os << row.what; }
+class HostKeyStoreTest : public ::testing::TestWithParam<StoreRow> {};
+
+TEST_P(HostKeyStoreTest, ListsAndForgetsWhatTheWindowShows) {
+    const StoreRow& row = GetParam();
+    testsupport::TempDir dir;
+    const std::string store = dir.file("known_hosts");
+    if (!row.store.empty()) testsupport::writeFile(store, row.store);
+    const auto keys = rememberedHostKeys(store);
+    ASSERT_TRUE(keys);
+    std::string listed;
+    for (const auto& k : keys.value())
+        listed += k.host + " " + std::to_string(k.port) + " " + k.type + " " + k.fingerprint + "\n";
+    EXPECT_EQ(listed, row.listed);
+    EXPECT_EQ(forgetHostKey(store, row.host, row.port, row.type).failed(), row.refused);
+    EXPECT_EQ(::access(store.c_str(), F_OK) == 0, !row.after.empty());
+    EXPECT_EQ(testsupport::readFile(store), row.after);
+}
+
+const std::string kMixed =
+    "# kept\n"
+    "other.test " KEY_B "\n[pelicano.test]:2222 " KEY_A "\n[pelicano.test]:2222 " KEY_C "\npelicano.test " KEY_A "\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, HostKeyStoreTest,
+    ::testing::Values(
+        StoreRow{"one type of one port", kMixed,
+                 std::string("other.test 22 ssh-ed25519 ") + kFingerprintB + "\npelicano.test 22 ssh-ed25519 " +
+                     kFingerprintA + "\npelicano.test 2222 ecdsa-sha2-nistp256 " + kFingerprintC +
+                     "\npelicano.test 2222 ssh-ed25519 " + kFingerprintA + "\n",
+                 "Pelicano.TEST", 2222, kEd,
+                 "# kept\nother.test " KEY_B "\n[pelicano.test]:2222 " KEY_C "\npelicano.test " KEY_A "\n"},
+        StoreRow{"IPv6", "[::1]:2222 " KEY_A "\n::1 " KEY_B "\n",
+                 std::string("::1 22 ssh-ed25519 ") + kFingerprintB + "\n::1 2222 ssh-ed25519 " + kFingerprintA + "\n",
+                 "::1", 22, kEd, "[::1]:2222 " KEY_A "\n"},
+        // Lines the user wrote in other forms: trusted by lookups, out of the window's reach.
+        StoreRow{"other forms stay",
+                 kHashed22 + "a.test,pelicano.test " KEY_A "\n*.test " KEY_A "\n@revoked pelicano.test " KEY_B
+                             "\n[pelicano.test]:22 " KEY_A "\nPelicano.Test " KEY_A "\n",
+                 std::string("pelicano.test 22 ssh-ed25519 ") + kFingerprintA + "\n", "pelicano.test", 22, kEd,
+                 kHashed22 + "a.test,pelicano.test " KEY_A "\n*.test " KEY_A "\n@revoked pelicano.test " KEY_B
+                             "\n[pelicano.test]:22 " KEY_A "\n"},
+        StoreRow{"a pattern is no host", "*.test " KEY_A "\n", "", "*.test", 22, kEd, "*.test " KEY_A "\n", true},
+        StoreRow{"nothing to forget writes nothing", "", "", "pelicano.test", 22, kEd, ""}));
 
 }  // namespace
