@@ -24,6 +24,7 @@
 #include "dialogs/FrmAcerca.h"
 #include "dialogs/MainWindowLinks.h"
 #include "dialogs/SecurityWindow.h"
+#include "ftp/SshFiles.h"
 #include "ftp/TrustStore.h"
 #include "local/LocalBrowser.h"
 #include "remote/RemoteView.h"
@@ -193,7 +194,8 @@ void F1::acerca_Click() {
 }
 
 void F1::seguridad_Click() {
-    if (!security_) security_ = new SecurityWindow(store_, dialogs_, ftp::TrustStore::defaultPath(), this);
+    if (!security_)
+        security_ = new SecurityWindow(store_, dialogs_, ftp::TrustStore::defaultPath(), ftp::hostKeyStorePath(), this);
     const ftp::Connection* current = connected_ ? session_.hConexion.get() : nullptr;
     security_->open(current != nullptr, current ? current->tlsStatus() : std::nullopt,
                     current ? current->sshStatus() : std::nullopt);

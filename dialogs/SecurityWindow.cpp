@@ -21,10 +21,13 @@
 #include "core/TlsSetting.h"
 #include "core/VisibleText.h"
 #include "ftp/TrustStore.h"
+#include "ftp/sftp/HostKeys.h"
 
 namespace {
 constexpr int kHostRole = Qt::UserRole;
 constexpr int kPortRole = Qt::UserRole + 1;
+constexpr int kTypeRole = Qt::UserRole + 2;
+constexpr int kListHeight = 76;  // four rows: both lists fit a small screen with the rest
 
 QGroupBox* group(const QString& title, const char* name, QWidget* parent) {
     auto* g = new QGroupBox(title, parent);
@@ -32,14 +35,22 @@ QGroupBox* group(const QString& title, const char* name, QWidget* parent) {
     g->setFont(look::programFont(9.75));
     return g;
 }
+
+// "host:port", an IPv6 address in brackets, as the user would type it.
+QString where(const std::string& host, std::uint16_t port) {
+    const bool v6 = host.find(':') != std::string::npos;
+    return (v6 ? QStringLiteral("[%1]:%2") : QStringLiteral("%1:%2")).arg(visibletext::decode(host)).arg(port);
+}
 }  // namespace
 
-SecurityWindow::SecurityWindow(SettingsStore& store, Dialogs& dialogs, std::string trustStorePath, QWidget* parent)
+SecurityWindow::SecurityWindow(SettingsStore& store, Dialogs& dialogs, std::string trustStorePath,
+                               std::string hostKeyStorePath, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       store_(store),
       dialogs_(dialogs),
-      trustStorePath_(std::move(trustStorePath)) {
+      trustStorePath_(std::move(trustStorePath)),
+      hostKeyStorePath_(std::move(hostKeyStorePath)) {
     setObjectName(QStringLiteral("SecurityWindow"));
     setWindowTitle(QStringLiteral("Seguridad de la conexión"));
     setWindowIcon(artwork::programIcon());
@@ -84,22 +95,10 @@ void SecurityWindow::build() {
     new QGridLayout(connection_);
     column->addWidget(connection_);
 
-    QGroupBox* trusted = group(QStringLiteral("Certificados recordados"), "trusted", this);
-    auto* trustedColumn = new QVBoxLayout(trusted);
-    remembered_ = new QListWidget(trusted);
-    remembered_->setObjectName(QStringLiteral("remembered"));
-    remembered_->setAccessibleName(trusted->title());
-    remembered_->setFont(look::programFont(9.75));
-    remembered_->setFixedHeight(96);
-    trustedColumn->addWidget(remembered_);
-    forget_ = new QPushButton(QStringLiteral("Olvidar certificado"), trusted);
-    forget_->setObjectName(QStringLiteral("forget"));
-    forget_->setFont(look::programFont(9.75));
-    forget_->setAutoDefault(false);
-    trustedColumn->addWidget(forget_, 0, Qt::AlignRight);
-    connect(remembered_, &QListWidget::currentRowChanged, this, [this](int row) { forget_->setEnabled(row >= 0); });
-    connect(forget_, &QPushButton::clicked, this, &SecurityWindow::forgetSelected);
-    column->addWidget(trusted);
+    remembered_ = addRemembered(QStringLiteral("Certificados recordados"), "certificates",
+                                QStringLiteral("Olvidar certificado"), forget_, &SecurityWindow::forgetCertificate);
+    hostKeys_ = addRemembered(QStringLiteral("Claves de servidor recordadas"), "hostKeys",
+                              QStringLiteral("Olvidar clave"), forgetKey_, &SecurityWindow::forgetHostKey);
 
     close_ = new QPushButton(QStringLiteral("Cerrar"), this);
     close_->setObjectName(QStringLiteral("close"));
@@ -107,6 +106,29 @@ void SecurityWindow::build() {
     close_->setDefault(true);
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
     column->addWidget(close_, 0, Qt::AlignRight);
+}
+
+// A group with a list of what is remembered and the button that forgets the selected row.
+QListWidget* SecurityWindow::addRemembered(const QString& title, const char* name, const QString& forget,
+                                           QPushButton*& button, void (SecurityWindow::*onForget)()) {
+    QGroupBox* box = group(title, name, this);
+    auto* boxColumn = new QVBoxLayout(box);
+    auto* list = new QListWidget(box);
+    list->setObjectName(QLatin1String(name) + QStringLiteral("List"));
+    list->setAccessibleName(title);
+    list->setFont(look::programFont(9.75));
+    list->setFixedHeight(kListHeight);
+    boxColumn->addWidget(list);
+    button = new QPushButton(forget, box);
+    button->setObjectName(QLatin1String(name) + QStringLiteral("Forget"));
+    button->setFont(look::programFont(9.75));
+    button->setAutoDefault(false);
+    boxColumn->addWidget(button, 0, Qt::AlignRight);
+    QPushButton* b = button;
+    connect(list, &QListWidget::currentRowChanged, b, [b](int row) { b->setEnabled(row >= 0); });
+    connect(button, &QPushButton::clicked, this, onForget);
+    static_cast<QVBoxLayout*>(layout())->addWidget(box);
+    return list;
 }
 
 void SecurityWindow::open(bool connected, const std::optional<ftp::TlsStatus>& status,
@@ -127,7 +149,8 @@ void SecurityWindow::load(bool connected, const std::optional<ftp::TlsStatus>& s
     modes_->setExclusive(true);
     if (QAbstractButton* chosen = modes_->button(int(tlssetting::load(store_)))) chosen->setChecked(true);
     showConnection(connected, status, ssh);
-    listRemembered();
+    listCertificates();
+    listHostKeys();
 }
 
 void SecurityWindow::showConnection(bool connected, const std::optional<ftp::TlsStatus>& status,
@@ -164,25 +187,39 @@ void SecurityWindow::showConnection(bool connected, const std::optional<ftp::Tls
     certview::addCertificateRows(grid, status->certificate);
 }
 
-void SecurityWindow::listRemembered() {
+void SecurityWindow::listCertificates() {
     remembered_->clear();
     ftp::TrustStore trust(trustStorePath_);
     (void)trust.load();  // an unreadable file lists nothing
     for (const ftp::RememberedCertificate& c : trust.list()) {
-        const QString host = QString::fromStdString(c.host);  // the key "Olvidar" hands back
-        const bool v6 = host.contains(QLatin1Char(':'));
-        const QString where =
-            (v6 ? QStringLiteral("[%1]:%2") : QStringLiteral("%1:%2")).arg(visibletext::decode(c.host)).arg(c.port);
         const QString digits = QString::fromStdString(c.sha256).toUpper();
-        auto* item = new QListWidgetItem(QStringLiteral("%1   SHA-256 %2…").arg(where, digits.left(16)), remembered_);
+        auto* item = new QListWidgetItem(QStringLiteral("%1   SHA-256 %2…").arg(where(c.host, c.port), digits.left(16)),
+                                         remembered_);
         item->setToolTip(certtext::fingerprint(c.sha256));
-        item->setData(kHostRole, host);
+        item->setData(kHostRole, QString::fromStdString(c.host));  // the key "Olvidar" hands back
         item->setData(kPortRole, c.port);
     }
     forget_->setEnabled(false);
 }
 
-void SecurityWindow::forgetSelected() {
+void SecurityWindow::listHostKeys() {
+    hostKeys_->clear();
+    const auto keys = ftp::rememberedHostKeys(hostKeyStorePath_);
+    for (const ftp::RememberedHostKey& k : keys ? keys.value() : std::vector<ftp::RememberedHostKey>{}) {
+        const QString fingerprint = QString::fromStdString(k.fingerprint);
+        auto* item = new QListWidgetItem(
+            QStringLiteral("%1   %2   %3…")
+                .arg(where(k.host, k.port), visibletext::decode(k.type), fingerprint.left(23)),
+            hostKeys_);
+        item->setToolTip(fingerprint);
+        item->setData(kHostRole, QString::fromStdString(k.host));
+        item->setData(kPortRole, k.port);
+        item->setData(kTypeRole, QString::fromStdString(k.type));
+    }
+    forgetKey_->setEnabled(false);
+}
+
+void SecurityWindow::forgetCertificate() {
     const QListWidgetItem* item = remembered_->currentItem();
     if (!item) return;
     ftp::TrustStore trust(trustStorePath_);
@@ -194,5 +231,17 @@ void SecurityWindow::forgetSelected() {
     if (!loaded || !trust.save())
         dialogs_.showError(QStringLiteral("No se ha podido guardar la lista de certificados recordados."),
                            QStringLiteral("Error"));
-    listRemembered();
+    listCertificates();
+}
+
+void SecurityWindow::forgetHostKey() {
+    const QListWidgetItem* item = hostKeys_->currentItem();
+    if (!item) return;
+    // The store is read again and rewritten without that line: what the tool added stays.
+    if (!ftp::forgetHostKey(hostKeyStorePath_, item->data(kHostRole).toString().toStdString(),
+                            std::uint16_t(item->data(kPortRole).toUInt()),
+                            item->data(kTypeRole).toString().toStdString()))
+        dialogs_.showError(QStringLiteral("No se ha podido guardar la lista de claves de servidor recordadas."),
+                           QStringLiteral("Error"));
+    listHostKeys();
 }

@@ -19,6 +19,7 @@
 #include "dialogs/HostKeyWindow.h"
 #include "dialogs/SecurityWindow.h"
 #include "ftp/TrustStore.h"
+#include "ftp/sftp/HostKeys.h"
 
 namespace {
 
@@ -171,8 +172,9 @@ protected:
     QTemporaryDir dir;
     SettingsStore store{dir.filePath(QStringLiteral("pelicano.ini"))};
     std::string trustPath = dir.filePath(QStringLiteral("known-certificates")).toStdString();
+    std::string keyPath = dir.filePath(QStringLiteral("known_hosts")).toStdString();
     DialogsRecorder dialogs;
-    SecurityWindow window{store, dialogs, trustPath};
+    SecurityWindow window{store, dialogs, trustPath, keyPath};
 
     QRadioButton* option(const char* name) { return window.findChild<QRadioButton*>(QLatin1String(name)); }
     QStringList labels() {
@@ -261,15 +263,15 @@ TEST_F(SecurityWindowTest, HugeNamesLeaveBothWindowsOnTheScreenWithTheirControls
     EXPECT_LE(window.height(), screen.height());
 }
 
-TEST_F(SecurityWindowTest, ForgetRemovesTheSelectedCertificateFromTheFile) {
+TEST_F(SecurityWindowTest, ForgetRemovesTheSelectedCertificateOrHostKeyFromItsFile) {
     ftp::TrustStore trust(trustPath);
     trust.remember("b.test", 21, kSha);
     trust.remember("a.test", 990, kOldSha);
     trust.markUsedTls("b.test", 21);
     ASSERT_TRUE(trust.save());
     window.load(false, std::nullopt);
-    auto* list = window.findChild<QListWidget*>(QStringLiteral("remembered"));
-    auto* forget = window.findChild<QPushButton*>(QStringLiteral("forget"));
+    auto* list = window.findChild<QListWidget*>(QStringLiteral("certificatesList"));
+    auto* forget = window.findChild<QPushButton*>(QStringLiteral("certificatesForget"));
     ASSERT_EQ(list->count(), 2);
     EXPECT_TRUE(list->item(0)->text().startsWith(QStringLiteral("a.test:990")));
     EXPECT_FALSE(forget->isEnabled());
@@ -283,6 +285,30 @@ TEST_F(SecurityWindowTest, ForgetRemovesTheSelectedCertificateFromTheFile) {
     EXPECT_TRUE(after.usedTls("b.test", 21));  // a downgrade is still caught
     ASSERT_EQ(list->count(), 1);
     EXPECT_FALSE(forget->isEnabled());
+
+    const auto key = [](const char* base64) {
+        return ftp::HostKey{"ssh-ed25519", QByteArray::fromBase64(base64).toStdString()};
+    };
+    ASSERT_TRUE(ftp::rememberHostKey(keyPath, "::1", 2222,
+                                     key("AAAAC3NzaC1lZDI1NTE5AAAAIGYQSRjVAyH15jWYSsaIYHg9jstKe0DBINmUn0abEjYm")));
+    ASSERT_TRUE(ftp::rememberHostKey(keyPath, "b.test", 22,
+                                     key("AAAAC3NzaC1lZDI1NTE5AAAAIBybhmthhUzS5eqUGTai83wx/IA0JvNR8t09A9/hl9jj")));
+    window.load(false, std::nullopt);
+    auto* keys = window.findChild<QListWidget*>(QStringLiteral("hostKeysList"));
+    auto* forgetKey = window.findChild<QPushButton*>(QStringLiteral("hostKeysForget"));
+    ASSERT_EQ(keys->count(), 2);
+    EXPECT_EQ(keys->item(0)->text(), QStringLiteral("[::1]:2222   ssh-ed25519   SHA256:V75U1+ykWA5I4Etb…"));
+    EXPECT_EQ(keys->item(0)->toolTip(), QString::fromUtf8(kKey));
+    EXPECT_EQ(forgetKey->text(), QStringLiteral("Olvidar clave"));
+    keys->setCurrentRow(0);
+    forgetKey->click();
+    const auto left = ftp::rememberedHostKeys(keyPath);
+    ASSERT_TRUE(left);
+    ASSERT_EQ(left.value().size(), 1u);
+    EXPECT_EQ(left.value()[0].host, "b.test");
+    EXPECT_EQ(keys->count(), 1);
+    EXPECT_EQ(list->count(), 1);  // the certificates are another file
+    EXPECT_TRUE(dialogs.boxes().isEmpty());
 }
 
 }  // namespace
