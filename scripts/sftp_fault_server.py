@@ -10,7 +10,8 @@ publickey attempts naming the key type) and per drop ("drop PATH BYTES").
 
 Faults, in any mix: --drop-after N ends the connection when a write would take a file past N
 bytes (the first N are written); --hostile-names adds to every listing names no real folder
-holds; --reply-delay MS waits before each SFTP reply; --host-key FILE presents that key.
+holds; --reply-delay MS waits before each SFTP reply; --host-key FILE presents that key;
+--ciphers and --macs offer only the methods listed.
 """
 import argparse
 import base64
@@ -258,6 +259,11 @@ class Folder(SFTPServerInterface):
 def serve(conn, args, host_key, drop):
     transport = paramiko.Transport(conn)
     transport.add_server_key(host_key)
+    options = transport.get_security_options()
+    if args.ciphers:
+        options.ciphers = tuple(args.ciphers.split(","))
+    if args.macs:
+        options.digests = tuple(args.macs.split(","))
     transport.set_subsystem_handler("sftp", SlowSFTPServer, Folder, args, drop, conn)
     try:
         transport.start_server(server=Login(args))
@@ -278,6 +284,8 @@ def main():
     ap.add_argument("--drop-times", type=int, default=-1, help="how many drops at most; -1: always")
     ap.add_argument("--hostile-names", action="store_true")
     ap.add_argument("--reply-delay", type=int, default=0, help="milliseconds before each SFTP reply")
+    ap.add_argument("--ciphers", help="the only ciphers offered, comma-separated")
+    ap.add_argument("--macs", help="the only MACs offered, comma-separated")
     ap.add_argument("--events", help="file to append login attempts and drops to")
     ap.add_argument("--watch-stdin", action="store_true",
                     help="exit when standard input reaches end of file")

@@ -17,6 +17,21 @@ constexpr std::chrono::milliseconds kGoodbyeWait{1000};
 constexpr int kGoodbyeTries = 100;       // once the socket is shut down nothing can block, but bound it anyway
 constexpr std::size_t kBannerCap = 255;  // the longest identification line SSH allows
 
+// libssh2 would also offer arcfour, 3des, blowfish, cast128 and hmac-md5: only strong methods
+// here, CBC last for old servers. AES-128-CTR and HMAC-SHA2-256 lead because they cost least per
+// byte: this library runs the cipher one 16-byte block per call, where AES-256 costs 10 % more,
+// and HMAC-SHA2-512 twice as much as SHA2-256 on CPUs with SHA instructions.
+constexpr const char* kCiphers = "aes128-ctr,aes192-ctr,aes256-ctr,aes256-cbc,aes192-cbc,aes128-cbc";
+constexpr const char* kMacs = "hmac-sha2-256,hmac-sha2-512,hmac-sha1";
+
+bool preferStrongMethods(LIBSSH2_SESSION* ssh) {
+    for (int method : {LIBSSH2_METHOD_CRYPT_CS, LIBSSH2_METHOD_CRYPT_SC})
+        if (libssh2_session_method_pref(ssh, method, kCiphers) != 0) return false;
+    for (int method : {LIBSSH2_METHOD_MAC_CS, LIBSSH2_METHOD_MAC_SC})
+        if (libssh2_session_method_pref(ssh, method, kMacs) != 0) return false;
+    return true;
+}
+
 // libssh2 keeps global state that must be set up once per process, before any session; the
 // static's initialisation is thread-safe, and sync opens connections from several threads.
 bool initialiseLibrary() {
@@ -97,6 +112,8 @@ Result<std::unique_ptr<SshSession>> SshSession::start(const Session& session, So
     s->ssh_ = libssh2_session_init_ex(allocate, release, reallocate, s.get());
     if (!s->ssh_) return Error{ErrorKind::Protocol, "the SSH library could not start a session", {}};
     libssh2_session_set_blocking(s->ssh_, 0);
+    if (!preferStrongMethods(s->ssh_))
+        return Error{ErrorKind::Protocol, "the SSH library offers no strong cipher or MAC", {}};
 
     Starter starter(*s, host, port, options);
     if (Status st = starter.preferKnownKeyTypes(); st.failed()) return st.error();

@@ -189,6 +189,8 @@ struct LoginCase {
     std::string offered;
     std::string password;
     bool opens;
+    ErrorKind failure = ErrorKind::Refused;
+    std::string ciphers = {}, macs = {};  // the server's only ones; empty: its usual list
 };
 
 class FaultLogin : public NoUserKeys, public ::testing::WithParamInterface<LoginCase> {};
@@ -196,6 +198,8 @@ class FaultLogin : public NoUserKeys, public ::testing::WithParamInterface<Login
 TEST_P(FaultLogin, PasswordWaysAndRefusal) {
     testsupport::SftpFaultOptions options;
     options.auth = GetParam().offered;
+    options.ciphers = GetParam().ciphers;
+    options.macs = GetParam().macs;
     testsupport::SftpFaultServer server(options);
     if (!server.running()) FAIL() << "fault server unavailable: " << server.whyNot();
     std::vector<HostKeyQuestion> asked;
@@ -207,7 +211,7 @@ TEST_P(FaultLogin, PasswordWaysAndRefusal) {
     if (c) {
         EXPECT_TRUE(c.value()->sshStatus());
     } else {
-        EXPECT_EQ(c.error().kind, ErrorKind::Refused) << c.error().message;
+        EXPECT_EQ(c.error().kind, GetParam().failure) << c.error().message;
         EXPECT_EQ(c.error().message.find(GetParam().password), std::string::npos);
     }
 }
@@ -215,7 +219,10 @@ TEST_P(FaultLogin, PasswordWaysAndRefusal) {
 INSTANTIATE_TEST_SUITE_P(Ways, FaultLogin,
                          ::testing::Values(LoginCase{"password", "password", "demo", true},
                                            LoginCase{"keyboardInteractive", "keyboard-interactive", "demo", true},
-                                           LoginCase{"wrongPassword", "password,keyboard-interactive", "wrong", false}),
+                                           LoginCase{"wrongPassword", "password,keyboard-interactive", "wrong", false},
+                                           // A server offering only weak methods is not spoken to.
+                                           LoginCase{"weakCipher", "password", "demo", false, ErrorKind::Protocol, "3des-cbc"},
+                                           LoginCase{"weakMac", "password", "demo", false, ErrorKind::Protocol, "", "hmac-md5"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SshSession, AServerThatNeverSpeaksTimesOut) {

@@ -23,6 +23,8 @@ SftpFaultServer::SftpFaultServer(SftpFaultOptions options) : options_(std::move(
                                      "--events",         work_.file("events"),
                                      "--watch-stdin"};
     if (options_.hostileNames) args.push_back("--hostile-names");
+    for (const auto& [flag, list] : {std::pair{"--ciphers", &options_.ciphers}, std::pair{"--macs", &options_.macs}})
+        if (!list->empty()) args.insert(args.end(), {flag, *list});
     process_ = startScript(std::move(args));
     std::istringstream line(process_.firstLine);  // "PORT n SHA256:..."
     std::string word, fingerprint;

@@ -23,6 +23,8 @@ struct SftpFaultOptions {
     bool hostileNames = false;  // every listing also holds ".", "..", "", "a/b", "/etc/passwd",
                                 // control characters, CR and LF, U+202E, 1000 x's, non-UTF-8 bytes
     int replyDelayMs = 0;       // before each SFTP reply
+    std::string ciphers = {};   // the only ciphers offered, comma-separated; empty: paramiko's own
+    std::string macs = {};      // the same for MACs
     unsigned short port = 0;    // 0: any free one; another takes the place of a server just stopped
 };
 
