@@ -88,5 +88,63 @@ stop_sshd() {
   if [ -n "${sshd_pid-}" ]; then kill "$sshd_pid" 2>/dev/null || true; wait "$sshd_pid" 2>/dev/null || true; fi
 }
 
+# Starts proftpd (unpacked like vsftpd) on a free loopback port with one virtual account,
+# $ftp_user / $ftp_password, whose home is ROOT: the account lives in a passwd-format file of its
+# own, so no system account or PAM is involved, and the server runs as whoever starts it. Renames,
+# SIZE, MFMT and MLSD are on, as a logged-in user of a hosting account finds them. No chroot: the
+# login folder is ROOT and clients name paths relative to it. Sets $port and $proftpd_pid.
+start_proftpd() {
+  local root=$1 work=$2
+  scripts/ftp-servers.sh build/ftp-servers
+  ftp_user=bench ftp_password=bench
+  port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+  local hash; hash=$(openssl passwd -6 -salt pelicano "$ftp_password")
+  printf '%s:%s:%s:%s::%s:/bin/sh\n' "$ftp_user" "$hash" "$(id -u)" "$(id -g)" "$root" >"$work/passwd"
+  printf '%s:x:%s:\n' "$(id -gn)" "$(id -g)" >"$work/group"
+  chmod 600 "$work/passwd" "$work/group"
+  # Only root can change identity; anyone else serves as themselves.
+  local caps=""
+  [ "$(id -u)" = 0 ] || caps=$'<IfModule mod_cap.c>\nCapabilitiesEngine off\n</IfModule>'
+  cat >"$work/proftpd.conf" <<CONF
+ServerType standalone
+DefaultServer on
+Port $port
+DefaultAddress 127.0.0.1
+UseIPv6 off
+UseReverseDNS off
+RootLogin on
+User $(id -un)
+Group $(id -gn)
+PidFile $work/proftpd.pid
+ScoreboardFile $work/proftpd.scoreboard
+DelayTable none
+WtmpLog off
+TransferLog none
+SystemLog $work/proftpd.log
+AuthUserFile $work/passwd
+AuthGroupFile $work/group
+AuthOrder mod_auth_file.c
+RequireValidShell off
+AllowOverwrite on
+MaxInstances 64
+ModulePath $PWD/build/ftp-servers/root/usr/lib/proftpd
+<IfModule mod_ctrls.c>
+ControlsEngine off
+</IfModule>
+$caps
+CONF
+  build/ftp-servers/root/usr/sbin/proftpd -n -q -c "$work/proftpd.conf" >"$work/proftpd.out" 2>&1 &
+  proftpd_pid=$!
+  for _ in $(seq 100); do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then return 0; fi
+    sleep 0.05
+  done
+  echo "proftpd did not start:" >&2; cat "$work/proftpd.out" "$work/proftpd.log" >&2; return 1
+}
+
+stop_proftpd() {
+  if [ -n "${proftpd_pid-}" ]; then kill "$proftpd_pid" 2>/dev/null || true; wait "$proftpd_pid" 2>/dev/null || true; fi
+}
+
 # Median of the numbers on standard input, one per line.
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

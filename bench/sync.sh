@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Tree sync against lftp's mirror -R: a tree of FILES files (1 KiB to 1 MiB, spread evenly on a
-# log scale) in FOLDERS folders, made the same from SEED every time, sent to vsftpd on tmpfs
-# through bench/delay-proxy.py, which delays every reply by DELAY_MS (the data connections go to
-# vsftpd directly, undelayed). For each N in PARALLEL, pelicano-ftp sync --parallel N and
+# log scale) in FOLDERS folders, made the same from SEED every time, sent to each server of
+# SERVERS on tmpfs through bench/delay-proxy.py, which delays every reply by DELAY_MS (the data
+# connections go to the server directly, undelayed). vsftpd takes an anonymous login, so uploads
+# are written in place; proftpd a logged-in one (a virtual account), so each file goes to a
+# temporary name that is timed (MFMT) and renamed when whole, as users with an account see it. For each N in PARALLEL, pelicano-ftp sync --parallel N and
 # lftp -e "mirror -R --parallel=N" each get a fresh remote folder and do three runs: the first
 # sync (all new), a sync with nothing changed, a sync after 1 % of the files changed (the same
 # files, grown by 1 KiB and dated later, for both). Prints the wall times, their ratios, the
 # commands each run sent, and pelicano-ftp's first-sync speed-up from 1 to 4 connections.
 # Usage: bench/sync.sh   env: FILES (2000), FOLDERS (50), DELAY_MS (20), SEED (1), PARALLEL ("2 4"),
-#                            BUILD_DIR, TMPFS, PELICANO_FTP (a built pelicano-ftp: skips the build)
+#                            SERVERS ("vsftpd proftpd"), BUILD_DIR, TMPFS, PELICANO_FTP (a built pelicano-ftp: skips the build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 FILES=${FILES:-2000}
@@ -16,6 +18,7 @@ FOLDERS=${FOLDERS:-50}
 DELAY_MS=${DELAY_MS:-20}
 SEED=${SEED:-1}
 PARALLEL=${PARALLEL:-2 4}
+SERVERS=${SERVERS:-vsftpd proftpd}
 BUILD_DIR=${BUILD_DIR:-build-bench}
 TMPFS=${TMPFS:-/dev/shm}
 
@@ -32,14 +35,14 @@ esac
 
 work=$(mktemp -d "$TMPFS/pelicano-sync-XXXXXX")
 . bench/lib.sh
-cleanup() {
-  # Its standard input closing is what stops the proxy.
+# Its standard input closing is what stops the proxy.
+stop_proxy() {
   if [ -n "${PROXY[1]-}" ]; then exec {PROXY[1]}>&-; fi
   if [ -n "${PROXY_PID-}" ]; then wait "$PROXY_PID" 2>/dev/null || true; fi
-  stop_vsftpd; rm -rf "$work"
 }
+stop_servers() { stop_proxy; stop_vsftpd; stop_proftpd; vsftpd_pid=; proftpd_pid=; }
+cleanup() { stop_servers; rm -rf "$work"; }
 trap cleanup EXIT
-mkdir -p "$work/root"
 
 echo "Making $FILES files in $FOLDERS folders (seed $SEED) ..."
 # tree/ is the starting tree; changes/ holds the new versions of the 1 % that change, so that
@@ -77,9 +80,17 @@ print("%d files, %.1f MiB" % (files, total / 1048576))
 PY
 changed=$(find "$work/changes" -type f | wc -l)
 
-start_vsftpd "$work/root" "$work"
-coproc PROXY { exec /usr/bin/python3 bench/delay-proxy.py "$port" --delay-ms "$DELAY_MS"; }
-read -r _ proxy_port <&"${PROXY[0]}"
+# Starts one server of SERVERS in a fresh root, and the proxy in front of it; sets the login.
+start_server() {  # vsftpd|proftpd
+  rm -rf "$work/root"; mkdir -p "$work/root"
+  case $1 in
+    vsftpd) start_vsftpd "$work/root" "$work"; login_user=anonymous login_password= ;;
+    proftpd) start_proftpd "$work/root" "$work"; login_user=$ftp_user login_password=$ftp_password ;;
+    *) echo "unknown server $1 (vsftpd or proftpd)" >&2; exit 1 ;;
+  esac
+  coproc PROXY { exec /usr/bin/python3 bench/delay-proxy.py "$port" --delay-ms "$DELAY_MS"; }
+  read -r _ proxy_port <&"${PROXY[0]}"
+}
 
 # Commands received by the proxy since the last call, once every client has hung up.
 commands() { echo count >&"${PROXY[1]}"; local line; read -r line <&"${PROXY[0]}"; echo "${line#commands }"; }
@@ -92,12 +103,12 @@ check_same() {  # remote-folder
 }
 
 # The command line of one sync into a remote folder given relative to the login folder: this
-# vsftpd does not chroot, so an absolute name would be a path on this machine.
+# servers do not chroot, so an absolute name would be a path on this machine.
 command_of() {  # tool n remote
   case $1 in
-    pelicano) cmd=(env PELICANO_PASSWORD= XDG_CONFIG_HOME="$work" "$PELICANO_FTP" -P "$proxy_port" -u anonymous
-                   --tls off 127.0.0.1 sync --parallel "$2" "$work/local" "$3") ;;
-    lftp) cmd=(lftp -u anonymous, -p "$proxy_port" 127.0.0.1
+    pelicano) cmd=(env PELICANO_PASSWORD="$login_password" XDG_CONFIG_HOME="$work" "$PELICANO_FTP" -P "$proxy_port"
+                   -u "$login_user" --tls off 127.0.0.1 sync --parallel "$2" "$work/local" "$3") ;;
+    lftp) cmd=(lftp -u "$login_user,$login_password" -p "$proxy_port" 127.0.0.1
                -e "set ftp:ssl-allow no; set cmd:fail-exit yes; mirror -R --parallel=$2 $work/local $3; exit") ;;
   esac
 }
@@ -127,32 +138,40 @@ runs() {  # tool n [first]
   grep "^$1 $2 " "$work/results" | awk '{ printf "  %-8s N=%s %-8s %8.2f s %6d commands\n", $1, $2, $3, $4, $5 }'
 }
 
-: >"$work/results"
-for n in $PARALLEL; do
-  echo "== N = $n"
-  runs pelicano "$n"
-  runs lftp "$n"
-done
-echo "== pelicano-ftp first sync with 1 connection"
-runs pelicano 1 first
-grep -q '^pelicano 4 first' "$work/results" || runs pelicano 4 first
+# Every run against one server, and its table.
+bench_on() {  # server
+  start_server "$1"
+  echo "=== $1 (login: $login_user)"
+  : >"$work/results"
+  for n in $PARALLEL; do
+    echo "== N = $n"
+    runs pelicano "$n"
+    runs lftp "$n"
+  done
+  echo "== pelicano-ftp first sync with 1 connection"
+  runs pelicano 1 first
+  grep -q '^pelicano 4 first' "$work/results" || runs pelicano 4 first
 
-echo
-echo "$FILES files in $FOLDERS folders, $changed changed for the third run; replies delayed ${DELAY_MS} ms"
-echo "Wall time (commands sent):"
-awk -v ns="$PARALLEL" '
-  { wall[$1 " " $2 " " $3] = $4; cmds[$1 " " $2 " " $3] = $5 }
-  END {
-    printf "%-3s %-8s %20s %20s %6s\n", "N", "run", "pelicano-ftp", "lftp mirror -R", "ratio"
-    split(ns, n, " "); split("first same changed", run, " ")
-    for (i = 1; i in n; i++) for (r = 1; r <= 3; r++) {
-      p = "pelicano " n[i] " " run[r]; l = "lftp " n[i] " " run[r]
-      printf "%-3s %-8s %9.2f s (%6d) %9.2f s (%6d) %6.2f\n", n[i], run[r], wall[p], cmds[p], wall[l], cmds[l], wall[p] / wall[l]
-    }
-    printf "pelicano-ftp first sync, 1 connection / 4 connections: %.2f s / %.2f s = %.2fx faster\n",
-      wall["pelicano 1 first"], wall["pelicano 4 first"], wall["pelicano 1 first"] / wall["pelicano 4 first"]
-  }' "$work/results"
-echo "Commands sent when nothing changed:"
-awk '$3 == "same" { $3 = $4 = ""; print "  " $0 }' "$work/results"
-echo "Targets: first sync ratio <= 1.00 at N = 2 and 4; nothing changed: ratio <= 0.50 and no command"
-echo "per file (one listing per folder: $((FOLDERS + 1)) here); speed-up from 1 to 4 connections >= 3"
+  echo
+  echo "$1 (login: $login_user): $FILES files in $FOLDERS folders, $changed changed for the third run; replies delayed ${DELAY_MS} ms"
+  echo "Wall time (commands sent):"
+  awk -v ns="$PARALLEL" '
+    { wall[$1 " " $2 " " $3] = $4; cmds[$1 " " $2 " " $3] = $5 }
+    END {
+      printf "%-3s %-8s %20s %20s %6s\n", "N", "run", "pelicano-ftp", "lftp mirror -R", "ratio"
+      split(ns, n, " "); split("first same changed", run, " ")
+      for (i = 1; i in n; i++) for (r = 1; r <= 3; r++) {
+        p = "pelicano " n[i] " " run[r]; l = "lftp " n[i] " " run[r]
+        printf "%-3s %-8s %9.2f s (%6d) %9.2f s (%6d) %6.2f\n", n[i], run[r], wall[p], cmds[p], wall[l], cmds[l], wall[p] / wall[l]
+      }
+      printf "pelicano-ftp first sync, 1 connection / 4 connections: %.2f s / %.2f s = %.2fx faster\n",
+        wall["pelicano 1 first"], wall["pelicano 4 first"], wall["pelicano 1 first"] / wall["pelicano 4 first"]
+    }' "$work/results"
+  echo "Commands sent when nothing changed:"
+  awk '$3 == "same" { $3 = $4 = ""; print "  " $0 }' "$work/results"
+  echo "Targets: first sync ratio <= 1.00 at N = 2 and 4; nothing changed: ratio <= 0.50 and no command"
+  echo "per file (one listing per folder: $((FOLDERS + 1)) here); speed-up from 1 to 4 connections >= 3"
+  stop_servers
+}
+
+for server in $SERVERS; do bench_on "$server"; echo; done

@@ -2,18 +2,20 @@
 # Upload throughput: pelicano-ftp put against other clients on loopback, same file, same server:
 # against curl -T on vsftpd, first in clear, then over TLS (pelicano-ftp --tls require against
 # curl --ssl-reqd); then over SFTP against OpenSSH's sftp -b and curl -T sftp:// on OpenSSH's
-# sshd. The servers write into a tmpfs folder so the disk does not set the pace. One warm-up
+# sshd; then logged in to proftpd with an account, where put writes a temporary name and checks,
+# times and renames it while curl writes in place (the difference is the rename's cost). The
+# servers write into a tmpfs folder so the disk does not set the pace. One warm-up
 # each, then RUNS alternating runs of each; prints medians of wall time, CPU time and peak
 # memory, and the ratios of pelicano-ftp to each other client.
 # Usage: bench/upload.sh [SIZE_MIB] (default 1024)
-#   env: RUNS (default 5), BUILD_DIR, TMPFS, PARTS (default "clear tls sftp": which to run)
+#   env: RUNS (default 5), BUILD_DIR, TMPFS, PARTS (default "clear tls login sftp": which to run)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SIZE_MIB=${1:-1024}
 RUNS=${RUNS:-5}
 BUILD_DIR=${BUILD_DIR:-build-bench}
 TMPFS=${TMPFS:-/dev/shm}
-PARTS=${PARTS:-clear tls sftp}
+PARTS=${PARTS:-clear tls login sftp}
 
 scripts/install-deps.sh build bench
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -22,7 +24,7 @@ TOOL=$BUILD_DIR/tools/pelicano-ftp
 
 work=$(mktemp -d "$TMPFS/pelicano-bench-XXXXXX")
 . bench/lib.sh
-cleanup() { stop_vsftpd; stop_sshd; rm -rf "$work"; }
+cleanup() { stop_vsftpd; stop_proftpd; stop_sshd; rm -rf "$work"; }
 trap cleanup EXIT
 mkdir -p "$work/root" "$work/empty"
 
@@ -42,8 +44,10 @@ measure() {
   [ "$got" = "$expected" ] || { echo "short upload: $got of $expected bytes ($*)" >&2; exit 1; }
   awk '{ printf "%.3f %.3f %d\n", $1, $2 + $3, $4 }' "$work/time.txt" >> "$out"
 }
-pelicano() { measure "$1" env PELICANO_PASSWORD= XDG_CONFIG_HOME="$work" "$TOOL" -P "$port" -u anonymous $TOOL_TLS 127.0.0.1 put "$work/payload.bin"; }
-curl() { measure "$1" /usr/bin/curl -sS --fail $CURL_TLS -T "$work/payload.bin" "ftp://127.0.0.1:$port/payload.bin" --user anonymous:; }
+# The FTP login; the logged-in part changes it.
+login_user=anonymous login_password=
+pelicano() { measure "$1" env PELICANO_PASSWORD="$login_password" XDG_CONFIG_HOME="$work" "$TOOL" -P "$port" -u "$login_user" $TOOL_TLS 127.0.0.1 put "$work/payload.bin"; }
+curl() { measure "$1" /usr/bin/curl -sS --fail $CURL_TLS -T "$work/payload.bin" "ftp://127.0.0.1:$port/payload.bin" --user "$login_user:$login_password"; }
 
 # The key in $work/home/.ssh is found as a default key; no agent takes part.
 pelicano_sftp() { measure "$1" env -u SSH_AUTH_SOCK HOME="$work/home" PELICANO_PASSWORD= XDG_CONFIG_HOME="$work" "$TOOL" --trust "$ssh_fingerprint" "sftp://$ssh_user@127.0.0.1:$ssh_port/" put "$work/payload.bin"; }
@@ -92,6 +96,17 @@ case " $PARTS " in *" tls "*)
   TOOL_TLS="--tls require --trust SHA256:$tls_sha256" CURL_TLS="--ssl-reqd --cacert $work/cert.pem" \
     compare "to vsftpd over TLS" pelicano curl
   echo "Targets over TLS: wall ratio <= 1.10, CPU ratio <= 1.10"
+  echo ;;
+esac
+# Logged in: put adds SIZE, MFMT, RNFR and RNTO after the transfer; curl writes in place.
+case " $PARTS " in *" login "*)
+  stop_vsftpd; vsftpd_pid=
+  dest=$work/login-root
+  mkdir -p "$dest" "$work/login"
+  start_proftpd "$dest" "$work/login"
+  login_user=$ftp_user login_password=$ftp_password
+  TOOL_TLS="--tls off" CURL_TLS="" compare "to proftpd logged in, in clear" pelicano curl
+  echo "Target logged in: wall ratio <= 1.00 (the rename adds one round trip and nothing else)"
   echo ;;
 esac
 case " $PARTS " in *" sftp "*)
