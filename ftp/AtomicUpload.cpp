@@ -1,5 +1,6 @@
 #include "AtomicUpload.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace ftp {
@@ -37,6 +38,21 @@ std::string versionTag(std::uint64_t size, std::int64_t nanoseconds) {
     return text;
 }
 
+constexpr std::size_t kTagSize = 8;
+constexpr std::size_t kTailSize = 1 + kTagSize + 5;  // ".<tag>.part"
+
+// NAME as the temporary name holds it: shortened so that the whole fits in kNameMax.
+std::string headOf(const std::string& name) {
+    std::string head = name;
+    if (1 + head.size() + kTailSize > kNameMax) {
+        head.resize(kNameMax - 1 - kTailSize);
+        // Never end inside a UTF-8 sequence: drop its lead byte too.
+        while (!head.empty() && (static_cast<unsigned char>(head.back()) & 0xc0) == 0x80) head.pop_back();
+        if (!head.empty() && static_cast<unsigned char>(head.back()) >= 0xc0) head.pop_back();
+    }
+    return head;
+}
+
 }  // namespace
 
 UploadOptions uploadOptionsFor(const Connection& c, bool inPlace, bool resume) {
@@ -48,15 +64,21 @@ UploadOptions uploadOptionsFor(const Connection& c, bool inPlace, bool resume) {
 
 std::string AtomicUpload::temporaryName(const std::string& name, std::uint64_t size,
                                         std::chrono::sys_time<std::chrono::nanoseconds> modified) {
-    const std::string tail = "." + versionTag(size, modified.time_since_epoch().count()) + ".part";
-    std::string head = name;
-    if (1 + head.size() + tail.size() > kNameMax) {
-        head.resize(kNameMax - 1 - tail.size());
-        // Never end inside a UTF-8 sequence: drop its lead byte too.
-        while (!head.empty() && (static_cast<unsigned char>(head.back()) & 0xc0) == 0x80) head.pop_back();
-        if (!head.empty() && static_cast<unsigned char>(head.back()) >= 0xc0) head.pop_back();
-    }
-    return "." + head + tail;
+    return "." + headOf(name) + "." + versionTag(size, modified.time_since_epoch().count()) + ".part";
+}
+
+bool AtomicUpload::isTemporaryName(const std::string& candidate) {
+    if (candidate.size() < 2 + kTailSize || candidate.front() != '.' || !candidate.ends_with(".part")) return false;
+    const std::size_t tag = candidate.size() - kTailSize + 1;
+    if (candidate[tag - 1] != '.') return false;
+    for (std::size_t i = tag; i < tag + kTagSize; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(candidate[i])) && (candidate[i] < 'a' || candidate[i] > 'f'))
+            return false;
+    return true;
+}
+
+bool AtomicUpload::isTemporaryNameOf(const std::string& candidate, const std::string& name) {
+    return isTemporaryName(candidate) && candidate.compare(1, candidate.size() - 1 - kTailSize, headOf(name)) == 0;
 }
 
 AtomicUpload::AtomicUpload(Connection& c, FileReader& source, std::string name, TransferType type,

@@ -51,6 +51,9 @@ public:
     // ".NAME.<tag>.part", shortened to fit a 255-byte name where NAME is long.
     static std::string temporaryName(const std::string& name, std::uint64_t size,
                                      std::chrono::sys_time<std::chrono::nanoseconds> modified);
+    // Whether a listed name has that form: for some NAME, or for this one (any version of it).
+    static bool isTemporaryName(const std::string& candidate);
+    static bool isTemporaryNameOf(const std::string& candidate, const std::string& name);
 
     // The whole upload: open, the blocks through sendFile with the caller's sink, then the checks,
     // the time and the rename.

@@ -43,9 +43,12 @@ std::size_t deleteOnServer(ftp::Connection& c, const std::string& top, const Pla
 std::vector<Job> jobsFor(const Plan& plan, const std::string& localTop, const std::string& remoteTop) {
     std::vector<Job> jobs;
     for (const auto* list : {&plan.newFiles, &plan.changedFiles})
-        for (const auto& f : *list)
+        for (const auto& f : *list) {
+            auto stale = plan.staleParts.find(f.path);
             jobs.push_back({joinPath(localTop, f.path), joinPath(remoteTop, parentOf(f.path)), lastSegment(f.path),
-                            f.path, f.size});
+                            f.path, f.size, plan.partsUnseen || plan.resumable.count(f.path) > 0,
+                            stale == plan.staleParts.end() ? std::vector<std::string>() : stale->second});
+        }
     return jobs;
 }
 

@@ -19,14 +19,14 @@ private:
 
 }  // namespace
 
-ftp::Status AtomicFileStep::send(ftp::Connection& c, const std::string& localPath, const std::string& name,
+ftp::Status AtomicFileStep::send(ftp::Connection& c, const std::string& localPath, const std::string& name, bool resume,
                                  FileProgress& progress) {
     ftp::FileReader in;
     if (!in.open(localPath)) return ftp::Error{ftp::ErrorKind::LocalIO, in.problemText(), {}};
     ftp::UploadOptions options = ftp::uploadOptionsFor(c);
     // Only a temporary name, tagged with the local version, holds bytes worth continuing: written
     // in place (anonymous logins), the name holds the old version, whose bytes are no prefix.
-    options.resume = options.temporaryName && type_ != ftp::TransferType::Ascii;
+    options.resume = resume && options.temporaryName && type_ != ftp::TransferType::Ascii;
     options.keepOnCancel = true;  // running the sync again continues it
     ftp::AtomicUpload upload(c, in, name, type_, options);
     Sink sink(progress, upload);

@@ -26,17 +26,19 @@ public:
     virtual ~FileStep() = default;
     // LocalIO when the local file cannot be read, the server's or the connection's error
     // otherwise. Opens the local file first, so an unreadable one leaves the server untouched.
-    virtual ftp::Status send(ftp::Connection& c, const std::string& localPath, const std::string& name,
+    // `resume`: a part of this local version may be on the server (the walk saw it, or an
+    // earlier try on a lost connection left it); otherwise nothing is asked about one.
+    virtual ftp::Status send(ftp::Connection& c, const std::string& localPath, const std::string& name, bool resume,
                              FileProgress& progress) = 0;
 };
 
 // The engine's atomic upload: a temporary name renamed onto the final one when whole (in place,
-// and then whole, after an anonymous login), and a temporary file an earlier run or a dropped
-// connection left of the same local version continued. A cancel leaves it for the next run.
+// and then whole, after an anonymous login), and, when asked, a temporary file an earlier run or
+// a dropped connection left of the same local version continued. A cancel leaves it for the next run.
 class AtomicFileStep final : public FileStep {
 public:
     explicit AtomicFileStep(ftp::TransferType type) : type_(type) {}
-    ftp::Status send(ftp::Connection& c, const std::string& localPath, const std::string& name,
+    ftp::Status send(ftp::Connection& c, const std::string& localPath, const std::string& name, bool resume,
                      FileProgress& progress) override;
 
 private:

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "Names.h"
 #include "ftp/AtomicUpload.h"
@@ -29,10 +30,27 @@ bool under(const std::string& path, const std::set<std::string>& folders) {
     return false;
 }
 
-std::string temporaryPath(const LocalFile& f) {
+std::string temporaryName(const LocalFile& f) {
     const std::chrono::sys_time<std::chrono::nanoseconds> t{std::chrono::seconds(f.modified) +
                                                             std::chrono::nanoseconds(f.nanoseconds)};
-    return joinPath(parentOf(f.path), ftp::AtomicUpload::temporaryName(lastSegment(f.path), f.size, t));
+    return ftp::AtomicUpload::temporaryName(lastSegment(f.path), f.size, t);
+}
+
+// Sorts the parts found in the files' folders: this version's, to continue, or older ones.
+void matchParts(Plan& plan, const std::map<std::string, std::vector<std::string>>& partsByFolder) {
+    for (const auto* list : {&plan.newFiles, &plan.changedFiles})
+        for (const auto& f : *list) {
+            auto it = partsByFolder.find(parentOf(f.path));
+            if (it == partsByFolder.end()) continue;
+            const std::string name = lastSegment(f.path), current = temporaryName(f);
+            for (const auto& part : it->second) {
+                const std::string segment = lastSegment(part);
+                if (segment == current)
+                    plan.resumable.insert(f.path);
+                else if (ftp::AtomicUpload::isTemporaryNameOf(segment, name))
+                    plan.staleParts[f.path].push_back(segment);
+            }
+        }
 }
 
 std::size_t depth(const std::string& path) { return std::count(path.begin(), path.end(), '/'); }
@@ -41,6 +59,7 @@ std::size_t depth(const std::string& path) { return std::count(path.begin(), pat
 
 Plan makePlan(const LocalTree& local, const RemoteTree& remote, const PlanOptions& options) {
     Plan plan;
+    plan.partsUnseen = !remote.listsDotNames;
     std::map<std::string, const RemoteFile*> remoteFiles;
     for (const auto& f : remote.files) remoteFiles[f.path] = &f;
     const std::set<std::string> remoteFolders(remote.folders.begin(), remote.folders.end());
@@ -74,21 +93,30 @@ Plan makePlan(const LocalTree& local, const RemoteTree& remote, const PlanOption
         else
             plan.same.push_back(file.path);
     }
-    if (options.sendAll) return plan;  // put -r never deletes
-    // What a broken upload left of a file about to go is continued, not deleted.
-    std::set<std::string> parts;
-    for (const auto* list : {&plan.newFiles, &plan.changedFiles})
-        for (const auto& f : *list) parts.insert(temporaryPath(f));
-    for (const auto& f : remote.files)
-        if (!localFiles.count(f.path) && !localFolders.count(f.path) && !parts.count(f.path))
+    // A name that is a local file too is the user's, whatever it looks like.
+    std::vector<std::string> parts;
+    std::map<std::string, std::vector<std::string>> partsByFolder;
+    for (const auto& f : remote.files) {
+        if (localFiles.count(f.path) || localFolders.count(f.path)) continue;
+        if (ftp::AtomicUpload::isTemporaryName(lastSegment(f.path))) {
+            parts.push_back(f.path);
+            partsByFolder[parentOf(f.path)].push_back(f.path);
+        } else {
             plan.onlyOnServer.push_back(f.path);
+        }
+    }
+    matchParts(plan, partsByFolder);
+    if (options.sendAll) {  // put -r never deletes
+        plan.onlyOnServer.clear();
+        return plan;
+    }
     for (const auto& folder : remote.folders)
         if (!localFolders.count(folder) && !localFiles.count(folder)) plan.foldersOnlyOnServer.push_back(folder);
     // A folder still holding what we leave alone (a link, an excluded name) cannot be removed.
     // Its holders' ancestors are gathered once: testing each folder against every kept path
     // would be folders times paths.
     std::set<std::string> holding;
-    for (const auto* list : {&remote.linkedFolders, &remote.kept})
+    for (const auto* list : {&remote.linkedFolders, &remote.kept, &std::as_const(parts)})
         for (const auto& p : *list)
             for (std::string f = parentOf(p); !f.empty() && holding.insert(f).second; f = parentOf(f)) {
             }

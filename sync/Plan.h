@@ -5,6 +5,8 @@
 // server that cannot set times keeps the time of the upload.
 
 #include <cstddef>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,12 @@ struct Plan {
     // link: nothing is done to them, and the run does not count as a success.
     std::vector<std::string> conflicts;
     std::size_t comparedBySize = 0;  // same-size files compared without a usable remote time
+    // The temporary files our uploads leave (AtomicUpload's names) are never the user's files:
+    // never only on the server, and their folders stay. Of a file to send, the part of this very
+    // version is continued; those of other versions go once the file is whole.
+    std::set<std::string> resumable;  // files to send
+    bool partsUnseen = false;         // the listing may hide them: ask the server about each file's part
+    std::map<std::string, std::vector<std::string>> staleParts;  // file to send -> its old parts
 
     std::size_t toSend() const { return newFiles.size() + changedFiles.size(); }
 };

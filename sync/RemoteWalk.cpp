@@ -24,6 +24,8 @@ bool lost(const ftp::Error& e) {
 ftp::Result<RemoteTree> walkRemote(ftp::Connection& c, const std::string& top, const Excludes& excludes,
                                    std::int64_t now) {
     RemoteTree tree;
+    // MLSD lists every name; LIST leaves dot names out on many servers (our temporary files too).
+    tree.listsDotNames = c.features().mlsd;
     std::deque<std::string> pending{""};
     while (!pending.empty()) {
         const std::string folder = pending.front();

@@ -62,7 +62,10 @@ public:
             auto job = crew_.queue.take();
             if (!job) break;
             const Next next = sendOne(*job);
-            if (next == Next::Requeue) crew_.queue.giveBack(std::move(*job));  // another worker takes it
+            if (next == Next::Requeue) {  // another worker takes it, and what this one left
+                job->resume = true;
+                crew_.queue.giveBack(std::move(*job));
+            }
             if (next != Next::Go) break;
         }
         leave();
@@ -88,20 +91,29 @@ private:
         return false;
     }
 
-    ftp::Status attempt(const Job& job) {
+    ftp::Status attempt(const Job& job, bool resume) {
         if (folder_ != job.remoteFolder) {
             if (ftp::Status s = connection->changeDirectory(job.remoteFolder); s.failed()) return s;
             folder_ = job.remoteFolder;
         }
         job_ = &job;
-        return step_.send(*connection, job.localPath, job.name, *this);
+        return step_.send(*connection, job.localPath, job.name, resume, *this);
+    }
+
+    // Once the file is whole, the parts older versions of it left are of no use. Not removing
+    // one costs nothing but space, so a refusal is told, not counted as a failure.
+    void removeStaleParts(const Job& job) {
+        for (const auto& part : job.staleParts)
+            if (ftp::Status s = connection->deleteFile(part); s.failed())
+                observer_.note(job.label + ": could not remove the old temporary file " + part + " (" +
+                               s.error().message + ")");
     }
 
     enum class Next { Go, Leave, Requeue };
 
     // Leave when the connection is gone for good; Requeue when, besides, the job is not done.
     Next sendOne(const Job& job) {
-        ftp::Status s = attempt(job);
+        ftp::Status s = attempt(job, job.resume);
         for (int tries = 0; s.failed() && dropped(s.error()) && tries < settings_.retries && !observer_.cancelled();
              ++tries) {
             observer_.note("connection lost sending " + job.label + " (" + s.error().message + "); trying again");
@@ -116,12 +128,14 @@ private:
             }
             connection = std::move(c).value();
             folder_.clear();
-            s = attempt(job);
+            s = attempt(job, true);  // the lost try may have left a part to continue
         }
-        if (s)
+        if (s) {
             ++filesSent;
-        else
+            removeStaleParts(job);
+        } else {
             ++filesFailed;
+        }
         observer_.finished(id_, job, s);
         return connection ? Next::Go : Next::Leave;
     }

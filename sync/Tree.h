@@ -36,6 +36,7 @@ struct RemoteFile {
 
 struct RemoteTree {
     bool exists = true;                // false: the top folder is not there yet
+    bool listsDotNames = true;         // false: a plain LIST, which many servers give without dot names
     std::vector<std::string> folders;  // parents before children
     std::vector<RemoteFile> files;
     std::vector<std::string> linkedFolders;  // links to folders: never entered nor deleted

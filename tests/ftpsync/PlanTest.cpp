@@ -90,6 +90,55 @@ TEST(Plan, FoldersConflictsAndWhatOnlyTheServerHas) {
     EXPECT_TRUE(put.onlyOnServer.empty() && put.foldersOnlyOnServer.empty()) << "put -r never deletes";
 }
 
+// d/page.html is about to be sent, d/same.txt not; each row adds one remote name.
+TEST(Plan, TemporaryFilesOurUploadsLeft) {
+    using ftp::AtomicUpload;
+    const auto at = [](std::int64_t t) { return std::chrono::sys_seconds(std::chrono::seconds(t)); };
+    const std::string longName(250, 'x');
+    struct Row {
+        std::string remote;
+        char expect;  // r resumed, s stale (removed once sent), k kept, - only on the server, = the user's file
+    };
+    for (const Row& r : std::vector<Row>{
+             {"d/" + AtomicUpload::temporaryName("page.html", 10, at(kT)), 'r'},
+             {"d/" + AtomicUpload::temporaryName("page.html", 7, at(kT - 60)), 's'},
+             {"d/" + AtomicUpload::temporaryName(longName, 7, at(kT)), 's'},  // shortened to fit 255 bytes
+             {"d/" + AtomicUpload::temporaryName("same.txt", 7, at(kT)), 'k'},
+             {"d/" + AtomicUpload::temporaryName("gone.txt", 7, at(kT)), 'k'},
+             {"old/" + AtomicUpload::temporaryName("f", 7, at(kT)), 'k'},  // and old/ stays
+             {"d/.page.html.0BADC0DE.part", '-'},
+             {"d/.page.html.0badc0d.part", '-'},
+             {"d/.page.html.part", '-'},
+             {"d/page.html.0badc0de.part", '-'},
+             {"d/.page.html.0badc0de.partial", '-'},
+             {"d/.mine.0badc0de.part", '='},  // a local file of that form is compared as any other
+         }) {
+        LocalTree local;
+        local.folders = {"d"};
+        local.files = {{"d/page.html", 10, kT}, {"d/same.txt", 3, kT}, {"d/" + longName, 10, kT}};
+        if (r.expect == '=') local.files.push_back({r.remote, 1, kT});
+        RemoteTree remote;
+        remote.folders = {"d", "old"};
+        remote.files = {{"d/page.html", 9, {}}, {"d/same.txt", 3, RemoteTime{kT, 1}}, {r.remote, 1, RemoteTime{kT, 1}}};
+        const Plan p = makePlan(local, remote, {});
+        const std::string segment = lastSegment(r.remote);
+        std::string stale;
+        for (const auto& [file, parts] : p.staleParts)
+            for (const auto& part : parts) stale += (stale.empty() ? "" : " ") + part;
+        const char got = p.resumable.count("d/page.html")                         ? 'r'
+                         : !stale.empty()                                         ? 's'
+                         : !p.onlyOnServer.empty()                                ? '-'
+                         : std::count(p.same.begin(), p.same.end(), r.remote) > 0 ? '='
+                                                                                  : 'k';
+        EXPECT_EQ(got, r.expect) << r.remote;
+        if (got == 's') {
+            EXPECT_EQ(stale, segment);
+        }
+        EXPECT_EQ(p.onlyOnServer.size(), got == '-' ? 1u : 0u) << r.remote;
+        EXPECT_EQ(joined(p.foldersOnlyOnServer), r.remote.starts_with("old/") ? "" : "old") << r.remote;
+    }
+}
+
 TEST(Names, SegmentsFromTheServerAndExcludes) {
     for (const char* bad : {"", ".", "..", "../x", "a/b", "/etc", "a\rb", "a\nb"})
         EXPECT_FALSE(isSafeSegment(bad)) << bad;
