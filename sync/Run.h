@@ -24,7 +24,7 @@ struct Job {
     std::string label;         // the relative path, for people
     std::uint64_t size = 0;
     bool resume = false;                  // a part of this version is on the server, to continue
-    std::vector<std::string> staleParts;  // parts of older versions, removed once the file is whole
+    std::vector<std::string> staleParts{};  // parts of older versions, removed once the file is whole
 };
 
 // What the run tells its caller, from the workers' threads: implementations lock.
