@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <string>
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include "FtpServerProcess.h"
+#include "ftp/AtomicUpload.h"
 
 struct ToolRun {
     int status;
@@ -23,4 +25,12 @@ inline ToolRun runTool(testsupport::TempDir& tmp, const std::string& args, const
     int rc = std::system(cmd.c_str());
     return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, testsupport::readFile(tmp.file("out")),
             testsupport::readFile(tmp.file("err"))};
+}
+
+// The temporary name put gives a local file.
+inline std::string temporaryFor(const std::string& path) {
+    ftp::FileReader in;
+    EXPECT_TRUE(in.open(path));
+    const auto slash = path.find_last_of('/');
+    return ftp::AtomicUpload::temporaryName(path.substr(slash + 1), in.size(), in.modified());
 }
