@@ -6,7 +6,6 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "F1Fixture.h"
@@ -189,8 +188,6 @@ TEST_F(RealServerTest, AnUnknownCertificateIsAskedUntilTrustedAlways) {
 // Over SFTP: sftp:// in the host box, or only the port with a bare host; the host key asked
 // about, the key in HOME's .ssh logging in, the listing shown and an upload arriving whole.
 TEST_F(RealServerTest, SftpAsksAboutTheHostKeyListsAndUploads) {
-    // Under root sshd runs as nobody, who must pass through the tests' private scratch folder.
-    ::chmod(qgetenv("TMPDIR").constData(), 0711);
     testsupport::SshdProcess sshd;
     if (!sshd.running()) FAIL() << "sshd unavailable: " << sshd.whyNot();
     const QString key = QDir::homePath() + QStringLiteral("/.ssh/id_ed25519");

@@ -11,7 +11,8 @@ namespace testsupport {
 
 class TempDir {
 public:
-    TempDir();
+    TempDir();  // in the temporary folder (TMPDIR)
+    explicit TempDir(const std::string& base);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

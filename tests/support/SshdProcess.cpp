@@ -12,6 +12,7 @@
 #include <grp.h>
 #include <pwd.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,6 +49,19 @@ void chownTree(const std::string& path, uid_t uid, gid_t gid) {
         (void)lchown(it->path().c_str(), uid, gid);
 }
 
+// Where the server's folder goes. Under root sshd runs as nobody, who must pass through every
+// folder above it; a test program's own temporary folder may be private (0700), so then the
+// system's shared one is used instead.
+std::string reachableBase() {
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    if (getuid() != 0) return base.string();
+    for (std::filesystem::path p = base;; p = p.parent_path()) {
+        struct stat st {};
+        if (::stat(p.c_str(), &st) != 0 || !(st.st_mode & S_IXOTH)) return "/tmp";
+        if (p == p.root_path()) return base.string();
+    }
+}
+
 }  // namespace
 
 SshKeyPair makeSshKey(const std::string& privateKeyPath, const std::string& keyType) {
@@ -71,7 +85,7 @@ SshKeyPair readSshKey(const std::string& privateKeyPath) {
     return key;
 }
 
-SshdProcess::SshdProcess() : root_(dir_.file("root")) {
+SshdProcess::SshdProcess() : dir_(reachableBase()), root_(dir_.file("root")) {
     if (access(kSshd, X_OK) != 0) {
         whyNot_ = "sshd is not unpacked (scripts/ssh-servers.sh build/ssh-servers unpacks it)";
         return;

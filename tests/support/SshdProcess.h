@@ -3,8 +3,9 @@
 // with a fresh host key, a client key pair it accepts, and an SFTP-only login that starts in a
 // temporary folder. It runs unprivileged, because as root it would need the privilege-separation
 // account "sshd" that a fresh machine lacks: as the invoking user, or as nobody when the tests run
-// as root. Only the user it runs as can log in, by public key only. It stops with the object, or
-// when the test process ends however it ends.
+// as root (its folder is then one nobody can reach, whatever the test program's own temporary
+// folder allows). Only the user it runs as can log in, by public key only. It stops with the
+// object, or when the test process ends however it ends.
 
 #include <string>
 #include <sys/types.h>
