@@ -106,6 +106,9 @@ private:
     FrmAcerca* acerca_ = nullptr;   // made on first use
     SecurityWindow* security_ = nullptr;  // made on first use
     bool connected_ = false;
+    // How the current connection was reached: the sync window logs in the same way, whatever
+    // the configuration window has set for the next connect since.
+    std::optional<Reach> reached_;
     bool loaded_ = false;
     Pending pending_ = Pending::None;
     QTimer pendingTimer_;  // carries out pending_ once no FTP operation runs

@@ -118,6 +118,7 @@ void F1::cmdconectar_Click() {
     }
 
     connected_ = true;
+    reached_ = target;
     c_.ImgVerde->show();
     c_.Imgrojo->hide();
     c_.cmdconectar->setEnabled(false);
@@ -156,6 +157,7 @@ void F1::cmddesconecto_Click() {
     session_.closeConnection();
     session_.closeSession();
     connected_ = false;
+    reached_.reset();
 
     c_.CmdSubir->setEnabled(false);
     c_.Txtlogin->setEnabled(true);

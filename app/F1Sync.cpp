@@ -23,24 +23,21 @@ struct Secret {
 
 }  // namespace
 
-bool F1::canSync() const { return connected_ && session_.hConexion && !operationInFlight(); }
+bool F1::canSync() const { return connected_ && reached_ && session_.hConexion && !operationInFlight(); }
 
 void F1::sincronizar_Click() {
     if (!canSync()) return;
-    QString problem;
-    auto reached = reach(problem);  // the main connection came through it, so it reads
-    if (!reached) return;
     // The run's connections answer no question from their threads: they accept exactly the
     // certificate or host key the user already accepted for the main connection.
-    ftp::TlsOptions tls = reached->tls;
+    ftp::TlsOptions tls = reached_->tls;
     tls.prompt = {};
     if (const auto status = session_.hConexion->tlsStatus()) tls.trustedSha256 = status->certificate.sha256;
-    ftp::SshOptions ssh = reached->ssh;
+    ftp::SshOptions ssh = reached_->ssh;
     ssh.prompt = {};
     if (const auto status = session_.hConexion->sshStatus()) ssh.trustedFingerprint = status->key.fingerprint;
     auto password = std::make_shared<Secret>();
     password->text = c_.Txtlogin->text().toStdString();
-    SyncJob::Connect connect = [connector = connector_, host = reached->target.host, port = reached->target.port,
+    SyncJob::Connect connect = [connector = connector_, host = reached_->target.host, port = reached_->target.port,
                                 user = c_.Txtusuario->text().toStdString(), password, tls, ssh](ftp::Session& s) {
         return connector(s, host, port, user, password->text, tls, ssh);
     };

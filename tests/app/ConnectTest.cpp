@@ -12,6 +12,7 @@
 #include "FakeConnection.h"
 #include "app/SessionEndWatcher.h"
 #include "dialogs/CertificateWindow.h"
+#include "dialogs/SyncWindow.h"
 #include "ftp/SshFiles.h"
 #include "ftp/TrustStore.h"
 #include "remote/RemoteView.h"
@@ -297,6 +298,27 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Host keys are looked up where ssh keeps them and beside the trusted certificates, and an unknown
 // one is asked through Dialogs; "Cancelar" fails as a refused certificate does.
+// A port chosen in the configuration window is for the next connect: the sync window's own
+// connections still go where the main connection went.
+TEST_F(ConnectTest, SyncConnectionsGoWhereTheMainConnectionWent) {
+    put("Pelicano", "Configuracion", "puerto", QStringLiteral("2121"));
+    loadWithServer();
+    fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("secreto"));
+    w->cmdconectar_Click();
+    ASSERT_TRUE(w->connected());
+    session.Puerto = 2200;
+    QTimer::singleShot(0, [&] {
+        auto* sync = qobject_cast<SyncWindow*>(QApplication::activeModalWidget());
+        if (!sync) return;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return sync->listChoice()->count() > 0; }, 5000));
+        sync->reject();
+    });
+    w->sincronizar_Click();
+    EXPECT_EQ(server.calls, 2);
+    EXPECT_EQ(server.host, "h.test");
+    EXPECT_EQ(server.port, 2121);
+}
+
 TEST_F(ConnectTest, AnUnknownHostKeyIsAskedThroughDialogs) {
     loadWithServer();
     server.unknownHostKey = true;
