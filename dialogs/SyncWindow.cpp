@@ -297,7 +297,7 @@ void SyncWindow::runEnded() {
     awake_.reset();
     showProgress();
     inFlight_->clear();
-    for (const auto& n : job_.meter()->notes()) qInfo("pelicano: sync: %s", n.c_str());
+    for (const auto& n : job_.meter()->notes()) qInfo("pelicano: sync: %s", qUtf8Printable(shown(n)));
     const auto failed = job_.meter()->failures();
     for (const auto& f : failed)  // "." is the server's folder itself (it could not be reached)
         failures_->addItem((f.path == "." ? shown(remoteTop_) : shown(f.path)) + QStringLiteral(": ") +

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include "Printable.h"
 #include "Report.h"
 #include "Signals.h"
 #include "sync/RunMeter.h"
@@ -60,7 +61,8 @@ void SyncProgress::finished(int worker, const treesync::Job& job, const ftp::Sta
 void SyncProgress::note(const std::string& text) {
     std::lock_guard lock(mutex_);
     clearLine();
-    std::fprintf(stderr, "%s: %s\n", command_.c_str(), text.c_str());
+    // Notes quote server replies: their control characters must not act on the terminal.
+    std::fprintf(stderr, "%s: %s\n", command_.c_str(), printableName(text).c_str());
 }
 
 bool SyncProgress::cancelled() { return interruption() != 0; }

@@ -10,6 +10,7 @@
 
 #include "tools/CommandLine.h"
 #include "tools/Printable.h"
+#include "tools/SyncProgress.h"
 #include "tools/Target.h"
 #include "FtpServerProcess.h"
 #include "SshdProcess.h"
@@ -105,6 +106,11 @@ TEST(ToolArguments, NamesArePrintedWithInvalidBytesEscaped) {
               "rlo\\xe2\\x80\\xaetxt.exe a\\xe2\\x80\\xa8"
               "b\\xe2\\x81\\xa6\\xd8\\x9c\\xe2\\x80\\x8f")
         << "RLO, LINE SEPARATOR, LRI, ALM, RLM";
+    // A sync's notes quote the server's replies (a 421's text) too.
+    ::testing::internal::CaptureStderr();
+    SyncProgress("sync", 0, 0).note("the server allows no more connections (421 \x1b]0;owned\x07)");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "sync: the server allows no more connections (421 \\x1b]0;owned\\x07)\n");
 }
 
 TEST(ToolTargets, UrlsOptionsAndNetrc) {
