@@ -73,6 +73,18 @@ SyncWindow::SyncWindow(SyncJob::Connect login, const QString& localFolder, const
 SyncWindow::~SyncWindow() = default;
 
 void SyncWindow::build(const std::string& remoteFolder) {
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(buildFolders(remoteFolder));
+    all->addWidget(buildPlan());
+    all->addLayout(buildOptions());
+    buildProgress(all);
+    all->addLayout(buildButtons());
+    setMinimumWidth(560);
+    connect(choice_, &QComboBox::currentIndexChanged, this, &SyncWindow::showList);
+    connect(delete_, &QCheckBox::toggled, this, [this] { setStage(stage_); });
+}
+
+QGridLayout* SyncWindow::buildFolders(const std::string& remoteFolder) {
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Carpeta local:"), this), 0, 0);
     local_ = new QLineEdit(this);
@@ -84,7 +96,11 @@ void SyncWindow::build(const std::string& remoteFolder) {
     auto* remote = new QLabel(shown(remoteFolder), this);
     remote->setTextInteractionFlags(Qt::TextSelectableByMouse);
     grid->addWidget(remote, 1, 1, 1, 2);
+    connect(change_, &QPushButton::clicked, this, &SyncWindow::Cambiar_Click);
+    return grid;
+}
 
+QGroupBox* SyncWindow::buildPlan() {
     auto* plan = new QGroupBox(QStringLiteral("Plan"), this);
     auto* planBox = new QVBoxLayout(plan);
     counts_ = new QLabel(plan);
@@ -95,7 +111,10 @@ void SyncWindow::build(const std::string& remoteFolder) {
     planBox->addWidget(counts_);
     planBox->addWidget(choice_);
     planBox->addWidget(files_);
+    return plan;
+}
 
+QHBoxLayout* SyncWindow::buildOptions() {
     auto* options = new QHBoxLayout;
     delete_ = new QCheckBox(QStringLiteral("Borrar en el servidor lo que no está aquí"), this);
     connections_ = new QSpinBox(this);
@@ -107,7 +126,10 @@ void SyncWindow::build(const std::string& remoteFolder) {
     options->addStretch();
     options->addWidget(connectionsLabel);
     options->addWidget(connections_);
+    return options;
+}
 
+void SyncWindow::buildProgress(QVBoxLayout* column) {
     progress_ = new QLabel(this);
     bar_ = new QProgressBar(this);
     bar_->setRange(0, 1000);
@@ -120,29 +142,21 @@ void SyncWindow::build(const std::string& remoteFolder) {
     failures_ = new QListWidget(this);
     failures_->setAccessibleName(QStringLiteral("Archivos con errores"));
     failures_->hide();
+    for (QWidget* w : std::initializer_list<QWidget*>{progress_, bar_, speed_, inFlight_, summary_, failures_})
+        column->addWidget(w);
+}
 
+QHBoxLayout* SyncWindow::buildButtons() {
     auto* buttons = new QHBoxLayout;
     sync_ = new QPushButton(QStringLiteral("Sincronizar"), this);
     cancel_ = new QPushButton(QStringLiteral("Cancelar"), this);
     close_ = new QPushButton(QStringLiteral("Cerrar"), this);
     buttons->addStretch();
     for (auto* b : {sync_, cancel_, close_}) buttons->addWidget(b);
-
-    auto* all = new QVBoxLayout(this);
-    all->addLayout(grid);
-    all->addWidget(plan);
-    all->addLayout(options);
-    for (QWidget* w : std::initializer_list<QWidget*>{progress_, bar_, speed_, inFlight_, summary_, failures_})
-        all->addWidget(w);
-    all->addLayout(buttons);
-    setMinimumWidth(560);
-
-    connect(change_, &QPushButton::clicked, this, &SyncWindow::Cambiar_Click);
     connect(sync_, &QPushButton::clicked, this, &SyncWindow::Sincronizar_Click);
     connect(cancel_, &QPushButton::clicked, this, &SyncWindow::Cancelar_Click);
     connect(close_, &QPushButton::clicked, this, &SyncWindow::reject);
-    connect(choice_, &QComboBox::currentIndexChanged, this, &SyncWindow::showList);
-    connect(delete_, &QCheckBox::toggled, this, [this] { setStage(stage_); });
+    return buttons;
 }
 
 void SyncWindow::setStage(Stage stage) {

@@ -16,12 +16,16 @@
 class Dialogs;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class QVBoxLayout;
 
 class SyncWindow : public QDialog {
     Q_OBJECT
@@ -52,6 +56,11 @@ public slots:
 private:
     enum class Stage { Comparing, Planned, Running, Ended };
     void build(const std::string& remoteFolder);
+    QGridLayout* buildFolders(const std::string& remoteFolder);
+    QGroupBox* buildPlan();
+    QHBoxLayout* buildOptions();
+    void buildProgress(QVBoxLayout* column);
+    QHBoxLayout* buildButtons();
     void setStage(Stage stage);
     void poll();
     void planReady();
