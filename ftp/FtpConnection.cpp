@@ -5,6 +5,7 @@
 #include <cstring>
 #include <poll.h>
 
+#include "BusyFlag.h"
 #include "ListingCollector.h"
 #include "RateGuard.h"
 #include "ReplyParsers.h"
@@ -45,18 +46,6 @@ Error afterHangUp(const Error& hangUp, Error e) {
 bool isSafeArgument(const std::string& arg) {
     return arg.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
 }
-
-// Marks an operation in flight, so a wait hook that re-enters the connection is refused.
-class FtpConnection::Busy {
-public:
-    explicit Busy(FtpConnection& c) : c_(c) { c_.busy_ = true; }
-    ~Busy() { c_.busy_ = false; }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-
-private:
-    FtpConnection& c_;
-};
 
 FtpConnection::FtpConnection(const Session& session, Credentials credentials, TlsOptions tls)
     : timeouts_(session.timeouts()),
@@ -192,7 +181,7 @@ Result<std::string> FtpConnection::pwd() {
 
 Result<std::string> FtpConnection::currentDirectory() {
     if (Status s = checkUsable(); s.failed()) return s.error();
-    Busy busy(*this);
+    BusyFlag busy(busy_);
     return withRelogin([&] { return pwd(); });
 }
 
@@ -200,7 +189,7 @@ Status FtpConnection::simple(const std::string& verb, const std::string& arg, co
     if (!isSafeArgument(arg)) return invalid(std::string(what) + ": name holds CR, LF or NUL");
     if (arg.empty()) return invalid(std::string(what) + ": empty name");
     if (Status s = checkUsable(); s.failed()) return s;
-    Busy busy(*this);
+    BusyFlag busy(busy_);
     return withRelogin([&]() -> Status {
         auto r = control_.command(verb + " " + arg);
         if (r.failed()) return r.error();
@@ -213,7 +202,7 @@ Result<Reply> FtpConnection::fileQuery(const std::string& command, const std::st
     if (!isSafeArgument(name)) return invalid(std::string(what) + ": name holds CR, LF or NUL");
     if (name.empty()) return invalid(std::string(what) + ": empty name");
     if (Status s = checkUsable(); s.failed()) return s.error();
-    Busy busy(*this);
+    BusyFlag busy(busy_);
     return withRelogin([&]() -> Result<Reply> {
         // Sizes are counted in binary type; in ASCII a server may refuse or count line ends anew.
         if (Status s = setType('I'); s.failed()) return s.error();
@@ -228,7 +217,7 @@ Status FtpConnection::changeDirectory(const std::string& path) {
     Status s = simple("CWD", path, "change directory");
     if (s.failed()) return s;
     // Remember where we are, so a fresh login after an idle timeout can come back here.
-    Busy busy(*this);
+    BusyFlag busy(busy_);
     if (pwd().failed()) directory_ = path.front() == '/' ? std::optional<std::string>(path) : std::nullopt;
     return s;
 }
@@ -241,7 +230,7 @@ Status FtpConnection::rename(const std::string& from, const std::string& to) {
     if (!isSafeArgument(from) || !isSafeArgument(to)) return invalid("rename: name holds CR, LF or NUL");
     if (from.empty() || to.empty()) return invalid("rename: empty name");
     if (Status s = checkUsable(); s.failed()) return s;
-    Busy busy(*this);
+    BusyFlag busy(busy_);
     return withRelogin([&]() -> Status {
         auto r = control_.command("RNFR " + from);
         if (r.failed()) return r.error();
@@ -382,7 +371,7 @@ void FtpConnection::resolveLinks(std::vector<Entry>& entries) {
 Result<std::unique_ptr<Find>> FtpConnection::findFiles(const std::string& pattern) {
     if (!isSafeArgument(pattern)) return invalid("list: pattern holds CR, LF or NUL");
     if (Status s = checkUsable(); s.failed()) return s.error();
-    Busy busy(*this);
+    BusyFlag busy(busy_);
     auto entries = withRelogin([&] { return readListing(features_.mlsd ? "MLSD" : "LIST", pattern); });
     if (entries.failed()) return entries.error();
     resolveLinks(entries.value());
@@ -427,7 +416,7 @@ Result<Socket> FtpConnection::startFileTransfer(const char* what, const char* ve
     if (!isSafeArgument(name)) return invalid(std::string(what) + ": name holds CR, LF or NUL");
     if (name.empty()) return invalid(std::string(what) + ": empty name");
     if (Status s = checkUsable(); s.failed()) return s.error();
-    Busy busy(*this);
+    BusyFlag busy(busy_);
     return withRelogin([&] { return startTransfer(verb, name, ascii, restart); });
 }
 

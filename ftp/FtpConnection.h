@@ -61,7 +61,6 @@ private:
     void uploadFinished(Upload* upload) override;
     void downloadFinished(Download* download) override;
 
-    class Busy;
     Status readGreeting();
     Status logIn();
     void readFeatures();

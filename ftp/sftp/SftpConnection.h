@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "../BusyFlag.h"
 #include "../Connection.h"
 #include "SftpFile.h"
 #include "SshSession.h"
@@ -58,17 +59,6 @@ public:
 private:
     SftpConnection(std::unique_ptr<SshSession> ssh, SshReopen reopen)
         : ssh_(std::move(ssh)), reopen_(std::move(reopen)) {}
-    class Busy {
-    public:
-        explicit Busy(SftpConnection& c) : c_(c) { c_.busy_ = true; }
-        ~Busy() { c_.busy_ = false; }
-        Busy(const Busy&) = delete;
-        Busy& operator=(const Busy&) = delete;
-
-    private:
-        SftpConnection& c_;
-    };
-
     // SftpFileOwner
     SshSession& ssh() override { return *ssh_; }
     void fileFinished() override;
@@ -79,7 +69,7 @@ private:
     // one if the server hung up during it.
     template <class F>
     auto run(F&& fn) -> decltype(fn()) {
-        Busy busy(*this);
+        BusyFlag busy(busy_);
         if (broken_)
             if (Status s = reopen(); s.failed()) return s.error();
         auto r = fn();
