@@ -146,9 +146,9 @@ bool SshdProcess::restartWithNewHostKey() {
     return start(port_);
 }
 
-bool SshdProcess::start(unsigned short port) {
+std::string SshdProcess::writeConfig(unsigned short port) const {
     const std::string server = dir_.file("server");
-    std::string config = server + "/sshd_config";
+    const std::string config = server + "/sshd_config";
     writeFile(config, "ListenAddress 127.0.0.1\nPort " + std::to_string(port) + "\nHostKey " + hostKey_.privateKey +
                           "\nPidFile " + server + "/sshd.pid\nAuthorizedKeysFile " + server +
                           "/authorized_keys\n"
@@ -159,7 +159,12 @@ bool SshdProcess::start(unsigned short port) {
                           // In-process, so a login whose shell is nologin still gets SFTP.
                           "Subsystem sftp internal-sftp\nForceCommand internal-sftp -d " +
                           root_ + "\n");
-    const std::string logPath = server + "/sshd.log";
+    return config;
+}
+
+bool SshdProcess::start(unsigned short port) {
+    std::string config = writeConfig(port);
+    const std::string logPath = dir_.file("server/sshd.log");
     const int logFd = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     std::string sshd = kSshd, d = "-D", e = "-e", f = "-f";
     char* argv[] = {sshd.data(), d.data(), e.data(), f.data(), config.data(), nullptr};

@@ -55,6 +55,7 @@ public:
 
 private:
     bool makeHostKey();
+    std::string writeConfig(unsigned short port) const;  // answers the file's path
     bool start(unsigned short port);
     [[noreturn]] void supervise(char** argv, char** env, int logFd, const int ends[2]) const;
     void stop();
