@@ -86,6 +86,7 @@ SshKeyPair readSshKey(const std::string& privateKeyPath) {
 }
 
 SshdProcess::SshdProcess() : dir_(reachableBase()), root_(dir_.file("root")) {
+    sshdPath_ = kSshd;
     if (access(kSshd, X_OK) != 0) {
         whyNot_ = "sshd is not unpacked (scripts/ssh-servers.sh build/ssh-servers unpacks it)";
         return;
@@ -110,6 +111,14 @@ SshdProcess::SshdProcess() : dir_(reachableBase()), root_(dir_.file("root")) {
     }
     writeFile(dir_.file("server/authorized_keys"), clientKey_.type + " " + clientKey_.base64 + "\n");
     if (getuid() == 0) {
+        // The unpacked binary may sit in a tree nobody cannot enter (a clone under /root): nobody
+        // runs a copy of it from the folder made reachable above.
+        std::error_code failed;
+        std::filesystem::copy_file(kSshd, sshdPath_ = dir_.file("server/sshd"), failed);
+        if (failed) {
+            whyNot_ = "cannot copy sshd beside its configuration: " + failed.message();
+            return;
+        }
         chownTree(dir_.file("server"), uid_, gid_);
         chownTree(root_, uid_, gid_);
     }
@@ -166,7 +175,7 @@ bool SshdProcess::start(unsigned short port) {
     std::string config = writeConfig(port);
     const std::string logPath = dir_.file("server/sshd.log");
     const int logFd = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    std::string sshd = kSshd, d = "-D", e = "-e", f = "-f";
+    std::string sshd = sshdPath_, d = "-D", e = "-e", f = "-f";
     char* argv[] = {sshd.data(), d.data(), e.data(), f.data(), config.data(), nullptr};
     // Without it, systemd's name service says nobody's password is locked and sshd refuses it.
     std::string bypass = "SYSTEMD_NSS_BYPASS_SYNTHETIC=1";

@@ -62,6 +62,7 @@ private:
 
     TempDir dir_;
     std::string root_;
+    std::string sshdPath_;  // the unpacked sshd, or under root the copy nobody can reach
     std::string user_;
     uid_t uid_ = 0;
     gid_t gid_ = 0;
