@@ -17,8 +17,9 @@ public:
     explicit RateGuard(MinimumRate rate) : rate_(rate) {}
 
     // Counts n more bytes; false once a whole period passed below the minimum.
-    bool add(std::size_t n) {
-        const auto now = Clock::now();
+    bool add(std::size_t n) { return add(n, Clock::now()); }
+    // As above, on a clock of the caller's (the time spent waiting, say).
+    bool add(std::size_t n, Clock::time_point now) {
         if (!started_) {
             started_ = true;
             start_ = now;

@@ -1,6 +1,7 @@
 #include "SshSession.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <malloc.h>
@@ -97,12 +98,27 @@ LIBSSH2_FREE_FUNC(SshSession::release) {
     std::free(ptr);
 }
 
+LIBSSH2_RECV_FUNC(SshSession::receive) {
+    const ssize_t n = ::recv(socket, buffer, length, flags);
+    if (n < 0) return -errno;
+    static_cast<SshSession*>(*abstract)->moved_ += std::size_t(n);
+    return n;
+}
+
+LIBSSH2_SEND_FUNC(SshSession::transmit) {
+    const ssize_t n = ::send(socket, buffer, length, flags);
+    if (n < 0) return -errno;
+    static_cast<SshSession*>(*abstract)->moved_ += std::size_t(n);
+    return n;
+}
+
 SshSession::SshSession(const Session& session, Socket socket)
     : timeouts_(session.timeouts()),
       limits_(session.limits()),
       hook_(session.waitHook()),
       waiter_(hook_),
-      socket_(std::move(socket)) {}
+      socket_(std::move(socket)),
+      pace_(limits_.minimumRate) {}
 
 Result<std::unique_ptr<SshSession>> SshSession::start(const Session& session, Socket connected, const std::string& host,
                                                       std::uint16_t port, const std::string& user,
@@ -112,6 +128,8 @@ Result<std::unique_ptr<SshSession>> SshSession::start(const Session& session, So
     s->ssh_ = libssh2_session_init_ex(allocate, release, reallocate, s.get());
     if (!s->ssh_) return Error{ErrorKind::Protocol, "the SSH library could not start a session", {}};
     libssh2_session_set_blocking(s->ssh_, 0);
+    libssh2_session_callback_set(s->ssh_, LIBSSH2_CALLBACK_RECV, reinterpret_cast<void*>(receive));
+    libssh2_session_callback_set(s->ssh_, LIBSSH2_CALLBACK_SEND, reinterpret_cast<void*>(transmit));
     if (!preferStrongMethods(s->ssh_))
         return Error{ErrorKind::Protocol, "the SSH library offers no strong cipher or MAC", {}};
 
@@ -158,12 +176,22 @@ SshSession::~SshSession() {
     socket_.close();
 }
 
-Status SshSession::waitSocket(std::chrono::milliseconds timeout, const char* what) const {
+Status SshSession::waitSocket(std::chrono::milliseconds timeout, const char* what) {
     const int directions = libssh2_session_block_directions(ssh_);
     short events = 0;
     if (directions & LIBSSH2_SESSION_BLOCK_INBOUND) events |= POLLIN;
     if (directions & LIBSSH2_SESSION_BLOCK_OUTBOUND) events |= POLLOUT;
-    return waiter_.wait(socket_.fd(), events ? events : POLLIN, timeout, what);
+    const auto before = RateGuard::Clock::now();
+    Status s = waiter_.wait(socket_.fd(), events ? events : POLLIN, timeout, what);
+    if (s.failed()) return s;
+    // Only the time spent waiting counts: the caller's own pauses between calls are not the
+    // server's slowness. Calls that never wait cost nothing here.
+    waited_ += RateGuard::Clock::now() - before;
+    const std::size_t moved = moved_ - paced_;
+    paced_ = moved_;
+    if (!pace_.add(moved, RateGuard::Clock::time_point(waited_)))
+        return Error{ErrorKind::TooSlow, "the server moved " + pace_.describe() + " during " + what, {}};
+    return s;
 }
 
 unsigned long SshSession::sftpStatus() const {

@@ -12,6 +12,7 @@
 #include <libssh2_sftp.h>
 
 #include "../Connection.h"
+#include "../RateGuard.h"
 #include "../Result.h"
 #include "../Session.h"
 #include "../Socket.h"
@@ -74,8 +75,11 @@ public:
     // The SFTP status of the last failed SFTP call (LIBSSH2_FX_*), 0 when there is none.
     unsigned long sftpStatus() const;
 
-    // Waits until the socket is ready in the directions libssh2 last blocked on.
-    Status waitSocket(std::chrono::milliseconds timeout, const char* what) const;
+    // Waits until the socket is ready in the directions libssh2 last blocked on. Each wait has
+    // its timeout, so a server sending a little before each runs out would hold a call forever:
+    // once the waits add up to a whole period, fewer bytes than the session's minimum rate moved
+    // in that time end the call with TooSlow.
+    Status waitSocket(std::chrono::milliseconds timeout, const char* what);
 
 private:
     SshSession(const Session& session, Socket socket);
@@ -85,6 +89,9 @@ private:
     static LIBSSH2_REALLOC_FUNC(reallocate);
     static LIBSSH2_FREE_FUNC(release);
     static LIBSSH2_USERAUTH_KBDINT_RESPONSE_FUNC(answerPrompts);
+    // libssh2's socket I/O, counting the bytes for the pace check.
+    static LIBSSH2_RECV_FUNC(receive);
+    static LIBSSH2_SEND_FUNC(transmit);
 
     Timeouts timeouts_;
     Limits limits_;
@@ -94,6 +101,10 @@ private:
     LIBSSH2_SESSION* ssh_ = nullptr;
     LIBSSH2_SFTP* sftp_ = nullptr;
     SshStatus status_;
+    RateGuard pace_;
+    RateGuard::Clock::duration waited_{};  // all the waits so far: the pace's clock
+    std::size_t moved_ = 0;                // bytes the socket carried either way
+    std::size_t paced_ = 0;                // of which the pace has counted
     // While logging in, every buffer libssh2 frees may hold the password: it is wiped first.
     bool wipeFrees_ = false;
     const std::string* password_ = nullptr;  // keyboard-interactive's answer, only during the login

@@ -191,6 +191,8 @@ struct LoginCase {
     bool opens;
     ErrorKind failure = ErrorKind::Refused;
     std::string ciphers = {}, macs = {};  // the server's only ones; empty: its usual list
+    int replyDelayMs = 0;
+    MinimumRate rate = {};
 };
 
 class FaultLogin : public NoUserKeys, public ::testing::WithParamInterface<LoginCase> {};
@@ -200,6 +202,8 @@ TEST_P(FaultLogin, PasswordWaysAndRefusal) {
     options.auth = GetParam().offered;
     options.ciphers = GetParam().ciphers;
     options.macs = GetParam().macs;
+    options.replyDelayMs = GetParam().replyDelayMs;
+    session_.setLimits({.minimumRate = GetParam().rate});
     testsupport::SftpFaultServer server(options);
     if (!server.running()) FAIL() << "fault server unavailable: " << server.whyNot();
     std::vector<HostKeyQuestion> asked;
@@ -216,13 +220,18 @@ TEST_P(FaultLogin, PasswordWaysAndRefusal) {
     }
 }
 
+// Half a second of waiting may carry no less than 1 MiB: far more than a login moves.
+const MinimumRate kHeavyRate{1u << 20, std::chrono::milliseconds(500)};
+
 INSTANTIATE_TEST_SUITE_P(Ways, FaultLogin,
                          ::testing::Values(LoginCase{"password", "password", "demo", true},
                                            LoginCase{"keyboardInteractive", "keyboard-interactive", "demo", true},
                                            LoginCase{"wrongPassword", "password,keyboard-interactive", "wrong", false},
                                            // A server offering only weak methods is not spoken to.
                                            LoginCase{"weakCipher", "password", "demo", false, ErrorKind::Protocol, "3des-cbc"},
-                                           LoginCase{"weakMac", "password", "demo", false, ErrorKind::Protocol, "", "hmac-md5"}),
+                                           LoginCase{"weakMac", "password", "demo", false, ErrorKind::Protocol, "", "hmac-md5"},
+                                           // Each wait ends well within its timeout, yet too little moves.
+                                           LoginCase{"tooSlow", "password", "demo", false, ErrorKind::TooSlow, "", "", 700, kHeavyRate}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SshSession, AServerThatNeverSpeaksTimesOut) {
