@@ -22,10 +22,17 @@
 
 namespace {
 
-// Most failures are the login's; those of the encryption or of the files of trusted certificates
-// and host keys say so, since checking the user and the password would not help.
-QString failureText(ftp::ErrorKind kind, ftp::Protocol protocol) {
-    switch (kind) {
+// Most failures are the login's; those of the encryption, of a revoked host key or of the files of
+// trusted certificates and host keys say so, since checking the user and the password would not help.
+QString failureText(const ftp::Error& error, ftp::Protocol protocol) {
+    switch (error.kind) {
+    case ftp::ErrorKind::HostKey:
+        // Never asked about, so the user must learn why: no answer of theirs could help.
+        if (error.hostKey && error.hostKey->revoked)
+            return QStringLiteral(
+                "No se ha podido realizar la conexión: la clave del servidor está marcada como revocada "
+                "en sus claves de servidores conocidos. No se enviaron el usuario ni el login.");
+        break;
     case ftp::ErrorKind::Downgrade:
         return QStringLiteral(
             "No se ha podido realizar la conexión: el servidor rechazó la conexión cifrada (TLS) "
@@ -47,11 +54,11 @@ QString failureText(ftp::ErrorKind kind, ftp::Protocol protocol) {
                    "pueda escribir.");
     case ftp::ErrorKind::Tls:
         return QStringLiteral("No se ha podido establecer una conexión cifrada (TLS) con el servidor.");
-    default:
-        return QStringLiteral(
-            "No se ha podido realizar la conexión con el servidor, asegurese que el usuario "
-            "y el login sean los correctos");
+    default: break;
     }
+    return QStringLiteral(
+        "No se ha podido realizar la conexión con el servidor, asegurese que el usuario "
+        "y el login sean los correctos");
 }
 
 }  // namespace
@@ -91,7 +98,7 @@ void F1::cmdconectar_Click() {
 
     session_.closeConnection();  // never replace the session under a connection made from it
     session_.openSession();
-    ftp::ErrorKind failure = ftp::ErrorKind::Refused;
+    ftp::Error failure{ftp::ErrorKind::Refused, {}, {}};
     {
         BusyCursor busy;
         SessionState::Operation op(session_);
@@ -102,7 +109,7 @@ void F1::cmdconectar_Click() {
         if (result) {
             session_.hConexion = std::move(result).value();
         } else {
-            failure = result.error().kind;
+            failure = result.error();
         }
     }
 

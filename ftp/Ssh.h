@@ -39,6 +39,7 @@ struct HostKeyQuestion {
     std::uint16_t port = 0;
     HostKeyInfo key;
     std::string rememberedFingerprint;  // non-empty: a remembered key CHANGED
+    bool revoked = false;               // on an "@revoked" line: refused, nothing can trust it
 };
 
 using HostKeyPrompt = std::function<TrustAnswer(const HostKeyQuestion&)>;

@@ -48,7 +48,9 @@ int connectFailure(const Target& target, const ftp::Error& e) {
         const ftp::HostKeyQuestion& q = *e.hostKey;
         const std::string key = printableName(q.key.type) + " " + printableName(q.key.fingerprint);
         std::cerr << "connect: " << printableName(target.host) << ": ";
-        if (q.rememberedFingerprint.empty())
+        if (q.revoked)
+            std::cerr << "host key " << key << " is marked revoked in the known hosts; it is never accepted\n";
+        else if (q.rememberedFingerprint.empty())
             std::cerr << "unknown host key " << key << "; if it is the server's, pass --trust "
                       << printableName(q.key.fingerprint) << "\n";
         else

@@ -267,7 +267,7 @@ Result<HostKeyLookup> lookUpHostKey(const std::vector<std::string>& files, const
         Error error{ErrorKind::HostKey,
                     "the host key of " + host + " (" + fingerprint + ") is marked revoked in " + e.file,
                     {}};
-        error.hostKey = HostKeyQuestion{host, port, {type, fingerprint}, {}};
+        error.hostKey = HostKeyQuestion{host, port, {type, fingerprint}, {}, true};
         return error;
     }
     HostKeyLookup found;

@@ -37,6 +37,7 @@ struct ScriptedConnector {
     bool untrustedCertificate = false;  // asks tls.prompt, as the engine does, before logging in
     bool unknownHostKey = false;        // asks ssh.prompt, likewise
     ftp::ErrorKind failure = ftp::ErrorKind::Refused;  // what a failing connect reports
+    std::optional<ftp::HostKeyQuestion> failureKey;    // and the host key it concerns
 
     F1::Connector fn() {
         return [this](ftp::Session&, const std::string& h, std::uint16_t p, const std::string& u, const std::string& pw,
@@ -56,7 +57,7 @@ struct ScriptedConnector {
                     return ftp::Error{ftp::ErrorKind::Certificate, "certificate not trusted", {}, q.certificate};
             }
             if (during) during();
-            if (!succeed) return ftp::Error{failure, "530 Login incorrect", {}};
+            if (!succeed) return ftp::Error{failure, "530 Login incorrect", {}, {}, failureKey};
             return std::unique_ptr<ftp::Connection>(std::make_unique<FakeConnection>(destroyed));
         };
     }
@@ -169,25 +170,29 @@ TEST_F(ConnectTest, EncryptionAndTrustedCertificatesFailuresAreToldAsSuch) {
     loadWithServer();
     server.succeed = false;
     fill(QStringLiteral("h.test"), QStringLiteral("ana"), QStringLiteral("secreto"));
+    const ftp::HostKeyQuestion revoked{"h.test", 22, {"ssh-ed25519", "SHA256:x"}, {}, true};
     const struct {
         const char* host;
         ftp::ErrorKind kind;
         QString said;
+        std::optional<ftp::HostKeyQuestion> key = {};
     } rows[] = {
         {"h.test", ftp::ErrorKind::Downgrade, QStringLiteral("rechazó la conexión cifrada (TLS) que usó antes")},
         {"h.test", ftp::ErrorKind::TrustStore, QString::fromStdString(ftp::TrustStore::defaultPath())},
         {"h.test", ftp::ErrorKind::Tls, QStringLiteral("No se ha podido establecer una conexión cifrada (TLS)")},
         {"sftp://h.test", ftp::ErrorKind::TrustStore, QString::fromStdString(ftp::hostKeyStorePath())},
+        {"h.test", ftp::ErrorKind::HostKey, QStringLiteral("marcada como revocada"), revoked},
     };
-    for (const auto& [host, kind, said] : rows) {
+    for (const auto& [host, kind, said, key] : rows) {
         server.failure = kind;
+        server.failureKey = key;
         c().lsthost->setEditText(QString::fromUtf8(host));
         w->cmdconectar_Click();
         ASSERT_FALSE(dialogs.boxes().isEmpty());
         EXPECT_TRUE(dialogs.boxes().last().text.contains(said)) << dialogs.boxes().last().text.toStdString();
         EXPECT_EQ(dialogs.boxes().last().style, Dialogs::Critical);
     }
-    EXPECT_EQ(dialogs.boxes().size(), 4);
+    EXPECT_EQ(dialogs.boxes().size(), std::size(rows));
     expectDisconnectedLook();
 }
 

@@ -427,6 +427,13 @@ TEST(ToolSftp, HostKeysDecideThenKeysLogIn) {
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("host key CHANGED"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("--trust " + sshd.hostKey().fingerprint), std::string::npos) << r.err;
+
+    // A revoked key: --trust cannot let it through, so the line offers none.
+    testsupport::writeFile(sshd.keyFolder() + "/known_hosts", "@revoked " + sshd.knownHostsLine() + "\n");
+    r = runTool(tmp, "--trust " + sshd.hostKey().fingerprint + " " + url + "ls", env + home);
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("revoked"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("--trust"), std::string::npos) << r.err;
 }
 
 }  // namespace
