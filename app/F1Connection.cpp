@@ -38,7 +38,7 @@ QString failureText(const ftp::Error& error, ftp::Protocol protocol) {
             "No se ha podido realizar la conexión: el servidor rechazó la conexión cifrada (TLS) "
             "que usó antes, lo que puede ser un ataque. No se enviaron el usuario ni el login.");
     case ftp::ErrorKind::TrustStore:
-        if (protocol == ftp::Protocol::Sftp)
+        if (protocol == ftp::Protocol::Sftp || error.hostKey)
             return QStringLiteral(
                        "No se ha podido realizar la conexión: no se pueden leer o guardar las claves de "
                        "servidores conocidos\n") +

@@ -40,7 +40,8 @@ struct Error {
     std::string message;  // short English description for logs and the command-line tool
     Reply reply;          // the server's reply when there was one
     std::optional<CertificateInfo> certificate = {};  // set with ErrorKind::Certificate
-    std::optional<HostKeyQuestion> hostKey = {};      // set with ErrorKind::HostKey
+    std::optional<HostKeyQuestion> hostKey = {};      // set with ErrorKind::HostKey, and with TrustStore
+                                                      // when the store is the host keys' one
 };
 
 class [[nodiscard]] Status {

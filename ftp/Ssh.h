@@ -15,8 +15,9 @@
 //                    tried after the agent and before the password. Empty = none.
 //     ssh.useAgent   try the keys of the ssh agent (SSH_AUTH_SOCK) first.
 //   A host key that is not trusted fails open() with ErrorKind::HostKey and Error::hostKey set;
-//   a store that cannot be read or written when needed is ErrorKind::TrustStore; a refused
-//   login is ErrorKind::Refused, as for FTP.
+//   a store that cannot be read or written when needed is ErrorKind::TrustStore, with
+//   Error::hostKey set too (its key empty when none was seen yet); a refused login is
+//   ErrorKind::Refused, as for FTP.
 //   Connection::sshStatus() tells the protocol, the key and the ciphers of an SFTP session.
 
 #include <cstdint>

@@ -134,13 +134,19 @@ Result<std::unique_ptr<SshSession>> SshSession::start(const Session& session, So
         return Error{ErrorKind::Protocol, "the SSH library offers no strong cipher or MAC", {}};
 
     Starter starter(*s, host, port, options);
-    if (Status st = starter.preferKnownKeyTypes(); st.failed()) return st.error();
+    // A store error names the host and its key, so it is told as the host keys' store and not
+    // the certificates', whatever protocol the caller expected.
+    auto aboutHost = [&](Error e) {
+        if (e.kind == ErrorKind::TrustStore && !e.hostKey) e.hostKey = HostKeyQuestion{host, port, s->status_.key, {}};
+        return e;
+    };
+    if (Status st = starter.preferKnownKeyTypes(); st.failed()) return aboutHost(st.error());
     const int fd = s->socket_.fd();
     if (auto rc = s->call([&] { return libssh2_session_handshake(s->ssh_, fd); }, s->timeouts_.connect,
                           "the SSH handshake");
         rc.failed())
         return rc.error();
-    if (Status st = starter.checkHostKey(); st.failed()) return st.error();
+    if (Status st = starter.checkHostKey(); st.failed()) return aboutHost(st.error());
     if (Status st = starter.logIn(user, password); st.failed()) return st.error();
     auto sftp = s->callForPointer<LIBSSH2_SFTP>([&] { return libssh2_sftp_init(s->ssh_); }, s->timeouts_.reply,
                                                 "starting SFTP");

@@ -182,6 +182,9 @@ TEST_F(ConnectTest, EncryptionAndTrustedCertificatesFailuresAreToldAsSuch) {
         {"h.test", ftp::ErrorKind::Tls, QStringLiteral("No se ha podido establecer una conexión cifrada (TLS)")},
         {"sftp://h.test", ftp::ErrorKind::TrustStore, QString::fromStdString(ftp::hostKeyStorePath())},
         {"h.test", ftp::ErrorKind::HostKey, QStringLiteral("marcada como revocada"), revoked},
+        // A bare host that spoke SSH: the engine says the store was the host keys'.
+        {"h.test", ftp::ErrorKind::TrustStore, QString::fromStdString(ftp::hostKeyStorePath()),
+         ftp::HostKeyQuestion{"h.test", 22, {}, {}}},
     };
     for (const auto& [host, kind, said, key] : rows) {
         server.failure = kind;
