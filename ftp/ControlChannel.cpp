@@ -1,6 +1,7 @@
 #include "ControlChannel.h"
 
 #include <cerrno>
+#include <utility>
 
 #include <sys/socket.h>
 
@@ -29,6 +30,7 @@ void ControlChannel::adopt(Socket connected) {
     assembler_ = ReplyAssembler();
     hungUp_ = false;
     verb_.clear();
+    nextVerb_.clear();
 }
 
 void ControlChannel::close() {
@@ -88,14 +90,22 @@ bool ControlChannel::hasUnreadInput() {
     return ::recv(socket_.fd(), &byte, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
 }
 
-Status ControlChannel::send(const std::string& command) {
+namespace {
+std::string verbOf(const std::string& command) { return command.substr(0, command.find(' ')); }
+}  // namespace
+
+Status ControlChannel::send(const std::string& command) { return sendPair(command, {}); }
+
+Status ControlChannel::sendPair(const std::string& first, const std::string& second) {
     if (!socket_.isOpen()) return Error{ErrorKind::Closed, "not connected", last_};
     dropStaleReplies();
     if (!socket_.isOpen()) return Error{ErrorKind::Closed, "the server closed the connection", {}};
-    verb_ = command.substr(0, command.find(' '));
-    std::string line = command + "\r\n";
-    Status s = socket_.sendAll(line.data(), line.size(), waiter_, timeouts_.reply);
-    wipe(line);  // it may be the PASS command
+    verb_ = verbOf(first);
+    nextVerb_ = second.empty() ? std::string() : verbOf(second);
+    std::string lines = first + "\r\n";
+    if (!second.empty()) lines += second + "\r\n";
+    Status s = socket_.sendAll(lines.data(), lines.size(), waiter_, timeouts_.reply);
+    wipe(lines);  // it may hold the PASS command
     if (s.failed()) return fail(s.error().kind, s.error().message);
     return s;
 }
@@ -164,7 +174,11 @@ Result<Reply> ControlChannel::reply(std::chrono::milliseconds timeout) {
 Result<Reply> ControlChannel::finalReply(std::chrono::milliseconds timeout) {
     for (;;) {
         auto r = reply(timeout);
-        if (r.failed() || r.value().code >= 200) return r;
+        if (r.failed()) return r;
+        if (r.value().code >= 200) {
+            if (!nextVerb_.empty()) verb_ = std::exchange(nextVerb_, {});  // for the messages
+            return r;
+        }
     }
 }
 

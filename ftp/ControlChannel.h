@@ -29,6 +29,9 @@ public:
 
     // Sends "command\r\n". Drops stale replies first, so they are never taken as the answer.
     Status send(const std::string& command);
+    // Sends both lines in one write, for a pair whose second command does not depend on the
+    // first's reply. The caller reads both replies, in order, or the stream is out of step.
+    Status sendPair(const std::string& first, const std::string& second);
     // The next reply. Preliminary 1xx replies are returned too; callers that want the final
     // answer use finalReply(). `timeout` overrides the session's reply timeout when set.
     Result<Reply> reply(std::chrono::milliseconds timeout = std::chrono::milliseconds::zero());
@@ -68,7 +71,8 @@ private:
     ReplyAssembler assembler_;
     std::deque<Reply> pending_;  // read ahead by earlyFailure(), not yet asked for
     Reply last_;
-    std::string verb_;  // the last command's verb, never its argument (a password)
+    std::string verb_;      // the last command's verb, never its argument (a password)
+    std::string nextVerb_;  // the second of a pair: awaited once the first is answered
     MinimumRate rate_;
     bool hungUp_ = false;
 };

@@ -231,15 +231,44 @@ Status FtpConnection::rename(const std::string& from, const std::string& to) {
     if (from.empty() || to.empty()) return invalid("rename: empty name");
     if (Status s = checkUsable(); s.failed()) return s;
     BusyFlag busy(busy_);
+    bool mayBeDone = false;  // RNTO was taken (after a 350) when the server hung up: unknown outcome
     return withRelogin([&]() -> Status {
-        auto r = control_.command("RNFR " + from);
+        if (mayBeDone) return renameAfterCut(from, to);
+        // Both in one write: one round trip. A server that refuses RNFR answers RNTO with a 503.
+        if (Status s = control_.sendPair("RNFR " + from, "RNTO " + to); s.failed()) return s;
+        auto r = control_.finalReply();
         if (r.failed()) return r.error();
-        if (r.value().code != 350) return refused("rename", r.value());
-        r = control_.command("RNTO " + to);
+        if (r.value().code != 350) {
+            const Reply refusal = r.value();
+            // Read RNTO's answer too, so the next command gets its own. Should that fail, the
+            // channel is closed already and the next command logs in again.
+            (void)control_.finalReply();
+            return refused("rename", refusal);
+        }
+        mayBeDone = true;
+        r = control_.finalReply();
         if (r.failed()) return r.error();
+        mayBeDone = false;
         if (!isCode(r.value(), 2)) return refused("rename", r.value());
         return Status::ok();
     });
+}
+
+// After a hang-up that may have come after the rename: one step at a time, and an old name
+// that is gone means the first try most likely did it. That is not a refusal (a caller would
+// delete the new name to make room), only an outcome the connection could not confirm.
+Status FtpConnection::renameAfterCut(const std::string& from, const std::string& to) {
+    auto r = control_.command("RNFR " + from);
+    if (r.failed()) return r.error();
+    if (r.value().code != 350)
+        return Error{ErrorKind::Closed,
+                     "the connection was lost before the server confirmed the rename, and " + from +
+                         " is gone since: the rename was probably done",
+                     r.value()};
+    r = control_.command("RNTO " + to);
+    if (r.failed()) return r.error();
+    if (!isCode(r.value(), 2)) return refused("rename", r.value());
+    return Status::ok();
 }
 
 Result<Socket> FtpConnection::connectData(std::uint16_t port) {

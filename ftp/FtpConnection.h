@@ -68,6 +68,7 @@ private:
     Status ensureLoggedIn();
     Status checkUsable();
     Status simple(const std::string& verb, const std::string& arg, const char* what);
+    Status renameAfterCut(const std::string& from, const std::string& to);
     Status setType(char type);
     Result<Socket> openPassive();
     Result<Socket> connectData(std::uint16_t port);

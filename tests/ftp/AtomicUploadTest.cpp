@@ -114,6 +114,13 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"sizeMismatchFails", " SIZE",
             [](Fault& f, const LocalFile&) { f.on("SIZE", {Fault::Action::Reply, "213 10"}); }, {}, kBin,
             "TYPE I|EPSV|STOR {T}|SIZE {T}|DELE {T}", false, false, false},
+        // RNTO goes out with RNFR; its 503 is read, so the DELE gets its own answer.
+        Row{"refusedRenameRemovesItsFile", " SIZE",
+            [](Fault& f, const LocalFile&) {
+                f.on("RNFR", {Fault::Action::Reply, "450 Busy"});
+                f.on("RNTO", {Fault::Action::Reply, "503 Bad sequence of commands"});
+            },
+            {}, kBin, "TYPE I|EPSV|STOR {T}|SIZE {T}|RNFR {T}|RNTO f|DELE {T}", false, false, false},
         Row{"refusedTransferRemovesItsFile", "", [](Fault& f, const LocalFile&) { f.script().storFinal = "552 Quota"; },
             {}, kBin, "TYPE I|EPSV|STOR {T}|DELE {T}", false, false, false},
         Row{"inPlace", " SIZE", nullptr, {false, false, false}, kBin, "TYPE I|EPSV|STOR f|SIZE f", true, false, false}),
