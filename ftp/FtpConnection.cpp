@@ -216,9 +216,14 @@ Result<Reply> FtpConnection::fileQuery(const std::string& command, const std::st
 Status FtpConnection::changeDirectory(const std::string& path) {
     Status s = simple("CWD", path, "change directory");
     if (s.failed()) return s;
-    // Remember where we are, so a fresh login after an idle timeout can come back here.
+    // Remember where we are, so a fresh login after an idle timeout can come back here. An
+    // absolute path says so itself; a relative one needs the server's word (PWD).
+    if (path.front() == '/') {
+        directory_ = path;
+        return s;
+    }
     BusyFlag busy(busy_);
-    if (pwd().failed()) directory_ = path.front() == '/' ? std::optional<std::string>(path) : std::nullopt;
+    if (pwd().failed()) directory_ = std::nullopt;
     return s;
 }
 

@@ -424,8 +424,7 @@ TEST_F(FaultServer, IdleCloseLogsInAgainAndReturnsToTheDirectory) {
     // Answered with 421.
     server_.on("DELE", {Fault::Action::Hangup, "421 Idle timeout", 1});
     ASSERT_TRUE(c->deleteFile("f"));
-    EXPECT_EQ(afterLogin(),
-              "CWD /a|PWD|PWD|" + kLogin + "|CWD /a|MKD b|DELE f|" + kLogin + "|CWD /a|DELE f");
+    EXPECT_EQ(afterLogin(), "CWD /a|PWD|" + kLogin + "|CWD /a|MKD b|DELE f|" + kLogin + "|CWD /a|DELE f");
 
     // When the server keeps hanging up the command fails after one more try.
     server_.on("RMD", {Fault::Action::Hangup, "421 Go away"});
