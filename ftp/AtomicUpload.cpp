@@ -146,14 +146,14 @@ UploadOutcome AtomicUpload::finish(Status sent) {
     }
     file_.reset();
     outcome_.step = UploadStep::Check;
-    if (Status s = checkSize(); s.failed()) return failed(s.error(), true);
     if (options_.temporaryName) {
         // The time before the rename, so the file never shows under its name with the wrong one.
-        setTime(outcome_.written);
+        if (Status s = checkSizeAndTime(); s.failed()) return failed(s.error(), true);
         outcome_.step = UploadStep::Rename;
         if (Status s = place(); s.failed()) return failed(s.error(), !outcome_.replacedByDeleting);
     } else {
-        setTime(name_);
+        if (Status s = checkSize(); s.failed()) return failed(s.error(), true);
+        setTime(name_);  // only on a whole file
     }
     outcome_.step = UploadStep::Done;
     outcome_.status = Status::ok();
@@ -162,9 +162,11 @@ UploadOutcome AtomicUpload::finish(Status sent) {
 
 // A server that offers SIZE must hold every byte, whatever its completion reply said. Line
 // ends change in ASCII mode, and an unreadable or refused SIZE proves nothing either way.
-Status AtomicUpload::checkSize() {
-    if (type_ == TransferType::Ascii || !c_.features().size) return Status::ok();
-    auto have = c_.size(outcome_.written);
+bool AtomicUpload::sizeChecked() const { return type_ != TransferType::Ascii && c_.features().size; }
+
+Status AtomicUpload::checkSize() { return sizeChecked() ? sizeMatches(c_.size(outcome_.written)) : Status::ok(); }
+
+Status AtomicUpload::sizeMatches(const Result<std::uint64_t>& have) const {
     if (!have || have.value() == source_.size()) return Status::ok();
     return Error{ErrorKind::Refused,
                  "the server holds " + std::to_string(have.value()) + " of " + std::to_string(source_.size()) +
@@ -172,10 +174,26 @@ Status AtomicUpload::checkSize() {
                  {}};
 }
 
+// A wrong size deletes the temporary file, so its time may go on before the size is known:
+// both are asked together.
+Status AtomicUpload::checkSizeAndTime() {
+    if (!sizeChecked() || !c_.features().mfmt) {
+        if (Status s = checkSize(); s.failed()) return s;
+        setTime(outcome_.written);
+        return Status::ok();
+    }
+    auto both = c_.sizeAndSetTime(outcome_.written, localTime());
+    outcome_.timeSet = !both.time.failed();
+    return sizeMatches(both.size);
+}
+
+std::chrono::sys_seconds AtomicUpload::localTime() const {
+    return std::chrono::floor<std::chrono::seconds>(source_.modified());
+}
+
 void AtomicUpload::setTime(const std::string& remote) {
     if (!c_.features().mfmt) return;
-    const auto seconds = std::chrono::floor<std::chrono::seconds>(source_.modified());
-    outcome_.timeSet = !c_.setModificationTime(remote, seconds).failed();
+    outcome_.timeSet = !c_.setModificationTime(remote, localTime()).failed();
 }
 
 Status AtomicUpload::place() {

@@ -71,7 +71,11 @@ private:
     bool open();
     UploadOutcome finish(Status sent);
     UploadOutcome failed(Error error, bool discard);
+    bool sizeChecked() const;
     Status checkSize();
+    Status sizeMatches(const Result<std::uint64_t>& have) const;
+    Status checkSizeAndTime();
+    std::chrono::sys_seconds localTime() const;
     void setTime(const std::string& remote);
     Status place();
 

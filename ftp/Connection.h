@@ -138,6 +138,15 @@ public:
     virtual Status setModificationTime(const std::string& /*name*/, std::chrono::sys_seconds /*utc*/) {
         return notOffered("MFMT");
     }
+    // size(), then setModificationTime() whatever the size: asked together where the protocol
+    // allows (FTP: one write, one wait), so only for a file that a wrong size discards anyway.
+    struct SizeAndTime {
+        Result<std::uint64_t> size;
+        Status time;
+    };
+    virtual SizeAndTime sizeAndSetTime(const std::string& name, std::chrono::sys_seconds utc) {
+        return {size(name), setModificationTime(name, utc)};
+    }
 
     virtual const Reply& lastReply() const = 0;  // for diagnostics only
     // Protocol, cipher and certificate of an encrypted control connection; nullopt in clear.

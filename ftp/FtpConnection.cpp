@@ -27,6 +27,8 @@ Error refused(const std::string& what, const Reply& r) {
 
 bool isCode(const Reply& r, int hundreds) { return r.code / 100 == hundreds; }
 
+std::pair<Result<Reply>, Result<Reply>> twice(const Error& e) { return {e, e}; }
+
 // Names the step a wait or a hang-up interrupted, rather than the last reply seen.
 Error during(Error e, const std::string& step, std::chrono::milliseconds wait) {
     if (e.kind == ErrorKind::Timeout) e.message = step + " did not answer within " + durationText(wait);
@@ -211,6 +213,32 @@ Result<Reply> FtpConnection::fileQuery(const std::string& command, const std::st
         if (!isCode(r.value(), 2)) return refused(what, r.value());
         return r.value();
     });
+}
+
+std::pair<Result<Reply>, Result<Reply>> FtpConnection::fileQueries(const std::string& first, const std::string& second,
+                                                                   const std::string& name, const char* firstWhat,
+                                                                   const char* secondWhat) {
+    if (!isSafeArgument(name)) return twice(invalid(std::string(firstWhat) + ": name holds CR, LF or NUL"));
+    if (name.empty()) return twice(invalid(std::string(firstWhat) + ": empty name"));
+    if (Status s = checkUsable(); s.failed()) return twice(s.error());
+    BusyFlag busy(busy_);
+    // Both replies, whatever they say; an error only when the connection failed. Queries are
+    // safe to repeat after a new login.
+    auto replies = withRelogin([&]() -> Result<std::pair<Reply, Reply>> {
+        if (Status s = setType('I'); s.failed()) return s.error();
+        if (Status s = control_.sendPair(first + " " + name, second + " " + name); s.failed()) return s.error();
+        auto a = control_.finalReply();
+        if (a.failed()) return a.error();
+        auto b = control_.finalReply();
+        if (b.failed()) return b.error();
+        return std::pair{a.value(), b.value()};
+    });
+    if (replies.failed()) return twice(replies.error());
+    auto answer = [](const Reply& r, const char* what) -> Result<Reply> {
+        if (!isCode(r, 2)) return refused(what, r);
+        return r;
+    };
+    return {answer(replies.value().first, firstWhat), answer(replies.value().second, secondWhat)};
 }
 
 Status FtpConnection::changeDirectory(const std::string& path) {

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "Connection.h"
 #include "ControlChannel.h"
@@ -47,6 +48,7 @@ public:
     Result<std::uint64_t> size(const std::string& name) override;
     Result<std::chrono::sys_seconds> modificationTime(const std::string& name) override;
     Status setModificationTime(const std::string& name, std::chrono::sys_seconds utc) override;
+    SizeAndTime sizeAndSetTime(const std::string& name, std::chrono::sys_seconds utc) override;
     const Reply& lastReply() const override { return control_.lastReply(); }
     std::optional<TlsStatus> tlsStatus() const override;
 
@@ -82,6 +84,10 @@ private:
     Result<std::unique_ptr<RemoteFile>> beginUpload(Result<Socket> data, bool ascii);
     // A one-line query about a file (SIZE, MDTM, MFMT): its 2xx reply, or the refusal.
     Result<Reply> fileQuery(const std::string& command, const std::string& name, const char* what);
+    // Two of them in one write: the answer to each.
+    std::pair<Result<Reply>, Result<Reply>> fileQueries(const std::string& first, const std::string& second,
+                                                        const std::string& name, const char* firstWhat,
+                                                        const char* secondWhat);
     void resolveLinks(std::vector<Entry>& entries);
     Result<std::string> pwd();
     // TLS (FtpTls.cpp): each is a no-op when the connection does not use it.

@@ -18,13 +18,18 @@ Result<std::unique_ptr<RemoteFile>> FtpConnection::openFileForWriteAt(const std:
     return beginUpload(startFileTransfer("resume", "APPE", name, false), false);
 }
 
-Result<std::uint64_t> FtpConnection::size(const std::string& name) {
-    auto r = fileQuery("SIZE", name, "size");
+namespace {
+
+Result<std::uint64_t> sizeFrom(const Result<Reply>& r) {
     if (r.failed()) return r.error();
     auto bytes = parseSizeReply(r.value().text);
     if (!bytes) return Error{ErrorKind::Protocol, "unreadable SIZE reply", r.value()};
     return *bytes;
 }
+
+}  // namespace
+
+Result<std::uint64_t> FtpConnection::size(const std::string& name) { return sizeFrom(fileQuery("SIZE", name, "size")); }
 
 Result<std::chrono::sys_seconds> FtpConnection::modificationTime(const std::string& name) {
     auto r = fileQuery("MDTM", name, "modification time");
@@ -39,6 +44,13 @@ Status FtpConnection::setModificationTime(const std::string& name, std::chrono::
     const auto text = formatTimeVal(utc);
     if (!text) return Error{ErrorKind::InvalidArgument, "set modification time: a year MFMT cannot carry", {}};
     return fileQuery("MFMT " + *text, name, "set modification time").status();
+}
+
+Connection::SizeAndTime FtpConnection::sizeAndSetTime(const std::string& name, std::chrono::sys_seconds utc) {
+    const auto text = formatTimeVal(utc);
+    if (!features_.mfmt || !text) return Connection::sizeAndSetTime(name, utc);  // each says why
+    auto [bytes, timed] = fileQueries("SIZE", "MFMT " + *text, name, "size", "set modification time");
+    return {sizeFrom(bytes), timed.status()};
 }
 
 }  // namespace ftp

@@ -111,9 +111,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Longer than the local file: another file, never "already complete".
         Row{"resumeOntoALongerFileStartsAgain", " SIZE", leftOver(6001), resuming(), kBin,
             "TYPE I|SIZE {T}|EPSV|STOR {T}|SIZE {T}|RNFR {T}|RNTO f", true, false, false},
-        Row{"sizeMismatchFails", " SIZE",
+        Row{"sizeMismatchFails", " SIZE\r\n MFMT",
             [](Fault& f, const LocalFile&) { f.on("SIZE", {Fault::Action::Reply, "213 10"}); }, {}, kBin,
-            "TYPE I|EPSV|STOR {T}|SIZE {T}|DELE {T}", false, false, false},
+            "TYPE I|EPSV|STOR {T}|SIZE {T}|MFMT 20230115123456 {T}|DELE {T}", false, false, false},
         // RNTO goes out with RNFR; its 503 is read, so the DELE gets its own answer.
         Row{"refusedRenameRemovesItsFile", " SIZE",
             [](Fault& f, const LocalFile&) {
