@@ -199,17 +199,32 @@ void AtomicUpload::setTime(const std::string& remote) {
 Status AtomicUpload::place() {
     Status s = c_.rename(outcome_.written, name_);
     if (!s.failed() || s.error().kind != ErrorKind::Refused || s.error().reply.code < 500) return s;
-    // Some servers (IIS) refuse to rename onto an existing name. Delete it first, but only while
-    // the new file is known to be there: otherwise the old one would be lost for nothing.
-    if (c_.size(outcome_.written).failed() || c_.deleteFile(name_).failed()) return s;
-    outcome_.replacedByDeleting = true;
-    Status again = c_.rename(outcome_.written, name_);
-    if (again.failed()) {
-        Error e = again.error();
-        e.message += "; " + name_ + " was deleted and the new file stays in " + outcome_.written;
-        return e;
+    // Some servers (IIS, SFTP version 3) refuse to rename onto an existing name. Move the old file
+    // aside rather than deleting it: a server that forbids renames altogether refuses that too, and
+    // then nothing is lost. Only while the new file is known to be there.
+    if (c_.size(outcome_.written).failed()) return s;
+    const std::string aside = asideName();
+    if (c_.rename(name_, aside).failed()) return s;
+    if (Status again = c_.rename(outcome_.written, name_); again.failed()) {
+        if (c_.rename(aside, name_).failed()) {
+            Error e = again.error();
+            e.message += "; the old " + name_ + " stays in " + aside + " and the new one in " + outcome_.written;
+            return e;
+        }
+        return again;
     }
-    return again;
+    outcome_.replacedByDeleting = true;
+    (void)c_.deleteFile(aside);  // a refusal leaves the old version beside the new one, under a dot name
+    return Status::ok();
+}
+
+// ".NAME.<tag>.old" beside ".NAME.<tag>.part": where the old file waits while the new one takes its name.
+std::string AtomicUpload::asideName() const {
+    const std::string& part = outcome_.written;
+    const std::string suffix = ".part";
+    if (part.size() > suffix.size() && part.compare(part.size() - suffix.size(), suffix.size(), suffix) == 0)
+        return part.substr(0, part.size() - suffix.size()) + ".old";
+    return part + ".old";
 }
 
 }  // namespace ftp

@@ -35,7 +35,7 @@ struct UploadOutcome {
     std::string written;              // where the bytes went: the temporary name or the final one
     std::uint64_t resumedFrom = 0;    // bytes already on the server that were kept
     bool endSent = false;             // every byte went out, but the server's confirmation did not come
-    bool replacedByDeleting = false;  // the server would not rename onto NAME, so NAME was deleted first
+    bool replacedByDeleting = false;  // the server would not rename onto NAME: the old NAME was moved aside and deleted
     bool temporaryKept = false;       // a failure left the temporary file for a later resume
     bool timeSet = false;             // MFMT gave the remote file the local time
 };
@@ -78,6 +78,7 @@ private:
     std::chrono::sys_seconds localTime() const;
     void setTime(const std::string& remote);
     Status place();
+    std::string asideName() const;
 
     Connection& c_;
     FileReader& source_;

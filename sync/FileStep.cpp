@@ -35,7 +35,7 @@ ftp::Status AtomicFileStep::send(ftp::Connection& c, const std::string& localPat
         return ftp::Error{ftp::ErrorKind::LocalIO, in.problemText(), {}};
     if (outcome.status) progress.sent(upload.bytesSent());
     if (outcome.replacedByDeleting)
-        progress.note(name + ": the server would not rename onto the old file, so it was deleted first");
+        progress.note(name + ": the server would not rename onto the old file, so it was moved aside and deleted after");
     return outcome.status;
 }
 

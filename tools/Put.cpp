@@ -80,7 +80,7 @@ int put(ftp::Connection& c, const std::string& path, const PutOptions& options) 
         progress.update(in.size(), true);
         if (o.replacedByDeleting)
             std::cerr << "put: " << printableName(name)
-                      << ": the server does not rename onto an existing file, so the old one was deleted first\n";
+                      << ": the server does not rename onto an existing file, so the old one was moved aside and deleted after\n";
         return 0;
     }
     const ftp::Error& e = o.status.error();

@@ -124,7 +124,7 @@ bool UploadController::sendItem(int index) {
     const ftp::UploadOutcome sent = upload.run(sink);
     if (sent.status) {
         if (sent.replacedByDeleting)
-            qWarning("pelicano: %s: the server does not rename onto an existing file; the old one was deleted first",
+            qWarning("pelicano: %s: the server does not rename onto an existing file; the old one was moved aside and deleted after",
                      remoteName.c_str());
         return true;
     }

@@ -68,7 +68,9 @@ TEST_P(AtomicTranscript, CommandsAndWhatTheServerHolds) {
     const UploadOutcome o = AtomicUpload(*c.value(), local.reader, "f", row.type, row.options).run(sink);
 
     std::string want = row.transcript;
+    const std::string aside = t.substr(0, t.size() - 5) + ".old";  // ".part" -> ".old"
     for (std::size_t at; (at = want.find("{T}")) != std::string::npos;) want.replace(at, 3, t);
+    for (std::size_t at; (at = want.find("{O}")) != std::string::npos;) want.replace(at, 3, aside);
     const std::string all = server.joined();
     EXPECT_EQ(all.substr(std::min(all.size(), kLogin.size() + 1)), want);
     EXPECT_EQ(bool(o.status), row.replaced) << o.status.error().message;
@@ -101,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"asciiSkipsTheSizeCheck", " SIZE", nullptr, {}, TransferType::Ascii,
             "TYPE A|EPSV|STOR {T}|RNFR {T}|RNTO f", true, false, false},
         Row{"iisRefusesRenameOntoAFile", " SIZE", refusingRenameOntoAFile(), {}, kBin,
-            "TYPE I|EPSV|STOR {T}|SIZE {T}|RNFR {T}|RNTO f|SIZE {T}|DELE f|RNFR {T}|RNTO f", true, false, true},
+            "TYPE I|EPSV|STOR {T}|SIZE {T}|RNFR {T}|RNTO f|SIZE {T}|RNFR f|RNTO {O}|RNFR {T}|RNTO f|DELE {O}", true, false,
+            true},
         Row{"resumeWithAppe", " SIZE", leftOver(2500), resuming(), kBin,
             "TYPE I|SIZE {T}|EPSV|APPE {T}|SIZE {T}|RNFR {T}|RNTO f", true, false, false},
         Row{"resumeWithRest", " SIZE\r\n REST STREAM", leftOver(2500), resuming(), kBin,
@@ -121,6 +124,14 @@ INSTANTIATE_TEST_SUITE_P(
                 f.on("RNTO", {Fault::Action::Reply, "503 Bad sequence of commands"});
             },
             {}, kBin, "TYPE I|EPSV|STOR {T}|SIZE {T}|RNFR {T}|RNTO f|DELE {T}", false, false, false},
+        // A 550 to every rename is no IIS: moving the old file aside fails too, and it is kept.
+        Row{"renamesForbiddenKeepTheOldFile", " SIZE",
+            [](Fault& f, const LocalFile&) {
+                f.on("RNFR", {Fault::Action::Reply, "550 Permission denied"});
+                f.on("RNTO", {Fault::Action::Reply, "503 Bad sequence of commands"});
+            },
+            {}, kBin, "TYPE I|EPSV|STOR {T}|SIZE {T}|RNFR {T}|RNTO f|SIZE {T}|RNFR f|RNTO {O}|DELE {T}", false, false,
+            false},
         Row{"refusedTransferRemovesItsFile", "", [](Fault& f, const LocalFile&) { f.script().storFinal = "552 Quota"; },
             {}, kBin, "TYPE I|EPSV|STOR {T}|DELE {T}", false, false, false},
         Row{"inPlace", " SIZE", nullptr, {false, false, false}, kBin, "TYPE I|EPSV|STOR f|SIZE f", true, false, false}),
