@@ -201,8 +201,9 @@ Status AtomicUpload::place() {
     if (!s.failed() || s.error().kind != ErrorKind::Refused || s.error().reply.code < 500) return s;
     // Some servers (IIS, SFTP version 3) refuse to rename onto an existing name. Move the old file
     // aside rather than deleting it: a server that forbids renames altogether refuses that too, and
-    // then nothing is lost. Only while the new file is known to be there.
-    if (c_.size(outcome_.written).failed()) return s;
+    // then nothing is lost. Only while the new file is known to be there, and only over a file: a
+    // folder of that name is never moved.
+    if (c_.size(outcome_.written).failed() || c_.size(name_).failed()) return s;
     const std::string aside = asideName();
     if (c_.rename(name_, aside).failed()) return s;
     if (Status again = c_.rename(outcome_.written, name_); again.failed()) {

@@ -226,6 +226,9 @@ Result<std::uint64_t> SftpConnection::size(const std::string& name) {
     if (a.failed()) return a.error();
     if (!(a.value().flags & LIBSSH2_SFTP_ATTR_SIZE))
         return Error{ErrorKind::Protocol, "size: the server did not tell the size of " + name, {}};
+    // As FTP's SIZE: a plain file's length, never a folder's.
+    if ((a.value().flags & LIBSSH2_SFTP_ATTR_PERMISSIONS) && !LIBSSH2_SFTP_S_ISREG(a.value().permissions))
+        return Error{ErrorKind::Refused, "size: not a plain file: " + name, Reply{550, "not a plain file"}};
     return std::uint64_t(a.value().filesize);
 }
 

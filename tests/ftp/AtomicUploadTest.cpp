@@ -103,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"asciiSkipsTheSizeCheck", " SIZE", nullptr, {}, TransferType::Ascii,
             "TYPE A|EPSV|STOR {T}|RNFR {T}|RNTO f", true, false, false},
         Row{"iisRefusesRenameOntoAFile", " SIZE", refusingRenameOntoAFile(), {}, kBin,
-            "TYPE I|EPSV|STOR {T}|SIZE {T}|RNFR {T}|RNTO f|SIZE {T}|RNFR f|RNTO {O}|RNFR {T}|RNTO f|DELE {O}", true, false,
+            "TYPE I|EPSV|STOR {T}|SIZE {T}|RNFR {T}|RNTO f|SIZE {T}|SIZE f|"
+            "RNFR f|RNTO {O}|RNFR {T}|RNTO f|DELE {O}", true, false,
             true},
         Row{"resumeWithAppe", " SIZE", leftOver(2500), resuming(), kBin,
             "TYPE I|SIZE {T}|EPSV|APPE {T}|SIZE {T}|RNFR {T}|RNTO f", true, false, false},
@@ -130,8 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
                 f.on("RNFR", {Fault::Action::Reply, "550 Permission denied"});
                 f.on("RNTO", {Fault::Action::Reply, "503 Bad sequence of commands"});
             },
-            {}, kBin, "TYPE I|EPSV|STOR {T}|SIZE {T}|RNFR {T}|RNTO f|SIZE {T}|RNFR f|RNTO {O}|DELE {T}", false, false,
-            false},
+            {}, kBin, "TYPE I|EPSV|STOR {T}|SIZE {T}|RNFR {T}|RNTO f|SIZE {T}|SIZE f|RNFR f|RNTO {O}|DELE {T}",
+            false, false, false},
         Row{"refusedTransferRemovesItsFile", "", [](Fault& f, const LocalFile&) { f.script().storFinal = "552 Quota"; },
             {}, kBin, "TYPE I|EPSV|STOR {T}|DELE {T}", false, false, false},
         Row{"inPlace", " SIZE", nullptr, {false, false, false}, kBin, "TYPE I|EPSV|STOR f|SIZE f", true, false, false}),
